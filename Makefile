@@ -1,0 +1,63 @@
+# The commands a user types. Each one installs the Debian packages it needs first.
+#   make run    build and start Tarvex2
+#   make test   build and run every test
+#   make asan   every test under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make tsan   the tests without Qt under ThreadSanitizer
+
+PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
+            qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib \
+            fonts-dejavu-core
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+JOBS ?= $(shell nproc)
+CTEST := ctest --output-on-failure -j $(JOBS)
+SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+SANITIZE_TSAN := -fsanitize=thread
+
+.PHONY: deps run test asan tsan bench format clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing Debian packages:" $$missing; \
+		$(SUDO) apt-get update && \
+		$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build/build.ninja: | deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build-asan/build.ninja: | deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEX_BENCHMARKS=OFF \
+		-DCMAKE_CXX_FLAGS="$(SANITIZE_ASAN)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_ASAN)"
+
+build-tsan/build.ninja: | deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEX_BENCHMARKS=OFF \
+		-DTARVEX_WITH_QT=OFF \
+		-DCMAKE_CXX_FLAGS="$(SANITIZE_TSAN)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_TSAN)"
+
+test: build/build.ninja
+	cmake --build build
+	cd build && $(CTEST)
+
+asan: build-asan/build.ninja
+	cmake --build build-asan
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
+
+# ThreadSanitizer needs the address space laid out without full randomisation.
+tsan: build-tsan/build.ninja
+	cmake --build build-tsan
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 setarch "$$(uname -m)" -R $(CTEST)
+
+run: build/build.ninja
+	cmake --build build
+	./build/bench/worker_bench
+
+bench: build/build.ninja
+	cmake --build build
+	./build/bench/worker_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan

@@ -1,0 +1,101 @@
+#include "platform/text.h"
+
+#include <array>
+
+namespace tarvex::platform {
+namespace {
+
+// Windows-1252 from 0x80 to 0x9F; the five unassigned bytes map to the C1 controls of the same
+// value, as Windows itself converts them.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+wchar_t Cp1252Char(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return static_cast<wchar_t>(kHighControls[byte - 0x80]);
+    return static_cast<wchar_t>(byte);
+}
+
+// Length of the valid UTF-8 sequence at the start of `text` and its code point, or 0.
+std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length;
+    char32_t minimum;
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) return 0;
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+    if (codePoint < minimum || codePoint > 0x10FFFF || surrogate) return 0;
+    return length;
+}
+
+}  // namespace
+
+std::wstring WidenCp1252(std::string_view bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (char byte : bytes) text.push_back(Cp1252Char(static_cast<unsigned char>(byte)));
+    return text;
+}
+
+std::wstring WidenAnsi(std::string_view text) {
+    std::wstring wide;
+    wide.reserve(text.size());
+    while (!text.empty()) {
+        char32_t codePoint;
+        std::size_t length = DecodeUtf8(text, codePoint);
+        if (length == 0) {
+            wide.push_back(Cp1252Char(static_cast<unsigned char>(text[0])));
+            length = 1;
+        } else {
+            wide.push_back(static_cast<wchar_t>(codePoint));
+        }
+        text.remove_prefix(length);
+    }
+    return wide;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (wchar_t ch : text) {
+        auto codePoint = static_cast<char32_t>(ch);
+        if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            codePoint = 0xFFFD;
+        }
+        if (codePoint < 0x80) {
+            utf8.push_back(static_cast<char>(codePoint));
+        } else if (codePoint < 0x800) {
+            utf8.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        } else if (codePoint < 0x10000) {
+            utf8.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        } else {
+            utf8.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+            utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        }
+    }
+    return utf8;
+}
+
+}  // namespace tarvex::platform

@@ -1,0 +1,236 @@
+#include "worker/job_thread.h"
+
+#include "platform/change_notification.h"
+#include "platform/exceptions.h"
+#include "platform/kernel_objects.h"
+#include "platform/message_queue.h"
+#include "platform/threads.h"
+#include "worker/job_thread_proc.h"
+#include "worker/thread_name.h"
+#include "worker/wait_pumping.h"
+
+namespace {
+
+bool IsSet(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+// A timer is stopped by arming it far ahead and cancelling that at once, so that it is left
+// inactive and not signalled before its handle goes.
+BOOL CloseTimer(HANDLE timer) {
+    if (timer != INVALID_HANDLE_VALUE) {
+        const LARGE_INTEGER tenSeconds{-100'000'000};
+        SetWaitableTimer(timer, &tenSeconds, 0, nullptr, nullptr, FALSE);
+        CancelWaitableTimer(timer);
+    }
+    return CloseHandle(timer);
+}
+
+BOOL CloseEntryHandle(const WaitEntry& entry) {
+    switch (entry.kind) {
+        case WaitKind::Timer:
+            return CloseTimer(entry.handle);
+        case WaitKind::ChangeNotification:
+            return FindCloseChangeNotification(entry.handle);
+        case WaitKind::Event:
+        default:
+            return CloseHandle(entry.handle);
+    }
+}
+
+}  // namespace
+
+CJobThread::CJobThread() { startedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+
+CJobThread::~CJobThread() {
+    EndThreads();
+    if (startedEvent != nullptr) CloseHandle(startedEvent);
+    for (std::size_t i = 0; i < entries.size(); ++i) ReleaseWaitHandle(static_cast<int>(i));
+}
+
+void CJobThread::EndThreads() {
+    if (HANDLE thread = threadHandle.exchange(nullptr)) {
+        const DWORD id = threadId.exchange(0);
+        if (id != 0) PostThreadMessageW(id, WM_QUIT, 0, 0);
+        if (WaitPumpingMessages(thread, 5000)) {
+            CloseHandle(thread);
+        } else {
+            LetGoOfThread(thread, id);
+        }
+    }
+    // A thread let go of earlier may still be in the loop or in a handler, and both use this
+    // object: it must have ended before the object goes. A loop ends on WM_QUIT; a handler still
+    // running is waited for (the jobs end when their device answers or is cancelled). The wait
+    // runs outside the lock, because such a thread may be letting go of itself meanwhile.
+    for (;;) {
+        std::vector<LetGoThread> threads;
+        {
+            std::lock_guard guard(lock);
+            threads.swap(letGo);
+        }
+        if (threads.empty()) break;
+        for (const LetGoThread& thread : threads) {
+            if (thread.id != GetCurrentThreadId()) {
+                if (thread.id != 0) PostThreadMessageW(thread.id, WM_QUIT, 0, 0);
+                WaitPumpingMessages(thread.handle, INFINITE);
+            }
+            CloseHandle(thread.handle);
+        }
+    }
+}
+
+bool CJobThread::OnThreadStart() { return true; }
+
+bool CJobThread::OnThreadEnd() { return true; }
+
+bool CJobThread::PreTranslateThreadMessage(const MSG& /*msg*/) { return false; }
+
+void CJobThread::AddWaitHandle(const WaitEntry& entry) {
+    std::lock_guard guard(lock);
+    changed.exchange(1);
+    try {
+        entries.push_back(entry);
+    } catch (const std::bad_alloc&) {
+        AfxThrowMemoryException();
+    }
+}
+
+HRESULT CJobThread::ReleaseWaitHandle(int index) {
+    std::lock_guard guard(lock);
+    if (index < 0 || static_cast<std::size_t>(index) >= entries.size()) return E_INVALIDARG;
+    const WaitEntry& entry = entries[static_cast<std::size_t>(index)];
+    if (!entry.ownsHandle || entry.handle == nullptr) return S_OK;
+    return CloseEntryHandle(entry) ? S_OK : E_FAIL;
+}
+
+std::vector<HANDLE> CJobThread::BuildHandleArray() {
+    std::lock_guard guard(lock);
+    std::vector<HANDLE> handles;
+    if (entries.empty()) return handles;
+    try {
+        handles.reserve(entries.size());
+    } catch (const std::bad_alloc&) {
+        AfxThrowMemoryException();
+    }
+    for (const WaitEntry& entry : entries) handles.push_back(entry.handle);
+    changed.exchange(0);
+    return handles;
+}
+
+WaitEntry CJobThread::EntryAt(std::size_t index) {
+    // Copied under the lock: an append may move the table's storage at any time.
+    std::lock_guard guard(lock);
+    if (index >= entries.size()) AfxThrowOleException(E_INVALIDARG);
+    return entries[index];
+}
+
+DWORD CJobThread::RunLoop() {
+    PublishThreadName(threadId, name.c_str());
+    std::vector<HANDLE> handles = BuildHandleArray();
+    for (;;) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) break;
+            if (msg.message == kRefreshHandlesMessage) {
+                handles = BuildHandleArray();
+                continue;
+            }
+            if (messageTarget != nullptr && onMessage != nullptr &&
+                !(messageTarget->*onMessage)(msg.hwnd, msg.message, msg.wParam, msg.lParam)) {
+                break;
+            }
+            if (dispatchMessages && !PreTranslateThreadMessage(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            continue;
+        }
+
+        const auto count = static_cast<DWORD>(handles.size());
+        const DWORD result =
+            MsgWaitForMultipleObjects(count, handles.data(), FALSE, waitTimeout, kWakeOnAnyInput);
+        if (result < count) {
+            const WaitEntry entry = EntryAt(result);
+            // An entry registered without a handler has nothing to run.
+            if (entry.target != nullptr && entry.onSignal != nullptr &&
+                !(entry.target->*entry.onSignal)()) {
+                break;
+            }
+            if (entry.kind == WaitKind::ChangeNotification)
+                FindNextChangeNotification(entry.handle);
+        } else if (result == WAIT_TIMEOUT && timeoutTarget != nullptr && onTimeout != nullptr) {
+            if (!(timeoutTarget->*onTimeout)()) break;
+        } else if (result == count) {
+            // Input has arrived: the next pass takes it.
+        } else if (changed > 0) {
+            handles = BuildHandleArray();
+        } else {
+            break;
+        }
+    }
+    handles.clear();
+    if (messageTarget != nullptr && onMessage != nullptr) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            (messageTarget->*onMessage)(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+        }
+    }
+    return 0;
+}
+
+HANDLE CJobThread::StartThread(DWORD newWaitTimeout, DWORD creationFlags,
+                               SECURITY_ATTRIBUTES* security, unsigned stackSize) {
+    waitTimeout = newWaitTimeout;
+    if (HANDLE running = threadHandle; IsSet(running)) {
+        if (WaitForSingleObject(running, 0) != WAIT_OBJECT_0) return running;
+        CloseHandle(running);
+        threadHandle = nullptr;
+    }
+
+    unsigned id = 0;
+    HANDLE thread = BeginThreadEx(security, stackSize, JobThreadProc, this, creationFlags, &id);
+    if (thread == nullptr) return nullptr;
+    threadId = id;
+    threadHandle = thread;
+    if (creationFlags & CREATE_SUSPENDED) return thread;
+
+    // The post fails until the new thread has made its queue.
+    while (!PostThreadMessageW(id, WM_NULL, 0, 0)) {
+        if (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) continue;
+        // The thread has ended before its queue existed.
+        PostThreadMessageW(id, WM_QUIT, 0, 0);
+        WaitPumpingMessages(thread, 0);
+        CloseHandle(thread);
+        threadHandle = nullptr;
+        threadId = 0;
+        return nullptr;
+    }
+    WaitForSingleObject(startedEvent, 2000);
+    return thread;
+}
+
+HRESULT CJobThread::StopThread(HANDLE event, DWORD timeoutMs) {
+    HANDLE thread = threadHandle;
+    if (thread == nullptr) return E_HANDLE;
+    const DWORD id = threadId;
+    if (id != 0) PostThreadMessageW(id, WM_QUIT, 0, 0);
+    if (event != nullptr) SetEvent(event);
+    const bool ended = WaitPumpingMessages(thread, timeoutMs);
+    // Whoever clears the handle owns it: the destructor may be letting go of it at the same time.
+    if (!threadHandle.compare_exchange_strong(thread, nullptr)) return S_OK;
+    threadId = 0;
+    if (ended) {
+        CloseHandle(thread);
+    } else {
+        LetGoOfThread(thread, id);
+    }
+    return S_OK;
+}
+
+void CJobThread::LetGoOfThread(HANDLE thread, DWORD id) {
+    std::lock_guard guard(lock);
+    std::erase_if(letGo, [](const LetGoThread& old) {
+        const bool ended = WaitForSingleObject(old.handle, 0) == WAIT_OBJECT_0;
+        if (ended) CloseHandle(old.handle);
+        return ended;
+    });
+    letGo.push_back({thread, id});
+}

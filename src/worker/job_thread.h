@@ -1,0 +1,118 @@
+// CJobThread: a worker thread with its own message queue that waits on a table of registered
+// handles and, when one is signalled, calls the member operation registered with it.
+//
+// A class derives from CJobThread, registers its handles with AddWaitHandle and starts the thread
+// with StartThread; the handlers then run one at a time on the worker thread. A handler returns
+// true to keep the loop waiting and false to end it.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/win32_types.h"
+
+class CJobThread;
+
+// A handler of a derived class is registered by casting it to this type, e.g.
+// static_cast<SignalHandler>(&LoaderDialog::ReprogramConsole); it is then called on `target`.
+using SignalHandler = bool (CJobThread::*)();
+using MessageHandler = BOOL (CJobThread::*)(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+
+// How a registered handle is re-armed after its handler and closed on release.
+enum class WaitKind : std::int32_t {
+    Event = 1,
+    Timer = 2,
+    ChangeNotification = 3,
+};
+
+struct WaitEntry {
+    SignalHandler onSignal = nullptr;
+    CJobThread* target = nullptr;
+    HANDLE handle = nullptr;
+    bool ownsHandle = false;
+    WaitKind kind = WaitKind::Event;
+};
+
+// Posted to the worker thread, it makes the loop re-read its handle table.
+inline constexpr UINT kRefreshHandlesMessage = 0x13FFD;
+
+// Most handles one wait watches beside the thread's message queue.
+inline constexpr std::size_t kMaxWaitEntries = 63;
+
+class CJobThread {
+  public:
+    CJobThread();
+    virtual ~CJobThread();
+    CJobThread(const CJobThread&) = delete;
+    CJobThread& operator=(const CJobThread&) = delete;
+
+    // The wait loop; returns the thread's exit code.
+    virtual DWORD RunLoop();
+    // Called on the new thread before the loop; false ends the thread at once.
+    virtual bool OnThreadStart();
+    // Called on the thread after the loop; the result is not used.
+    virtual bool OnThreadEnd();
+    // True when the message was handled here and must not be dispatched.
+    virtual bool PreTranslateThreadMessage(const MSG& msg);
+
+    // Registers one handle; callable from any thread. A running loop waits on it from its next
+    // rebuild of the handle array. Raises CMemoryException when out of memory.
+    void AddWaitHandle(const WaitEntry& entry);
+
+    // Closes the handle of one entry by its kind: S_OK, E_INVALIDARG for a bad index, E_FAIL when
+    // the close failed. The entry stays in the table with its closed handle.
+    HRESULT ReleaseWaitHandle(int index);
+
+    // Starts the worker thread unless one is running; returns its handle, or none on failure.
+    HANDLE StartThread(DWORD newWaitTimeout, DWORD creationFlags, SECURITY_ATTRIBUTES* security,
+                       unsigned stackSize);
+
+    // Asks the thread to quit, waits for it up to `timeoutMs` while pumping messages, and lets go
+    // of it. S_OK, or E_HANDLE when no thread is held. Never forces the thread to end.
+    HRESULT StopThread(HANDLE event, DWORD timeoutMs);
+
+    // Members, in the order the object lays them out. Set at construction and not changed
+    // afterwards, except where a comment says otherwise.
+    bool (CJobThread::*onTimeout)() = nullptr;
+    MessageHandler onMessage = nullptr;
+    // Written by StartThread and StopThread, which may run on different threads.
+    std::atomic<HANDLE> threadHandle{nullptr};
+    std::atomic<DWORD> threadId{0};
+    std::atomic<DWORD> waitTimeout{INFINITE};  // replaced by each StartThread
+    DWORD comInitFlags = COINIT_MULTITHREADED;
+    HANDLE startedEvent = nullptr;
+    CJobThread* timeoutTarget = nullptr;
+    CJobThread* messageTarget = nullptr;
+    bool dispatchMessages = true;
+    bool reportFailures = true;
+    bool rethrowFailures = false;
+    std::wstring name = L"CJobThread";
+    std::atomic<LONG> changed{0};  // 1 while `entries` holds handles the loop's array may lack
+
+  protected:
+    // Asks the held thread to quit and waits up to 5000 ms for it, then waits for every thread
+    // let go of earlier, so that none of them uses the object afterwards. The destructor does
+    // this; a derived class whose handlers or overrides use its own members calls it in its own
+    // destructor, before those members go.
+    void EndThreads();
+
+  private:
+    // The handles to wait on, copied from `entries` in table order.
+    std::vector<HANDLE> BuildHandleArray();
+    // A copy of the entry at `index`; raises COleException(E_INVALIDARG) beyond the table.
+    WaitEntry EntryAt(std::size_t index);
+    // Keeps a let-go thread's handle so that the destructor can make sure it has ended.
+    void LetGoOfThread(HANDLE thread, DWORD id);
+
+    std::vector<WaitEntry> entries;  // guarded by `lock`; only ever appended to
+    std::recursive_mutex lock;       // guards `entries`, `letGo` and the writes of `changed`
+
+    struct LetGoThread {
+        HANDLE handle;
+        DWORD id;
+    };
+    std::vector<LetGoThread> letGo;  // guarded by `lock`
+};

@@ -1,0 +1,14 @@
+#include "worker/thread_name.h"
+
+#include <cwchar>
+
+#include "platform/text.h"
+#include "platform/threads.h"
+
+HRESULT PublishThreadName(DWORD /*threadId*/, const wchar_t* name) {
+    constexpr std::size_t kMaxNameLength = 260;
+    if (name == nullptr) return E_POINTER;
+    if (std::wcslen(name) > kMaxNameLength) return E_INVALIDARG;
+    SetCurrentThreadName(tarvex::platform::ToUtf8(name));
+    return S_OK;
+}

@@ -1,0 +1,29 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tarvex::platform::ToUtf8;
+using tarvex::platform::WidenAnsi;
+using tarvex::platform::WidenCp1252;
+
+TEST(Text, Cp1252MapsEveryByteToOneCharacter) {
+    EXPECT_EQ(WidenCp1252("!0\x80\x81\x9F\xE9"), L"!0\u20AC\u0081\u0178\u00E9");
+    EXPECT_EQ(WidenCp1252(std::string("a\0b", 3)), std::wstring(L"a\0b", 3));
+}
+
+TEST(Text, AnsiIsUtf8WithCp1252ForStrayBytes) {
+    EXPECT_EQ(WidenAnsi("caf\xC3\xA9 \xF0\x9F\x98\x80"), L"caf\u00E9 \U0001F600");
+    EXPECT_EQ(WidenAnsi("bad \xE9 byte"), L"bad \u00E9 byte");
+    EXPECT_EQ(WidenAnsi("cut \xE2\x82"), L"cut \u00E2\u201A");
+    EXPECT_EQ(WidenAnsi("\xC0\x80"), L"\u00C0\u20AC") << "overlong forms are not UTF-8";
+}
+
+TEST(Text, Utf8RoundTripAndInvalidCodePoints) {
+    const std::wstring text = L"Tessary 5500 \u00C4\u20AC\U0001F600";
+    EXPECT_EQ(WidenAnsi(ToUtf8(text)), text);
+    EXPECT_EQ(ToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+// Records the message boxes a test causes instead of showing them, answering each with OK.
+#pragma once
+
+#include <mutex>
+#include <vector>
+
+#include "platform/message_box.h"
+
+class RecordingMessageBox final : public MessageBoxPresenter {
+  public:
+    RecordingMessageBox() { SetMessageBoxPresenter(this); }
+    ~RecordingMessageBox() override { SetMessageBoxPresenter(nullptr); }
+
+    int Show(const MessageBoxRequest& request) override {
+        std::lock_guard guard(mutex_);
+        boxes_.push_back(request);
+        return IDOK;
+    }
+
+    std::vector<MessageBoxRequest> Boxes() {
+        std::lock_guard guard(mutex_);
+        return boxes_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<MessageBoxRequest> boxes_;
+};

@@ -1,0 +1,411 @@
+// Contract of CJobThread: its handle table, starting and stopping the thread, and the wait loop.
+#include "worker/job_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/change_notification.h"
+#include "platform/message_queue.h"
+#include "platform/threads.h"
+#include "support/temp_dir.h"
+#include "support/test_worker.h"
+#include "worker/wait_pumping.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+DWORD ExitCodeOf(HANDLE thread) {
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    return code;
+}
+
+// Waits until the held thread has ended and returns its exit code.
+DWORD WaitForEnd(CJobThread& worker) {
+    HANDLE thread = worker.threadHandle;
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    return ExitCodeOf(thread);
+}
+
+TEST(JobThread, ConstructionSetsTheDocumentedValues) {
+    TestWorker worker;
+    EXPECT_EQ(worker.threadHandle, nullptr);
+    EXPECT_EQ(worker.threadId, 0u);
+    EXPECT_EQ(worker.waitTimeout, INFINITE);
+    EXPECT_EQ(worker.comInitFlags, 0u);
+    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(worker.dispatchMessages);
+    EXPECT_TRUE(worker.reportFailures);
+    EXPECT_FALSE(worker.rethrowFailures);
+    EXPECT_EQ(worker.name, L"CJobThread");
+    EXPECT_EQ(worker.changed, 0);
+}
+
+TEST(JobThread, SignalledEventRunsItsHandlerOnTheWorkerThread) {
+    TestWorker worker;
+    TestEvent ran;
+    std::atomic<DWORD> handlerThread{0};
+    HANDLE first = worker.Register([&](TestWorker&) {
+        handlerThread = GetCurrentThreadId();
+        ran.Set();
+        return true;
+    });
+    HANDLE second = worker.Register([&](TestWorker&) { return true; });
+    EXPECT_EQ(worker.changed, 1);
+    ASSERT_NE(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
+    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_OBJECT_0);
+    SetEvent(first);
+    ASSERT_TRUE(ran.WaitFor());
+    EXPECT_EQ(handlerThread, worker.threadId);
+    EXPECT_EQ(worker.changed, 0) << "the loop's first array holds both events";
+    (void)second;
+}
+
+TEST(JobThread, StartThreadWhileRunningOnlyStoresTheTimeOut) {
+    TestWorker worker;
+    HANDLE thread = worker.StartThread(INFINITE, 0, nullptr, 0);
+    ASSERT_NE(thread, nullptr);
+    const DWORD id = worker.threadId;
+    EXPECT_EQ(worker.StartThread(1234, 0, nullptr, 0), thread);
+    EXPECT_EQ(worker.threadId, id);
+    EXPECT_EQ(worker.waitTimeout, 1234u);
+
+    PostThreadMessageW(id, WM_USER + 1, 0, 0);
+    ASSERT_TRUE(worker.userMessageSeen.WaitFor());
+    EXPECT_EQ(worker.nullMessages, 1) << "only the post that succeeded leaves a WM_NULL behind";
+}
+
+TEST(JobThread, StartThreadAfterTheThreadEndedStartsANewOne) {
+    TestWorker worker;
+    HANDLE event = worker.Register([](TestWorker&) { return false; });
+    HANDLE first = worker.StartThread(INFINITE, 0, nullptr, 0);
+    const DWORD firstId = worker.threadId;
+    SetEvent(event);
+    EXPECT_EQ(WaitForEnd(worker), 0u) << "a handler returning false ends the loop normally";
+    EXPECT_EQ(worker.threadHandle, first) << "an ended thread is still held";
+
+    HANDLE second = worker.StartThread(INFINITE, 0, nullptr, 0);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_NE(worker.threadId, firstId);
+    EXPECT_FALSE(CloseHandle(first)) << "the old handle was closed";
+}
+
+TEST(JobThread, StartThreadSuspendedReturnsAtOnce) {
+    TestWorker worker;
+    HANDLE thread = worker.StartThread(INFINITE, CREATE_SUSPENDED, nullptr, 0);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_TIMEOUT);
+    EXPECT_FALSE(PostThreadMessageW(worker.threadId, WM_NULL, 0, 0)) << "no queue yet";
+
+    ResumeThread(thread);
+    ASSERT_EQ(WaitForSingleObject(worker.startedEvent, 10000), WAIT_OBJECT_0);
+    PostThreadMessageW(worker.threadId, WM_USER + 2, 0, 0);
+    ASSERT_TRUE(worker.userMessageSeen.WaitFor());
+    EXPECT_EQ(worker.nullMessages, 0);
+}
+
+class RefusingWorker : public TestWorker {
+  public:
+    bool OnThreadStart() override { return false; }
+};
+
+TEST(JobThread, ThreadThatEndsBeforeItsQueueExistsYieldsNone) {
+    RefusingWorker worker;
+    EXPECT_EQ(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
+    EXPECT_EQ(worker.threadHandle, nullptr);
+    EXPECT_EQ(worker.threadId, 0u);
+    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_TIMEOUT);
+}
+
+TEST(JobThread, StopThreadWithNoThreadReturnsEHandleAndChangesNothing) {
+    TestWorker worker;
+    TestEvent event;
+    EXPECT_EQ(worker.StopThread(event.handle(), 100), E_HANDLE);
+    EXPECT_EQ(worker.threadHandle, nullptr);
+    EXPECT_EQ(worker.threadId, 0u);
+    EXPECT_FALSE(event.WaitFor(0)) << "the event is not set either";
+}
+
+TEST(JobThread, StopThreadEndsTheLoopAndSetsTheEvent) {
+    TestWorker worker;
+    HANDLE thread = worker.StartThread(INFINITE, 0, nullptr, 0);
+    TestEvent event;
+    EXPECT_EQ(worker.StopThread(event.handle(), 5000), S_OK);
+    EXPECT_TRUE(event.WaitFor(0));
+    EXPECT_EQ(worker.threadHandle, nullptr);
+    EXPECT_EQ(worker.threadId, 0u);
+    EXPECT_FALSE(CloseHandle(thread)) << "the ended thread's handle is closed";
+}
+
+TEST(JobThread, StopThreadOnTheWorkerItselfWaitsTheWholeTimeOut) {
+    TestWorker worker;
+    std::atomic<HRESULT> result{E_FAIL};
+    std::atomic<bool> clearedDuringHandler{false};
+    std::atomic<Clock::duration> waited{};
+    std::atomic<int> runs{0};
+    TestEvent done;
+    HANDLE event = worker.Register([&](TestWorker& self) {
+        const auto start = Clock::now();
+        result = self.StopThread(nullptr, 300);
+        waited = Clock::now() - start;
+        clearedDuringHandler = self.threadHandle == nullptr && self.threadId == 0;
+        ++runs;
+        done.Set();
+        return true;  // the loop goes on, on a thread nobody holds
+    });
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    SetEvent(event);
+    ASSERT_TRUE(done.WaitFor());
+    EXPECT_EQ(result, S_OK);
+    EXPECT_GE(waited.load(), 300ms);
+    EXPECT_TRUE(clearedDuringHandler);
+
+    // Its own WM_QUIT was taken and dropped by the wait: the let-go loop still serves the table.
+    SetEvent(event);
+    ASSERT_TRUE(done.WaitFor());
+    EXPECT_EQ(runs, 2);
+}
+
+TEST(JobThread, HandlerThatStopsItsThreadAndReturnsFalseEndsIt) {
+    TestWorker worker;
+    TestEvent done;
+    HANDLE event = worker.Register([&](TestWorker& self) {
+        self.StopThread(nullptr, 50);
+        done.Set();
+        return false;
+    });
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    SetEvent(event);
+    ASSERT_TRUE(done.WaitFor());
+    // The next start finds no handle and makes a new thread, which serves the same table.
+    ASSERT_NE(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
+    SetEvent(event);
+    EXPECT_TRUE(done.WaitFor());
+}
+
+TEST(JobThread, EmptyTableWaitsOnTheQueueOnly) {
+    TestWorker worker;
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    PostThreadMessageW(worker.threadId, WM_USER + 3, 0, 0);
+    ASSERT_TRUE(worker.userMessageSeen.WaitFor());
+    EXPECT_EQ(worker.lastUserMessage, WM_USER + 3);
+    PostThreadMessageW(worker.threadId, WM_QUIT, 0, 0);
+    EXPECT_EQ(WaitForEnd(worker), 0u);
+}
+
+TEST(JobThread, HandleRegisteredWhileRunningWaitsForTheRefreshMessage) {
+    TestWorker worker;
+    TestEvent lateRan;
+    worker.Register([](TestWorker&) { return true; });
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    HANDLE late = worker.Register([&](TestWorker&) {
+        lateRan.Set();
+        return true;
+    });
+    SetEvent(late);
+    EXPECT_FALSE(lateRan.WaitFor(150)) << "not in the loop's handle array yet";
+    PostThreadMessageW(worker.threadId, kRefreshHandlesMessage, 0, 0);
+    EXPECT_TRUE(lateRan.WaitFor()) << "the signal stayed until the rebuilt array took it";
+}
+
+TEST(JobThread, FailedWaitRebuildsOnlyWhileAChangeIsPending) {
+    TestWorker worker;
+    TestEvent lateRan;
+    worker.Register([](TestWorker&) { return true; });
+    worker.StartThread(200, 0, nullptr, 0);  // a time-out with no handler counts as a failed wait
+    HANDLE late = worker.Register([&](TestWorker&) {
+        lateRan.Set();
+        return true;
+    });
+    SetEvent(late);
+    EXPECT_TRUE(lateRan.WaitFor()) << "the first time-out rebuilt the array";
+    EXPECT_EQ(WaitForEnd(worker), 0u) << "the next one, with nothing pending, ends the loop";
+}
+
+TEST(JobThread, MoreThanSixtyThreeEntriesMakeEveryWaitFail) {
+    TestWorker worker;
+    for (int i = 0; i < 64; ++i) {
+        HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        worker.AddWaitHandle(WaitEntry{nullptr, nullptr, event, true, WaitKind::Event});
+    }
+    // Started suspended: the loop ends at its first wait, which would otherwise come before
+    // StartThread's first post and look like a thread that never made its queue.
+    ASSERT_NE(worker.StartThread(INFINITE, CREATE_SUSPENDED, nullptr, 0), nullptr);
+    ResumeThread(worker.threadHandle);
+    EXPECT_EQ(WaitForEnd(worker), 0u);
+}
+
+TEST(JobThread, QuitPostedDuringAHandlerEndsTheLoopAfterIt) {
+    TestWorker worker;
+    TestEvent inHandler;
+    TestEvent release;
+    std::atomic<bool> finished{false};
+    HANDLE event = worker.Register([&](TestWorker&) {
+        inHandler.Set();
+        release.WaitFor();
+        finished = true;
+        return true;
+    });
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    SetEvent(event);
+    ASSERT_TRUE(inHandler.WaitFor());
+    PostThreadMessageW(worker.threadId, WM_QUIT, 0, 0);
+    release.Set();
+    EXPECT_EQ(WaitForEnd(worker), 0u);
+    EXPECT_TRUE(finished) << "the handler was not interrupted";
+}
+
+TEST(JobThread, EventSignalledDuringAHandlerIsServedAfterIt) {
+    TestWorker worker;
+    std::atomic<int> runs{0};
+    TestEvent done;
+    HANDLE event = worker.Register([&](TestWorker&) {
+        if (++runs == 1) {
+            std::this_thread::sleep_for(50ms);
+        } else {
+            done.Set();
+        }
+        return true;
+    });
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    SetEvent(event);
+    while (runs == 0) std::this_thread::sleep_for(1ms);
+    SetEvent(event);
+    EXPECT_TRUE(done.WaitFor());
+    EXPECT_EQ(runs, 2);
+}
+
+class TimeoutWorker : public TestWorker {
+  public:
+    TimeoutWorker() {
+        onTimeout = static_cast<bool (CJobThread::*)()>(&TimeoutWorker::OnTimeout);
+        timeoutTarget = this;
+        onMessage = static_cast<MessageHandler>(&TimeoutWorker::OnMessage);
+        messageTarget = this;
+    }
+    std::atomic<int> timeouts{0};
+    std::vector<UINT> seen;  // written on the worker thread, read after it ended
+
+  private:
+    bool OnTimeout() { return ++timeouts < 3; }
+    BOOL OnMessage(HWND, UINT message, WPARAM, LPARAM) {
+        seen.push_back(message);
+        return message == WM_USER + 9 ? FALSE : TRUE;
+    }
+};
+
+TEST(JobThread, TimeOutHandlerDecidesWhetherTheLoopGoesOn) {
+    TimeoutWorker worker;
+    ASSERT_NE(worker.StartThread(10, CREATE_SUSPENDED, nullptr, 0), nullptr);
+    ResumeThread(worker.threadHandle);
+    EXPECT_EQ(WaitForEnd(worker), 0u);
+    EXPECT_EQ(worker.timeouts, 3);
+}
+
+TEST(JobThread, MessageHandlerSeesMessagesAndTheRestAfterTheLoop) {
+    TimeoutWorker worker;
+    worker.StartThread(INFINITE, CREATE_SUSPENDED, nullptr, 0);
+    ResumeThread(worker.threadHandle);
+    ASSERT_EQ(WaitForSingleObject(worker.startedEvent, 10000), WAIT_OBJECT_0);
+    // Posted in one burst: the loop ends at WM_USER + 9 and passes on what follows it.
+    PostThreadMessageW(worker.threadId, WM_USER + 8, 0, 0);
+    PostThreadMessageW(worker.threadId, WM_USER + 9, 0, 0);
+    PostThreadMessageW(worker.threadId, WM_USER + 10, 0, 0);
+    EXPECT_EQ(WaitForEnd(worker), 0u);
+    EXPECT_EQ(worker.seen, (std::vector<UINT>{WM_USER + 8, WM_USER + 9, WM_USER + 10}));
+}
+
+TEST(JobThread, ChangeNotificationEntryIsRearmedAfterItsHandler) {
+    TempDir dir;
+    TestWorker worker;
+    std::atomic<int> runs{0};
+    TestEvent ran;
+    HANDLE notification = FindFirstChangeNotificationW(dir.path().wstring().c_str(), FALSE,
+                                                       FILE_NOTIFY_CHANGE_FILE_NAME);
+    ASSERT_NE(notification, INVALID_HANDLE_VALUE);
+    worker.RegisterHandle(notification, WaitKind::ChangeNotification, [&](TestWorker&) {
+        ++runs;
+        ran.Set();
+        return true;
+    });
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    std::ofstream(dir.path() / "a") << "1";
+    ASSERT_TRUE(ran.WaitFor());
+    // Not re-armed, the notification would stay signalled and run the handler again and again.
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(runs, 1);
+    std::ofstream(dir.path() / "b") << "2";
+    ASSERT_TRUE(ran.WaitFor());
+    EXPECT_GE(runs, 2);
+}
+
+TEST(JobThread, ReleaseWaitHandleClosesByKind) {
+    TestWorker worker;
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE borrowed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE timer = CreateWaitableTimerW(nullptr, FALSE, nullptr);
+    const LARGE_INTEGER soon{-10'000};
+    SetWaitableTimer(timer, &soon, 5, nullptr, nullptr, FALSE);
+    worker.AddWaitHandle({nullptr, nullptr, event, true, WaitKind::Event});
+    worker.AddWaitHandle({nullptr, nullptr, borrowed, false, WaitKind::Event});
+    worker.AddWaitHandle({nullptr, nullptr, timer, true, WaitKind::Timer});
+    worker.AddWaitHandle({nullptr, nullptr, nullptr, true, WaitKind::Event});
+
+    EXPECT_EQ(worker.ReleaseWaitHandle(-1), E_INVALIDARG);
+    EXPECT_EQ(worker.ReleaseWaitHandle(4), E_INVALIDARG);
+    EXPECT_EQ(worker.ReleaseWaitHandle(0), S_OK);
+    EXPECT_FALSE(SetEvent(event)) << "closed";
+    EXPECT_EQ(worker.ReleaseWaitHandle(0), E_FAIL) << "a second close fails";
+    EXPECT_EQ(worker.ReleaseWaitHandle(1), S_OK);
+    EXPECT_TRUE(SetEvent(borrowed)) << "not owned, so not closed";
+    EXPECT_EQ(worker.ReleaseWaitHandle(2), S_OK);
+    EXPECT_FALSE(CancelWaitableTimer(timer));
+    EXPECT_EQ(worker.ReleaseWaitHandle(3), S_OK) << "no handle, nothing to close";
+    CloseHandle(borrowed);
+}
+
+TEST(JobThread, DestroyingTheObjectStopsItsThreadAndClosesItsHandles) {
+    HANDLE first;
+    HANDLE second;
+    HANDLE started;
+    HANDLE thread;
+    {
+        TestWorker worker;
+        first = worker.Register([](TestWorker&) { return true; });
+        second = worker.Register([](TestWorker&) { return true; });
+        started = worker.startedEvent;
+        thread = worker.StartThread(INFINITE, 0, nullptr, 0);
+        ASSERT_NE(thread, nullptr);
+    }
+    EXPECT_FALSE(CloseHandle(first));
+    EXPECT_FALSE(CloseHandle(second));
+    EXPECT_FALSE(CloseHandle(started));
+    EXPECT_FALSE(CloseHandle(thread));
+}
+
+TEST(JobThread, DestroyingTheObjectWaitsForAThreadItLetGoOf) {
+    std::atomic<bool> handlerFinished{false};
+    TestEvent inHandler;
+    {
+        TestWorker worker;
+        HANDLE event = worker.Register([&](TestWorker& self) {
+            self.StopThread(nullptr, 0);
+            inHandler.Set();
+            std::this_thread::sleep_for(200ms);  // still using the object after letting go
+            handlerFinished = true;
+            return true;
+        });
+        worker.StartThread(INFINITE, 0, nullptr, 0);
+        SetEvent(event);
+        ASSERT_TRUE(inHandler.WaitFor());
+    }
+    EXPECT_TRUE(handlerFinished);
+}
+
+}  // namespace
