@@ -84,6 +84,7 @@ TEST(FailureReport, BoxTextFrameIsExact) {
 
 class EndCountingWorker : public TestWorker {
   public:
+    ~EndCountingWorker() override { EndThreads(); }  // its override runs on the worker
     bool OnThreadEnd() override {
         ++ends;
         return true;
@@ -118,7 +119,9 @@ TEST(JobThreadProc, FailingJobShowsOneBoxAndEndsWithCode1000) {
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT) << "the loop took the signal";
 
     // The next start replaces the ended thread, and the table is intact.
-    ASSERT_NE(worker.StartThread(INFINITE, 0, nullptr, 0), thread);
+    HANDLE next = worker.StartThread(INFINITE, 0, nullptr, 0);
+    ASSERT_NE(next, nullptr);
+    EXPECT_NE(next, thread);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 

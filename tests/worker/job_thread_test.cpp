@@ -289,6 +289,7 @@ class TimeoutWorker : public TestWorker {
         onMessage = static_cast<MessageHandler>(&TimeoutWorker::OnMessage);
         messageTarget = this;
     }
+    ~TimeoutWorker() override { EndThreads(); }
     std::atomic<int> timeouts{0};
     std::vector<UINT> seen;  // written on the worker thread, read after it ended
 
@@ -310,15 +311,22 @@ TEST(JobThread, TimeOutHandlerDecidesWhetherTheLoopGoesOn) {
 
 TEST(JobThread, MessageHandlerSeesMessagesAndTheRestAfterTheLoop) {
     TimeoutWorker worker;
-    worker.StartThread(INFINITE, CREATE_SUSPENDED, nullptr, 0);
-    ResumeThread(worker.threadHandle);
-    ASSERT_EQ(WaitForSingleObject(worker.startedEvent, 10000), WAIT_OBJECT_0);
-    // Posted in one burst: the loop ends at WM_USER + 9 and passes on what follows it.
+    TestEvent inHandler;
+    TestEvent release;
+    HANDLE event = worker.Register([&](TestWorker&) {
+        inHandler.Set();
+        return release.WaitFor();
+    });
+    worker.StartThread(INFINITE, 0, nullptr, 0);
+    SetEvent(event);
+    ASSERT_TRUE(inHandler.WaitFor());
+    // Queued while the handler runs: the loop ends at WM_USER + 9 and passes on what follows it.
     PostThreadMessageW(worker.threadId, WM_USER + 8, 0, 0);
     PostThreadMessageW(worker.threadId, WM_USER + 9, 0, 0);
     PostThreadMessageW(worker.threadId, WM_USER + 10, 0, 0);
+    release.Set();
     EXPECT_EQ(WaitForEnd(worker), 0u);
-    EXPECT_EQ(worker.seen, (std::vector<UINT>{WM_USER + 8, WM_USER + 9, WM_USER + 10}));
+    EXPECT_EQ(worker.seen, (std::vector<UINT>{WM_NULL, WM_USER + 8, WM_USER + 9, WM_USER + 10}));
 }
 
 TEST(JobThread, ChangeNotificationEntryIsRearmedAfterItsHandler) {
