@@ -1,5 +1,6 @@
 # The commands a user types. Each one installs the Debian packages it needs first.
-#   make run    build and start Tarvex2
+#   make run    build and start Tarvex2 (needs a display)
+#   make screenshot  draw the main window into docs/main-window.png without a display
 #   make test   build and run every test
 #   make asan   every test under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make tsan   the tests without Qt under ThreadSanitizer
@@ -13,7 +14,7 @@ CTEST := ctest --output-on-failure -j $(JOBS)
 SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 SANITIZE_TSAN := -fsanitize=thread
 
-.PHONY: deps run test asan tsan bench format clean
+.PHONY: deps run screenshot test asan tsan bench format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -50,7 +51,16 @@ tsan: build-tsan/build.ninja
 
 run: build/build.ninja
 	cmake --build build
-	./build/bench/worker_bench
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+		echo "Tarvex2 is a desktop program and needs a display (DISPLAY or WAYLAND_DISPLAY)."; \
+		echo "Without one, 'make test' runs every test and 'make screenshot' draws the window."; \
+		exit 1; \
+	fi
+	./build/tarvex2
+
+screenshot: build/build.ninja
+	cmake --build build --target tarvex2-screenshot
+	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot/tarvex2-screenshot docs/main-window.png
 
 bench: build/build.ninja
 	cmake --build build

@@ -28,8 +28,8 @@ class LatencyWorker : public CJobThread {
     LatencyWorker() {
         event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        AddWaitHandle({static_cast<SignalHandler>(&LatencyWorker::OnSignal), this, event, true,
-                       WaitKind::Event});
+        AddWaitHandle(
+            {&CallOnTarget<&LatencyWorker::OnSignal>, this, event, true, WaitKind::Event});
         AddWaitHandle({nullptr, nullptr, CreateEventW(nullptr, FALSE, FALSE, nullptr), true,
                        WaitKind::Event});
     }

@@ -21,8 +21,8 @@ std::atomic<MessageBoxPresenter*> g_presenter{&g_standardError};
 
 }  // namespace
 
-void SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
-    g_presenter = presenter != nullptr ? presenter : &g_standardError;
+MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
+    return g_presenter.exchange(presenter != nullptr ? presenter : &g_standardError);
 }
 
 int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) {

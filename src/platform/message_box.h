@@ -34,8 +34,8 @@ class MessageBoxPresenter {
     virtual int Show(const MessageBoxRequest& request) = 0;
 };
 
-// Installs `presenter` for every later box (null goes back to standard error). The presenter
-// must outlive every box shown through it.
-void SetMessageBoxPresenter(MessageBoxPresenter* presenter);
+// Installs `presenter` for every later box (null goes back to standard error) and returns the
+// one it replaces. The presenter must outlive every box shown through it.
+MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter);
 
 int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style);

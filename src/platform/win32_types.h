@@ -15,6 +15,8 @@ using HRESULT = std::int32_t;
 using SCODE = HRESULT;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
+using INT_PTR = std::intptr_t;
 using HANDLE = void*;
 using HWND = struct HWND__*;
 

@@ -134,7 +134,7 @@ DWORD CJobThread::RunLoop() {
                 continue;
             }
             if (messageTarget != nullptr && onMessage != nullptr &&
-                !(messageTarget->*onMessage)(msg.hwnd, msg.message, msg.wParam, msg.lParam)) {
+                !onMessage(*messageTarget, msg.hwnd, msg.message, msg.wParam, msg.lParam)) {
                 break;
             }
             if (dispatchMessages && !PreTranslateThreadMessage(msg)) {
@@ -151,13 +151,13 @@ DWORD CJobThread::RunLoop() {
             const WaitEntry entry = EntryAt(result);
             // An entry registered without a handler has nothing to run.
             if (entry.target != nullptr && entry.onSignal != nullptr &&
-                !(entry.target->*entry.onSignal)()) {
+                !entry.onSignal(*entry.target)) {
                 break;
             }
             if (entry.kind == WaitKind::ChangeNotification)
                 FindNextChangeNotification(entry.handle);
         } else if (result == WAIT_TIMEOUT && timeoutTarget != nullptr && onTimeout != nullptr) {
-            if (!(timeoutTarget->*onTimeout)()) break;
+            if (!onTimeout(*timeoutTarget)) break;
         } else if (result == count) {
             // Input has arrived: the next pass takes it.
         } else if (changed > 0) {
@@ -170,7 +170,7 @@ DWORD CJobThread::RunLoop() {
     if (messageTarget != nullptr && onMessage != nullptr) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            (messageTarget->*onMessage)(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+            onMessage(*messageTarget, msg.hwnd, msg.message, msg.wParam, msg.lParam);
         }
     }
     return 0;

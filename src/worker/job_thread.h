@@ -15,11 +15,30 @@
 
 class CJobThread;
 
-// A handler of a derived class is registered by casting it to this type, e.g.
-// static_cast<SignalHandler>(&LoaderDialog::ReprogramConsole); it is then called on `target`.
-using SignalHandler = bool (CJobThread::*)();
-using MessageHandler = BOOL (CJobThread::*)(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+// Handlers are member operations of a class derived from CJobThread, bound to the object they
+// run on (the entry's `target`). CallOnTarget makes one from a member operation:
+//   WaitEntry{&CallOnTarget<&LoaderDialog::ReprogramConsole>, this, event, true, WaitKind::Event}
+// The target is turned back into the derived class before the call, so no member pointer is
+// ever converted between classes.
+using SignalHandler = bool (*)(CJobThread& target);
+using TimeoutHandler = bool (*)(CJobThread& target);
+using MessageHandler = BOOL (*)(CJobThread& target, HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam);
+
+namespace job_thread_detail {
+template <typename>
+struct MemberOf;
+template <typename Class, typename Result, typename... Args>
+struct MemberOf<Result (Class::*)(Args...)> {
+    using type = Class;
+};
+}  // namespace job_thread_detail
+
+template <auto Member, typename... Args>
+auto CallOnTarget(CJobThread& target, Args... args) {
+    using Class = typename job_thread_detail::MemberOf<decltype(Member)>::type;
+    return (static_cast<Class&>(target).*Member)(args...);
+}
 
 // How a registered handle is re-armed after its handler and closed on release.
 enum class WaitKind : std::int32_t {
@@ -76,7 +95,7 @@ class CJobThread {
 
     // Members, in the order the object lays them out. Set at construction and not changed
     // afterwards, except where a comment says otherwise.
-    bool (CJobThread::*onTimeout)() = nullptr;
+    TimeoutHandler onTimeout = nullptr;
     MessageHandler onMessage = nullptr;
     // Written by StartThread and StopThread, which may run on different threads.
     std::atomic<HANDLE> threadHandle{nullptr};

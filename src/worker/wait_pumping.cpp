@@ -2,8 +2,13 @@
 
 #include "platform/kernel_objects.h"
 #include "platform/message_queue.h"
+#include "platform/threads.h"
+#include "platform/window_thread_wait.h"
 
 bool WaitPumpingMessages(HANDLE handle, DWORD timeoutMs) {
+    if (WindowThreadWait windowThreadWait = WindowThreadWaitFor(GetCurrentThreadId())) {
+        return windowThreadWait(handle, timeoutMs);
+    }
     for (;;) {
         const DWORD result =
             MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs, kWakeOnAnyInput);

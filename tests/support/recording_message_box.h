@@ -8,8 +8,8 @@
 
 class RecordingMessageBox final : public MessageBoxPresenter {
   public:
-    RecordingMessageBox() { SetMessageBoxPresenter(this); }
-    ~RecordingMessageBox() override { SetMessageBoxPresenter(nullptr); }
+    RecordingMessageBox() : previous_(SetMessageBoxPresenter(this)) {}
+    ~RecordingMessageBox() override { SetMessageBoxPresenter(previous_); }
 
     int Show(const MessageBoxRequest& request) override {
         std::lock_guard guard(mutex_);
@@ -23,6 +23,7 @@ class RecordingMessageBox final : public MessageBoxPresenter {
     }
 
   private:
+    MessageBoxPresenter* previous_;
     std::mutex mutex_;
     std::vector<MessageBoxRequest> boxes_;
 };

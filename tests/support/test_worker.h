@@ -44,10 +44,10 @@ class TestWorker : public CJobThread {
     void RegisterHandle(HANDLE handle, WaitKind kind, Handler handler) {
         const std::size_t index = registered_++;
         handlers_.at(index) = std::move(handler);
-        const SignalHandler slots[] = {static_cast<SignalHandler>(&TestWorker::First),
-                                       static_cast<SignalHandler>(&TestWorker::Second),
-                                       static_cast<SignalHandler>(&TestWorker::Third)};
-        AddWaitHandle(WaitEntry{slots[index], this, handle, true, kind});
+        const SignalHandler handlers[] = {&CallOnTarget<&TestWorker::First>,
+                                          &CallOnTarget<&TestWorker::Second>,
+                                          &CallOnTarget<&TestWorker::Third>};
+        AddWaitHandle(WaitEntry{handlers[index], this, handle, true, kind});
     }
 
     bool PreTranslateThreadMessage(const MSG& msg) override {

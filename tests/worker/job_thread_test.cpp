@@ -284,9 +284,9 @@ TEST(JobThread, EventSignalledDuringAHandlerIsServedAfterIt) {
 class TimeoutWorker : public TestWorker {
   public:
     TimeoutWorker() {
-        onTimeout = static_cast<bool (CJobThread::*)()>(&TimeoutWorker::OnTimeout);
+        onTimeout = &CallOnTarget<&TimeoutWorker::OnTimeout>;
         timeoutTarget = this;
-        onMessage = static_cast<MessageHandler>(&TimeoutWorker::OnMessage);
+        onMessage = &CallOnTarget<&TimeoutWorker::OnMessage, HWND, UINT, WPARAM, LPARAM>;
         messageTarget = this;
     }
     ~TimeoutWorker() override { EndThreads(); }

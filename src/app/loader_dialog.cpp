@@ -1,0 +1,242 @@
+#include "app/loader_dialog.h"
+
+#include "app/port_menu.h"
+#include "app/resource.h"
+#include "app/resources.h"
+#include "platform/kernel_objects.h"
+#include "platform/ui/file_dialog.h"
+
+namespace {
+
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressTimerPeriodMs = 500;
+constexpr int kConsoleBaudRate = 115200;
+
+constexpr wchar_t kReadyText[] = L"Configure Communications Settings and Setup Type.";
+constexpr wchar_t kNoSetupTypeText[] = L"Choose a Setup Type, then press Update.";
+constexpr wchar_t kNoJobEventText[] =
+    L"The update could not be started: the system is out of resources.";
+
+}  // namespace
+
+LoaderDialog::LoaderDialog(CWnd* parent, PortTableReader readPorts)
+    : CDialog(kMainDialogTemplate, parent), m_readPorts(std::move(readPorts)) {
+    if (AfxGetApp() != nullptr) m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+
+    for (UINT id : {ID_CONSOLE_UPDATE, static_cast<UINT>(IDC_UPDATE)}) {
+        MapCommand(id, [this] { OnUpdate(); });
+    }
+    for (int id : {IDC_RADIO_POOLSIDE, IDC_RADIO_ARENA, IDC_RADIO_OVAL_TRACK, IDC_RADIO_HUEVANE}) {
+        MapCommand(static_cast<UINT>(id), [this] { OnBuiltInSetupType(); });
+    }
+    for (int id : {IDC_RADIO_OTHER_QX2000, IDC_RADIO_OTHER_TY5500}) {
+        MapCommand(static_cast<UINT>(id), [this] { OnCustomSetupType(); });
+    }
+    MapCommand(IDC_BROWSE, [this] { OnBrowse(); });
+    MapCommand(ID_FILE_EXIT, [this] { PostMessage(WM_CLOSE); });
+    MapCommand(ID_ABOUT_ABOUT, [this] { ShowAboutBox(); });
+    MapCommand(ID_ABOUT_HELP, [this] { ShowHelp(); });
+    MapCommand(ID_FILE_DOWNLOAD, [this] { DownloadLatestHexFiles(); });
+}
+
+LoaderDialog::~LoaderDialog() {
+    // The jobs use this dialog's members: their threads must be gone before the members are.
+    EndThreads();
+}
+
+void LoaderDialog::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Radio(pDX, IDC_RADIO_POOLSIDE, m_nSetupType);
+    DDX_Control(pDX, IDC_CUSTOM_FILE, m_editCustomFile);
+    DDX_Text(pDX, IDC_CUSTOM_FILE, m_strCustomFile);
+    DDX_Control(pDX, IDC_BROWSE, m_btnBrowse);
+    DDX_Control(pDX, IDC_UPDATE, m_btnUpdate);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Control(pDX, IDC_STATUS, m_status);
+}
+
+BOOL LoaderDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_bClosing = false;
+
+    if (HasSystemMenu()) {
+        const std::wstring aboutText = LoadStringResource(IDS_ABOUTBOX);
+        if (!aboutText.empty()) {
+            CMenu systemMenu = GetSystemMenu(FALSE);
+            systemMenu.AppendMenu(MF_SEPARATOR);
+            systemMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutText.c_str());
+        }
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    if (!LoadSettings()) {
+        m_nSetupType = 0;
+        m_strCustomFile.clear();
+        m_nPortIndex = 0;
+    }
+    m_status.SetWindowText(kReadyText);
+    FillPortMenu(m_nPortIndex);
+    RefreshFirmwareChoices();
+    m_bStepProgress = 0;
+    m_hConsoleEvent = RegisterJobEvent(&CallOnTarget<&LoaderDialog::ReprogramConsole>);
+    m_hSignEvent = RegisterJobEvent(&CallOnTarget<&LoaderDialog::SendFieldUpdate>);
+    m_nTimerId = SetTimer(kProgressTimer, kProgressTimerPeriodMs, nullptr);
+    if (m_nSetupType != kCustomConsoleType && m_nSetupType != kCustomSignType) {
+        m_btnBrowse.EnableWindow(FALSE);
+        m_editCustomFile.EnableWindow(FALSE);
+    }
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+HANDLE LoaderDialog::RegisterJobEvent(SignalHandler job) {
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (event != nullptr) AddWaitHandle({job, this, event, true, WaitKind::Event});
+    return event;
+}
+
+BOOL LoaderDialog::OnCmdMsg(UINT id) {
+    if (IsPortCommand(id)) OnSelectPort(id);
+    return CDialog::OnCmdMsg(id);
+}
+
+void LoaderDialog::OnUpdate() {
+    m_btnUpdate.EnableWindow(FALSE);
+    GetMenu().EnableMenuItem(ID_CONSOLE_UPDATE, MF_GRAYED | MF_BYCOMMAND);
+    CMenu ports = CommunicationsMenu();
+    EnablePortItems(ports, false);
+    StartThread(INFINITE, 0, nullptr, 0);
+    UpdateData(TRUE);
+
+    // No radio button checked (a settings file can leave it so): there is no file to send.
+    if (!IsKnownSetupType(m_nSetupType)) {
+        m_status.SetWindowText(kNoSetupTypeText);
+        EnableControlsAfterJob();
+        return;
+    }
+    HANDLE jobEvent = IsConsoleSetupType(m_nSetupType) ? m_hConsoleEvent : m_hSignEvent;
+    if (jobEvent == nullptr || !SetEvent(jobEvent)) {
+        m_status.SetWindowText(kNoJobEventText);
+        EnableControlsAfterJob();
+    }
+}
+
+void LoaderDialog::OnTimer(UINT_PTR id) {
+    if (id == kProgressTimer && m_bStepProgress != 0) {
+        int lower = 0;
+        int upper = 0;
+        m_progress.GetRange(lower, upper);
+        if (m_progress.GetPos() < upper) m_progress.StepIt();
+    }
+    CDialog::OnTimer(id);
+}
+
+void LoaderDialog::OnClose() {
+    if (m_bClosing) return;
+    m_bClosing = true;
+    KillTimer(m_nTimerId);
+    SaveSettings();
+    if (threadHandle != nullptr) StopThread(nullptr, 1000);
+    CDialog::OnClose();
+}
+
+void LoaderDialog::OnSysCommand(UINT id, LPARAM lParam) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        ShowAboutBox();
+    } else {
+        CDialog::OnSysCommand(id, lParam);
+    }
+}
+
+void LoaderDialog::OnBuiltInSetupType() {
+    m_editCustomFile.EnableWindow(FALSE);
+    m_btnBrowse.EnableWindow(FALSE);
+}
+
+void LoaderDialog::OnCustomSetupType() {
+    m_editCustomFile.EnableWindow(TRUE);
+    m_btnBrowse.EnableWindow(TRUE);
+}
+
+void LoaderDialog::OnBrowse() {
+    UpdateData(TRUE);
+    const bool console = m_nSetupType == kCustomConsoleType;
+    CFileDialog dialog(TRUE, console ? L".hex" : L".fud", nullptr,
+                       OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
+                       console ? L"Hex File (*.hex)|*.hex|All Files (*.*)|*.*||"
+                               : L"Field Update File (*.fud)|*.fud|All Files (*.*)|*.*||",
+                       this);
+    if (dialog.DoModal() == IDOK) {
+        m_strCustomFile = dialog.GetPathName();
+        UpdateData(FALSE);
+    }
+}
+
+CMenu LoaderDialog::CommunicationsMenu() const {
+    return GetMenu().GetSubMenu(kCommunicationsMenuPosition);
+}
+
+void LoaderDialog::FillPortMenu(int positionToCheck) {
+    CMenu ports = CommunicationsMenu();
+    ::FillPortMenu(ports, m_readPorts ? m_readPorts() : std::nullopt, positionToCheck);
+}
+
+void LoaderDialog::OnSelectPort(UINT id) {
+    m_nPortIndex = static_cast<int>(id - kFirstPortCommand);
+    CMenu ports = CommunicationsMenu();
+    CheckPortItem(ports, id);
+}
+
+std::wstring LoaderDialog::GetSelectedPortName() const {
+    return CheckedPortName(CommunicationsMenu());
+}
+
+std::optional<std::wstring> LoaderDialog::FirmwarePathFor(SetupType type) const {
+    return ::FirmwarePathFor(type, m_strCustomFile);
+}
+
+void LoaderDialog::BeginConsoleProgress(std::int32_t fileLength) {
+    // Three units for each second the transfer takes at the console's rate, as a 16-bit value.
+    const long long seconds = 8LL * fileLength / kConsoleBaudRate;
+    m_progress.SetPos(0);
+    m_progress.SetRange(0, static_cast<short>(static_cast<std::uint16_t>(3 * seconds)));
+    m_progress.SetStep(1);
+}
+
+void LoaderDialog::BeginSignProgress(std::int32_t fileLength) {
+    m_progress.SetPos(0);
+    m_progress.SetRange32(0, fileLength);
+}
+
+void LoaderDialog::EnableControlsAfterJob() {
+    m_btnUpdate.EnableWindow(TRUE);
+    GetMenu().EnableMenuItem(ID_CONSOLE_UPDATE, MF_ENABLED | MF_BYCOMMAND);
+    CMenu ports = CommunicationsMenu();
+    EnablePortItems(ports, true);
+}
+
+// The jobs' end: whatever they did, the controls come back and the thread is let go of.
+bool LoaderDialog::ReprogramConsole() {
+    ResetEvent(m_hConsoleEvent);
+    StopThread(nullptr, 1000);
+    EnableControlsAfterJob();
+    return true;
+}
+
+bool LoaderDialog::SendFieldUpdate() {
+    ResetEvent(m_hSignEvent);
+    StopThread(nullptr, 1000);
+    EnableControlsAfterJob();
+    return true;
+}
+
+// Not yet kept between runs: the constructor's values stand.
+bool LoaderDialog::LoadSettings() { return false; }
+bool LoaderDialog::SaveSettings() { return false; }
+
+// Nothing yet: every choice stays as the template has it.
+void LoaderDialog::RefreshFirmwareChoices() {}
+void LoaderDialog::ShowAboutBox() {}
+void LoaderDialog::ShowHelp() {}
+void LoaderDialog::DownloadLatestHexFiles() {}

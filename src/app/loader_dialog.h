@@ -1,0 +1,79 @@
+// The main window: setup types, custom file, status line, Update, progress bar and menus. It is
+// also the worker thread object: the two device jobs are its members and run on that thread,
+// reporting through the job-reporting interface below.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/setup_types.h"
+#include "platform/serial_ports.h"
+#include "platform/ui/dialog.h"
+#include "worker/job_thread.h"
+
+class LoaderDialog : public CDialog, public CJobThread {
+public:
+    using PortTableReader = std::function<SerialPortList()>;
+
+    // `readPorts` gives the serial-port table the Communications menu is filled from.
+    explicit LoaderDialog(CWnd* parent = nullptr, PortTableReader readPorts = ReadSystemSerialPorts);
+    ~LoaderDialog() override;
+
+    BOOL OnInitDialog() override;
+    BOOL OnCmdMsg(UINT id) override;
+
+    // The jobs, called on the worker thread when their event is signalled.
+    virtual bool ReprogramConsole();
+    virtual bool SendFieldUpdate();
+
+    // Job-reporting interface; callable from the worker thread.
+    void BeginConsoleProgress(std::int32_t fileLength);
+    void BeginSignProgress(std::int32_t fileLength);
+    void EnableControlsAfterJob();
+    std::wstring GetSelectedPortName() const;
+    std::optional<std::wstring> FirmwarePathFor(SetupType type) const;
+
+    // Parts of start-up, close and the menus that have nothing to do yet.
+    bool LoadSettings();
+    bool SaveSettings();
+    void RefreshFirmwareChoices();
+    void ShowAboutBox();
+    void ShowHelp();
+    void DownloadLatestHexFiles();
+
+    // Members, in the order of the class's data.
+    HICON m_hIcon = nullptr;
+    int m_nPortIndex = 0;
+    int m_nSetupType = 0;
+    CEdit m_editCustomFile;
+    std::wstring m_strCustomFile;
+    CButton m_btnBrowse;
+    CButton m_btnUpdate;
+    HANDLE m_hConsoleEvent = nullptr;
+    HANDLE m_hSignEvent = nullptr;
+    UINT_PTR m_nTimerId = 0;
+    std::atomic<int> m_bStepProgress{0};  // written by the console job, read by the timer
+    CProgressCtrl m_progress;
+    CStatic m_status;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnClose() override;
+    void OnTimer(UINT_PTR id) override;
+    void OnSysCommand(UINT id, LPARAM lParam) override;
+
+private:
+    void OnUpdate();
+    void OnBuiltInSetupType();
+    void OnCustomSetupType();
+    void OnBrowse();
+    void OnSelectPort(UINT id);
+    void FillPortMenu(int positionToCheck);
+    HANDLE RegisterJobEvent(SignalHandler job);
+    CMenu CommunicationsMenu() const;
+
+    PortTableReader m_readPorts;
+    bool m_bClosing = false;  // the close sequence pumps messages and must not start twice
+};

@@ -1,0 +1,40 @@
+// The setup types: which firmware file goes to which device.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+// Index of the checked radio button of the setup-type group; -1 when none is checked.
+using SetupType = int;
+
+struct SetupTypeRow {
+    const wchar_t* fileName;  // bare name in the working directory; empty for the custom types
+    int radioId;
+};
+
+// 0-2 built-in console files, 3 the built-in field-update file, 4 a custom console file,
+// 5 a custom field-update file.
+inline constexpr std::array<SetupTypeRow, 6> kSetupTypes = {{
+    {L"Quorlex2000.hex", 1000},
+    {L"Arena2000.hex", 1001},
+    {L"OvalTrack.hex", 1002},
+    {L"ED-40517_Veziv16.fud", 1034},
+    {L"", 1005},
+    {L"", 1009},
+}};
+
+inline constexpr wchar_t kSettingsFileName[] = L"Tarvex2.cfg";
+
+inline constexpr SetupType kCustomConsoleType = 4;
+inline constexpr SetupType kCustomSignType = 5;
+
+// True for a type that exists in the table.
+bool IsKnownSetupType(SetupType type);
+
+// True for the types that reprogram the console (below 3, or 4); the others update the sign.
+bool IsConsoleSetupType(SetupType type);
+
+// The file a job sends for `type`: the row's bare name for the built-in types, `customFile`
+// for both custom types; no file for a type outside the table.
+std::optional<std::wstring> FirmwarePathFor(SetupType type, const std::wstring& customFile);

@@ -1,0 +1,16 @@
+#include "platform/serial_ports.h"
+
+#include <libserialport.h>
+
+#include "platform/text.h"
+
+SerialPortList ReadSystemSerialPorts() {
+    sp_port** ports = nullptr;
+    if (sp_list_ports(&ports) != SP_OK) return std::nullopt;
+    std::vector<std::wstring> names;
+    for (sp_port** port = ports; *port != nullptr; ++port) {
+        names.push_back(tarvex::platform::WidenAnsi(sp_get_port_name(*port)));
+    }
+    sp_free_port_list(ports);
+    return names;
+}

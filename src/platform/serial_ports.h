@@ -1,0 +1,14 @@
+// The system's table of serial ports.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Port device names in the order the system enumerates them, unsorted; no value when the table
+// cannot be read.
+using SerialPortList = std::optional<std::vector<std::wstring>>;
+
+// Reads the table once through libserialport: a sysfs walk that skips virtual terminals and
+// probes 8250 UARTs, giving names such as "/dev/ttyS0" or "/dev/ttyUSB0".
+SerialPortList ReadSystemSerialPorts();

@@ -1,0 +1,418 @@
+#include "platform/ui/dialog.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <map>
+
+#include "platform/ui/menu_items.h"
+#include "platform/ui/progress_bar.h"
+#include "platform/ui/window_ref.h"
+#include "platform/ui/window_registry.h"
+
+using namespace tarvex::platform;
+
+// Lets the window reach the dialog's protected handlers.
+class DialogWindowAccess {
+public:
+    static BOOL Command(CDialog& dialog, UINT id) { return dialog.OnCmdMsg(id); }
+    static void Close(CDialog& dialog) { dialog.OnClose(); }
+    static void Timer(CDialog& dialog, UINT_PTR id) { dialog.OnTimer(id); }
+    static void SysCommand(CDialog& dialog, UINT id) { dialog.OnSysCommand(id, 0); }
+};
+
+namespace {
+
+class DialogWindow final : public QDialog {
+public:
+    DialogWindow(CDialog& owner, QWidget* parent) : QDialog(parent), owner_(owner) {}
+
+    QMenu* systemMenu = nullptr;
+
+protected:
+    // The close box and the window manager's Close arrive as WM_CLOSE.
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        DialogWindowAccess::Close(owner_);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool plain = event->modifiers() == Qt::NoModifier ||
+                           event->modifiers() == Qt::KeypadModifier;
+        if (event->key() == Qt::Key_Escape && plain) {
+            DialogWindowAccess::Command(owner_, IDCANCEL);
+        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+                button->click();
+            } else {
+                DialogWindowAccess::Command(owner_, IDOK);
+            }
+        } else if (event->key() == Qt::Key_Space && event->modifiers() == Qt::AltModifier &&
+                   systemMenu != nullptr) {
+            systemMenu->popup(mapToGlobal(QPoint(0, 0)));
+        } else {
+            QDialog::keyPressEvent(event);
+        }
+    }
+
+    void reject() override { DialogWindowAccess::Command(owner_, IDCANCEL); }
+
+private:
+    CDialog& owner_;
+};
+
+// Dialog units to pixels from the dialog font, as MapDialogRect converts them.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font) {
+        const QFontMetrics metrics(font);
+        const int width =
+            metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        baseX_ = (width / 26 + 1) / 2;
+        baseY_ = metrics.height();
+    }
+    int X(int units) const { return (units * baseX_ + 2) / 4; }
+    int Y(int units) const { return (units * baseY_ + 4) / 8; }
+    QRect Rect(const DialogRect& rect, int top) const {
+        return QRect(X(rect.x), top + Y(rect.y), X(rect.cx), Y(rect.cy));
+    }
+
+private:
+    int baseX_;
+    int baseY_;
+};
+
+QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
+    const QString text = control.text != nullptr ? QString::fromWCharArray(control.text) : QString();
+    switch (control.kind) {
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(text, parent);
+            button->setAutoDefault(false);
+            return button;
+        }
+        case ControlKind::AutoRadioButton: {
+            auto* radio = new QRadioButton(text, parent);
+            radio->setAutoExclusive(false);  // its group's QButtonGroup keeps it exclusive
+            return radio;
+        }
+        case ControlKind::GroupBox: return new QGroupBox(text, parent);
+        case ControlKind::Static: {
+            auto* label = new QLabel(text, parent);
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(text, parent);
+            edit->setFrame((control.style & WS_BORDER) != 0);
+            return edit;
+        }
+        case ControlKind::ProgressBar: return new ProgressBar(parent);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+struct CDialog::Impl {
+    DialogWindow* window = nullptr;
+    std::shared_ptr<WindowLink> link;
+    std::map<int, std::shared_ptr<WindowRef>> controls;
+    mutable std::map<int, std::unique_ptr<CWnd>> items;  // what GetDlgItem hands out
+    std::shared_ptr<WindowRef> menuBar;
+    std::shared_ptr<WindowRef> systemMenu;
+    std::map<UINT, std::function<void()>> commands;
+    std::map<UINT_PTR, QTimer*> timers;
+
+    void Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
+    std::shared_ptr<WindowRef> Ref(QWidget* widget, int id) {
+        auto ref = std::make_shared<WindowRef>();
+        ref->link = link;
+        ref->widget = widget;
+        ref->id = id;
+        return ref;
+    }
+};
+
+void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent) {
+    link = WindowLink::Create();
+    window = new DialogWindow(owner, parent);
+    Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+    if (dialogTemplate.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (dialogTemplate.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+    if (dialogTemplate.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
+    window->setWindowFlags(flags);
+    window->setWindowTitle(QString::fromWCharArray(dialogTemplate.caption));
+    QFont font = QApplication::font();
+    font.setPointSize(dialogTemplate.pointSize);
+    window->setFont(font);
+    const DialogUnits units(font);
+
+    int top = 0;
+    if (!dialogTemplate.menu.empty()) {
+        auto* bar = new QMenuBar(window);
+        bar->setNativeMenuBar(false);
+        AppendMenuItems(bar, dialogTemplate.menu);
+        top = bar->sizeHint().height();
+        bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
+        QObject::connect(bar, &QMenuBar::triggered, window, [&owner](QAction* action) {
+            RestoreCheckMark(action);
+            DialogWindowAccess::Command(owner, CommandIdOf(action));
+        });
+        menuBar = Ref(bar, 0);
+    }
+    if (dialogTemplate.style & WS_SYSMENU) {
+        auto* menu = new QMenu(window);
+        AppendMenuItem(menu, MF_STRING, SC_CLOSE, QStringLiteral("&Close"));
+        QObject::connect(menu, &QMenu::triggered, window, [&owner](QAction* action) {
+            RestoreCheckMark(action);
+            DialogWindowAccess::SysCommand(owner, CommandIdOf(action));
+        });
+        window->systemMenu = menu;
+        systemMenu = Ref(menu, 0);
+    }
+
+    QButtonGroup* radioGroup = nullptr;
+    QWidget* previous = nullptr;
+    std::vector<QWidget*> groupBoxes;
+    for (const DialogControl& control : dialogTemplate.controls) {
+        QWidget* widget = MakeControl(control, window);
+        widget->setGeometry(units.Rect(control.rect, top));
+        if (control.style & WS_GROUP) radioGroup = nullptr;
+        if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+            if (radioGroup == nullptr) radioGroup = new QButtonGroup(window);
+            radioGroup->addButton(radio);
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            const UINT id = static_cast<UINT>(control.id);
+            QObject::connect(button, &QAbstractButton::clicked, window,
+                             [&owner, id] { DialogWindowAccess::Command(owner, id); });
+        }
+        if (qobject_cast<QGroupBox*>(widget) != nullptr) groupBoxes.push_back(widget);
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+            previous = widget;
+        }
+        if (control.id != IDC_STATIC) controls[control.id] = Ref(widget, control.id);
+    }
+    // Group boxes only frame their neighbours: they go below them, so clicks reach the controls.
+    for (QWidget* box : groupBoxes) box->lower();
+    window->setFixedSize(units.X(dialogTemplate.cx), top + units.Y(dialogTemplate.cy));
+}
+
+CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
+    : m_template(dialogTemplate), m_pParentWnd(parent), m_impl(std::make_unique<Impl>()) {}
+
+CDialog::~CDialog() {
+    if (m_impl->link) m_impl->link->Close();
+    delete m_impl->window;
+}
+
+INT_PTR CDialog::DoModal() {
+    if (m_impl->window != nullptr || !IsWindowThread()) return -1;
+    QWidget* parent = m_pParentWnd != nullptr && m_pParentWnd->Window() != nullptr
+                          ? m_pParentWnd->Window()->widget.data()
+                          : nullptr;
+    m_impl->Build(*this, m_template, parent);
+    auto self = m_impl->Ref(m_impl->window, 0);
+    self->hwnd = RegisterWindow(m_impl->window);
+    Attach(self);
+
+    OnInitDialog();
+    const int result = m_impl->window->exec();
+
+    // The window goes now: every later call on it, from any thread, fails.
+    m_impl->link->Close();
+    UnregisterWindow(self->hwnd);
+    for (auto& [id, timer] : m_impl->timers) delete timer;
+    m_impl->timers.clear();
+    delete m_impl->window;
+    m_impl->window = nullptr;
+    return result;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
+
+BOOL CDialog::OnCmdMsg(UINT id) {
+    if (auto it = m_impl->commands.find(id); it != m_impl->commands.end()) {
+        it->second();
+        return TRUE;
+    }
+    if (id == IDOK) {
+        OnOK();
+        return TRUE;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void CDialog::OnOK() {
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+// As the default window procedure does, a close request is taken as Cancel.
+void CDialog::OnClose() { OnCmdMsg(IDCANCEL); }
+
+void CDialog::OnTimer(UINT_PTR /*id*/) {}
+
+void CDialog::OnSysCommand(UINT id, LPARAM /*lParam*/) {
+    if ((id & 0xFFF0) == SC_CLOSE) OnClose();
+}
+
+void CDialog::MapCommand(UINT id, std::function<void()> handler) {
+    m_impl->commands[id] = std::move(handler);
+}
+
+void CDialog::EndDialog(int result) {
+    if (m_impl->window != nullptr) m_impl->window->done(result);
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange exchange(this, saveAndValidate);
+    DoDataExchange(&exchange);
+    return TRUE;
+}
+
+std::shared_ptr<WindowRef> CDialog::ControlWindow(int id) const {
+    auto it = m_impl->controls.find(id);
+    return it == m_impl->controls.end() ? nullptr : it->second;
+}
+
+CWnd* CDialog::GetDlgItem(int id) const {
+    auto window = ControlWindow(id);
+    if (window == nullptr) return nullptr;
+    auto& item = m_impl->items[id];
+    if (item == nullptr) item = std::make_unique<CWnd>();
+    item->Attach(window);
+    return item.get();
+}
+
+CMenu CDialog::GetMenu() const { return m_impl->menuBar ? CMenu(m_impl->menuBar) : CMenu(); }
+
+CMenu CDialog::GetSystemMenu(BOOL /*revert*/) const {
+    return m_impl->systemMenu ? CMenu(m_impl->systemMenu) : CMenu();
+}
+
+BOOL CDialog::HasSystemMenu() const { return (m_template.style & WS_SYSMENU) ? TRUE : FALSE; }
+
+UINT_PTR CDialog::SetTimer(UINT_PTR id, UINT elapseMs, void* /*timerProc*/) {
+    if (m_impl->window == nullptr || id == 0) return 0;
+    QTimer*& timer = m_impl->timers[id];
+    if (timer == nullptr) {
+        timer = new QTimer(m_impl->window);
+        QObject::connect(timer, &QTimer::timeout, m_impl->window,
+                         [this, id] { DialogWindowAccess::Timer(*this, id); });
+    }
+    timer->start(static_cast<int>(std::min<UINT>(elapseMs, INT32_MAX)));
+    return id;
+}
+
+BOOL CDialog::KillTimer(UINT_PTR id) {
+    auto it = m_impl->timers.find(id);
+    if (it == m_impl->timers.end()) return FALSE;
+    delete it->second;
+    m_impl->timers.erase(it);
+    return TRUE;
+}
+
+BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+    DialogWindow* window = m_impl->window;
+    if (window == nullptr) return FALSE;
+    std::function<void()> deliver;
+    switch (message) {
+        case WM_CLOSE: deliver = [this] { DialogWindowAccess::Close(*this); }; break;
+        case WM_COMMAND:
+            deliver = [this, wParam] {
+                DialogWindowAccess::Command(*this, static_cast<UINT>(wParam & 0xFFFF));
+            };
+            break;
+        case WM_SYSCOMMAND:
+            deliver = [this, wParam] {
+                DialogWindowAccess::SysCommand(*this, static_cast<UINT>(wParam));
+            };
+            break;
+        default: return FALSE;
+    }
+    // Queued on the window: dropped if the window goes first.
+    QMetaObject::invokeMethod(window, std::move(deliver), Qt::QueuedConnection);
+    return TRUE;
+}
+
+void CDialog::SetIcon(HICON icon, BOOL /*bigIcon*/) {
+    if (m_impl->window != nullptr && icon != nullptr) {
+        m_impl->window->setWindowIcon(*reinterpret_cast<const QIcon*>(icon));
+    }
+}
+
+BOOL CDialog::IsIconic() const {
+    return m_impl->window != nullptr && m_impl->window->isMinimized() ? TRUE : FALSE;
+}
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
+    if (auto window = pDX->m_pDlgWnd->ControlWindow(id)) control.Attach(window);
+}
+
+void DDX_Text(CDataExchange* pDX, int id, std::wstring& value) {
+    auto window = pDX->m_pDlgWnd->ControlWindow(id);
+    if (window == nullptr) return;
+    window->With<QLineEdit>([&](QLineEdit* edit) {
+        if (pDX->m_bSaveAndValidate) {
+            value = edit->text().toStdWString();
+        } else {
+            edit->setText(QString::fromStdWString(value));
+        }
+    });
+}
+
+void DDX_Radio(CDataExchange* pDX, int firstId, int& value) {
+    const auto& controls = pDX->m_pDlgWnd->Template().controls;
+    std::vector<QRadioButton*> group;
+    bool inGroup = false;
+    for (const DialogControl& control : controls) {
+        if (inGroup && (control.style & WS_GROUP)) break;
+        if (control.id == firstId) inGroup = true;
+        if (!inGroup || control.kind != ControlKind::AutoRadioButton) continue;
+        if (auto window = pDX->m_pDlgWnd->ControlWindow(control.id)) {
+            group.push_back(qobject_cast<QRadioButton*>(window->widget.data()));
+        }
+    }
+    if (pDX->m_bSaveAndValidate) {
+        value = -1;
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            if (group[i] != nullptr && group[i]->isChecked()) value = static_cast<int>(i);
+        }
+        return;
+    }
+    const bool inRange = value >= 0 && static_cast<std::size_t>(value) < group.size();
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        QRadioButton* radio = group[i];
+        if (radio == nullptr) continue;
+        // Clearing the last checked button of an exclusive group needs exclusivity off.
+        QButtonGroup* buttons = radio->group();
+        if (buttons != nullptr) buttons->setExclusive(false);
+        radio->setChecked(inRange && static_cast<std::size_t>(value) == i);
+        if (buttons != nullptr) buttons->setExclusive(true);
+    }
+}

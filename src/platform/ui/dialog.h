@@ -1,0 +1,91 @@
+// Modal dialogs in the manner of the class library. A CDialog is built from a DialogTemplate;
+// DoModal makes its window and controls, runs OnInitDialog and returns when EndDialog is
+// called. Commands (buttons, menu items) reach OnCmdMsg, which runs the handler mapped to
+// the id; WM_CLOSE, WM_TIMER and WM_SYSCOMMAND reach OnClose, OnTimer and OnSysCommand.
+//
+// Enter ends the dialog through OnOK, unless a push button has the focus (it is then
+// clicked); Esc ends it through OnCancel. Alt+Space opens the system menu.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/ui/dialog_template.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/win_app.h"
+#include "platform/ui/wnd.h"
+
+class CDialog;
+
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, BOOL saveAndValidate)
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
+    BOOL m_bSaveAndValidate;  // TRUE: controls to members; FALSE: members to controls
+    CDialog* m_pDlgWnd;
+};
+
+// The radio group that starts at `firstId`: the radio buttons from it up to the next control
+// that starts a group; `value` is the index of the checked one, -1 when none is.
+void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
+void DDX_Text(CDataExchange* pDX, int id, std::wstring& value);
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+inline constexpr UINT SC_CLOSE = 0xF060;
+inline constexpr UINT WM_COMMAND = 0x0111;
+
+class CDialog : public CWnd {
+public:
+    CDialog(const DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Shows the dialog and returns the value given to EndDialog (-1 when it cannot be made).
+    virtual INT_PTR DoModal();
+    virtual BOOL OnInitDialog();
+    // Routes a command to its handler; TRUE when one took it.
+    virtual BOOL OnCmdMsg(UINT id);
+    void EndDialog(int result);
+
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    CWnd* GetDlgItem(int id) const;
+    CMenu GetMenu() const;
+    // The menu of the window's title bar (opened with Alt+Space); it holds "&Close".
+    CMenu GetSystemMenu(BOOL revert) const;
+    BOOL HasSystemMenu() const;
+
+    // Timers arrive as OnTimer on the window thread. Returns `id`, or 0 on failure.
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, void* timerProc);
+    BOOL KillTimer(UINT_PTR id);
+
+    // Queues WM_CLOSE, WM_COMMAND (wParam = id) or WM_SYSCOMMAND (wParam = id) for the window.
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // The icon of the window's title bar and task bar entry.
+    void SetIcon(HICON icon, BOOL bigIcon);
+    BOOL IsIconic() const;
+
+    const DialogTemplate& Template() const { return m_template; }
+    // The window of control `id` while the dialog is shown; null otherwise. For the exchange
+    // functions above.
+    std::shared_ptr<tarvex::platform::WindowRef> ControlWindow(int id) const;
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void OnClose();
+    virtual void OnTimer(UINT_PTR id);
+    virtual void OnSysCommand(UINT id, LPARAM lParam);
+
+    // The message map: `handler` runs for command `id`.
+    void MapCommand(UINT id, std::function<void()> handler);
+
+private:
+    friend class DialogWindowAccess;
+    struct Impl;
+
+    const DialogTemplate& m_template;
+    CWnd* m_pParentWnd;
+    std::unique_ptr<Impl> m_impl;
+};

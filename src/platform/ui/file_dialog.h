@@ -1,0 +1,35 @@
+// The open-file dialog in the manner of the class library. The filter is given in its
+// "Description|patterns|...||" form; "*.*" means every file, as it does on Windows.
+#pragma once
+
+#include <string>
+
+#include "platform/win32_types.h"
+
+class CWnd;
+
+inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
+inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
+
+class CFileDialog {
+public:
+    CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension = nullptr,
+                const wchar_t* fileName = nullptr, DWORD flags = 0, const wchar_t* filter = nullptr,
+                CWnd* parent = nullptr);
+
+    // IDOK once the user has chosen a file, IDCANCEL otherwise.
+    INT_PTR DoModal();
+    std::wstring GetPathName() const { return m_pathName; }
+
+    // The filter in the window system's form: one "Description (patterns)" entry a line.
+    static std::wstring ConvertFilter(const std::wstring& filter);
+
+private:
+    BOOL m_bOpenFileDialog;
+    std::wstring m_defaultExtension;
+    std::wstring m_fileName;
+    DWORD m_flags;
+    std::wstring m_filter;
+    CWnd* m_pParentWnd;
+    std::wstring m_pathName;
+};

@@ -1,0 +1,22 @@
+#include "platform/ui/qt_access.h"
+
+#include "platform/ui/window_ref.h"
+
+namespace tarvex::platform {
+
+QDialog* DialogWidget(const CDialog& dialog) {
+    return dialog.Window() != nullptr ? qobject_cast<QDialog*>(dialog.Window()->widget.data())
+                                      : nullptr;
+}
+
+QWidget* ControlWidget(const CDialog& dialog, int id) {
+    auto window = dialog.ControlWindow(id);
+    return window != nullptr ? window->widget.data() : nullptr;
+}
+
+QMenuBar* MenuBarWidget(const CDialog& dialog) {
+    QDialog* window = DialogWidget(dialog);
+    return window != nullptr ? window->findChild<QMenuBar*>() : nullptr;
+}
+
+}  // namespace tarvex::platform

@@ -1,0 +1,48 @@
+// The application object, in the manner of the class library: exactly one exists, as a static
+// object; AfxWinMain starts the window system and runs its InitInstance.
+#pragma once
+
+#include <string>
+
+#include "platform/win32_types.h"
+
+class CWnd;
+using HICON = struct HICON__*;
+
+class CWinApp {
+public:
+    // Without a name, the application is named after its program file, without extension.
+    explicit CWinApp(const wchar_t* appName = nullptr);
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Returns FALSE to end the application without a message loop of its own.
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+
+    // Records the registry key the application's profile would be kept under; this program keeps
+    // no profile, so nothing is ever read or written there.
+    void SetRegistryKey(const wchar_t* key);
+    const std::wstring& RegistryKey() const { return m_registryKey; }
+
+    // The icon resource `id`: the file icons/<id>.png among the program's resources.
+    HICON LoadIcon(UINT id) const;
+
+    std::wstring m_pszAppName;
+    CWnd* m_pMainWnd = nullptr;
+
+private:
+    std::wstring m_registryKey;
+};
+
+CWinApp* AfxGetApp();
+
+// The common controls and the hosting of ActiveX controls need no set-up with this window
+// system; both calls stay so that start-up keeps its familiar shape.
+void InitCommonControls();
+void AfxEnableControlContainer();
+
+// The program's entry: starts the window system and runs the application object. Without a
+// display it says so and returns 1.
+int AfxWinMain(int argc, char** argv);

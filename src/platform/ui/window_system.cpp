@@ -1,0 +1,124 @@
+#include "platform/ui/window_system.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/kernel_objects.h"
+#include "platform/message_box.h"
+#include "platform/threads.h"
+#include "platform/ui/window_link.h"
+#include "platform/ui/window_registry.h"
+#include "platform/window_thread_wait.h"
+
+namespace tarvex::platform {
+namespace {
+
+QMessageBox::StandardButtons ButtonsFor(UINT style) {
+    switch (style & 0xF) {
+        case MB_OKCANCEL: return QMessageBox::Ok | QMessageBox::Cancel;
+        case MB_YESNO: return QMessageBox::Yes | QMessageBox::No;
+        default: return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon IconFor(UINT style) {
+    switch (style & 0xF0) {
+        case MB_ICONHAND: return QMessageBox::Critical;
+        case MB_ICONQUESTION: return QMessageBox::Question;
+        case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+        case MB_ICONINFORMATION: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+int ResultFor(int button) {
+    switch (button) {
+        case QMessageBox::Cancel: return IDCANCEL;
+        case QMessageBox::Yes: return IDYES;
+        case QMessageBox::No: return IDNO;
+        default: return IDOK;
+    }
+}
+
+// Shows boxes as windows on the window thread, for callers on any thread.
+class WindowMessageBoxPresenter final : public MessageBoxPresenter {
+public:
+    explicit WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link) : link_(std::move(link)) {}
+
+    int Show(const MessageBoxRequest& request) override {
+        int result = 0;  // a box that cannot be shown answers 0, as a failed MessageBox does
+        link_->Run([&] {
+            QWidget* owner = WindowForHandle(request.owner);
+            if (request.owner != nullptr && owner == nullptr) return;  // its owner has gone
+            QMessageBox box(IconFor(request.style), QString::fromStdWString(request.caption),
+                            QString::fromStdWString(request.text), ButtonsFor(request.style),
+                            owner);
+            result = ResultFor(box.exec());
+        });
+        return result;
+    }
+
+private:
+    std::shared_ptr<WindowLink> link_;
+};
+
+// The window thread waits in a nested event loop, so that its windows and the worker's
+// synchronous calls keep being served. A helper thread waits on the handle and ends the loop.
+bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
+    if (timeoutMs == 0) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+    HANDLE cancel = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (cancel == nullptr) return false;
+    QEventLoop loop;
+    std::atomic<bool> signalled{false};
+    std::thread helper([&] {
+        HANDLE handles[] = {handle, cancel};
+        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0) signalled = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QTimer timer;
+    if (timeoutMs != INFINITE) {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(static_cast<int>(std::min<DWORD>(timeoutMs, INT32_MAX)));
+    }
+    loop.exec();
+    SetEvent(cancel);
+    helper.join();  // after this the helper's verdict is final: a signal it took is reported
+    CloseHandle(cancel);
+    return signalled;
+}
+
+}  // namespace
+
+struct WindowSystem::Impl {
+    Impl(int& argc, char** argv) : application(argc, argv) {}
+    QApplication application;
+    std::shared_ptr<WindowLink> link = WindowLink::Create();
+    WindowMessageBoxPresenter presenter{link};
+    MessageBoxPresenter* previousPresenter = nullptr;
+};
+
+WindowSystem::WindowSystem(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {
+    impl_->previousPresenter = SetMessageBoxPresenter(&impl_->presenter);
+    SetWindowThreadWait(GetCurrentThreadId(), WaitOnWindowThread);
+}
+
+WindowSystem::~WindowSystem() {
+    SetWindowThreadWait(0, nullptr);
+    SetMessageBoxPresenter(impl_->previousPresenter);
+    impl_->link->Close();
+}
+
+bool WindowSystem::DisplayAvailable() {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+}  // namespace tarvex::platform

@@ -1,0 +1,133 @@
+#include "platform/ui/wnd.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "platform/ui/progress_bar.h"
+#include "platform/ui/win_app.h"
+#include "platform/ui/window_ref.h"
+
+using tarvex::platform::ProgressBar;
+using tarvex::platform::WindowRef;
+
+namespace {
+
+// Runs `use` on the window thread with the bound widget as a Widget; false when unbound, gone,
+// or of another kind.
+template <typename Widget, typename Use>
+bool With(const std::shared_ptr<WindowRef>& window, Use&& use) {
+    return window != nullptr && window->With<Widget>(std::forward<Use>(use));
+}
+
+}  // namespace
+
+void CWnd::Attach(std::shared_ptr<WindowRef> window) { m_window = std::move(window); }
+
+BOOL CWnd::SetWindowText(const std::wstring& text) {
+    const QString qtext = QString::fromStdWString(text);
+    return With<QWidget>(m_window, [&](QWidget* widget) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            label->setText(qtext);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            edit->setText(qtext);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            button->setText(qtext);
+        } else {
+            widget->setWindowTitle(qtext);
+        }
+    });
+}
+
+std::wstring CWnd::GetWindowText() const {
+    QString text;
+    With<QWidget>(m_window, [&](QWidget* widget) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            text = edit->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            text = button->text();
+        } else {
+            text = widget->windowTitle();
+        }
+    });
+    return text.toStdWString();
+}
+
+BOOL CWnd::EnableWindow(BOOL enable) {
+    bool wasDisabled = false;
+    With<QWidget>(m_window, [&](QWidget* widget) {
+        wasDisabled = !widget->isEnabled();
+        widget->setEnabled(enable != FALSE);
+    });
+    return wasDisabled ? TRUE : FALSE;
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    bool enabled = false;
+    With<QWidget>(m_window, [&](QWidget* widget) { enabled = widget->isEnabled(); });
+    return enabled ? TRUE : FALSE;
+}
+
+int CWnd::GetDlgCtrlID() const { return m_window != nullptr ? m_window->id : 0; }
+
+HWND CWnd::GetSafeHwnd() const { return m_window != nullptr ? m_window->hwnd : nullptr; }
+
+int CWnd::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) const {
+    const std::wstring appName = AfxGetApp() != nullptr ? AfxGetApp()->m_pszAppName : L"";
+    return MessageBoxW(GetSafeHwnd(), text, caption != nullptr ? caption : appName.c_str(), type);
+}
+
+int CButton::GetCheck() const {
+    int check = BST_UNCHECKED;
+    With<QAbstractButton>(Window(), [&](QAbstractButton* button) {
+        check = button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+    });
+    return check;
+}
+
+void CButton::SetCheck(int check) {
+    With<QAbstractButton>(Window(),
+                          [&](QAbstractButton* button) { button->setChecked(check != 0); });
+}
+
+void CProgressCtrl::SetRange(short lower, short upper) {
+    SetRange32(static_cast<std::uint16_t>(lower), static_cast<std::uint16_t>(upper));
+}
+
+void CProgressCtrl::SetRange32(int lower, int upper) {
+    With<ProgressBar>(Window(), [&](ProgressBar* bar) { bar->SetBounds(lower, upper); });
+}
+
+void CProgressCtrl::GetRange(int& lower, int& upper) const {
+    lower = upper = 0;
+    With<ProgressBar>(Window(), [&](ProgressBar* bar) {
+        lower = bar->Lower();
+        upper = bar->Upper();
+    });
+}
+
+int CProgressCtrl::SetPos(int position) {
+    int previous = 0;
+    With<ProgressBar>(Window(), [&](ProgressBar* bar) { previous = bar->SetPosition(position); });
+    return previous;
+}
+
+int CProgressCtrl::GetPos() const {
+    int position = 0;
+    With<ProgressBar>(Window(), [&](ProgressBar* bar) { position = bar->Position(); });
+    return position;
+}
+
+int CProgressCtrl::SetStep(int step) {
+    int previous = 0;
+    With<ProgressBar>(Window(), [&](ProgressBar* bar) { previous = bar->SetStepSize(step); });
+    return previous;
+}
+
+int CProgressCtrl::StepIt() {
+    int previous = 0;
+    With<ProgressBar>(Window(), [&](ProgressBar* bar) { previous = bar->Step(); });
+    return previous;
+}

@@ -1,0 +1,71 @@
+// Windows and controls in the manner of the class library. Every operation may be called from
+// any thread: it runs on the window thread and returns when it has taken effect. An object not
+// bound to a window, or bound to one that has gone, fails every operation (FALSE, 0 or empty).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/message_box.h"
+#include "platform/win32_types.h"
+
+namespace tarvex::platform {
+struct WindowRef;
+}
+
+inline constexpr int BST_UNCHECKED = 0;
+inline constexpr int BST_CHECKED = 1;
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    BOOL SetWindowText(const std::wstring& text);
+    std::wstring GetWindowText() const;
+    // Returns nonzero when the window was disabled before.
+    BOOL EnableWindow(BOOL enable = TRUE);
+    BOOL IsWindowEnabled() const;
+    int GetDlgCtrlID() const;
+    HWND GetSafeHwnd() const;
+    // A modal box owned by this window; without a caption it carries the application's name.
+    int MessageBox(const wchar_t* text, const wchar_t* caption = nullptr, UINT type = MB_OK) const;
+
+    // Binds the object to a window; the dialog does this for itself and DDX_Control for controls.
+    void Attach(std::shared_ptr<tarvex::platform::WindowRef> window);
+    const std::shared_ptr<tarvex::platform::WindowRef>& Window() const { return m_window; }
+
+private:
+    std::shared_ptr<tarvex::platform::WindowRef> m_window;
+};
+
+class CButton : public CWnd {
+public:
+    int GetCheck() const;
+    void SetCheck(int check);
+};
+
+class CEdit : public CWnd {};
+
+class CStatic : public CWnd {};
+
+// A progress bar with the common control's model: a range, a position kept inside it, and a
+// step that wraps round to the lower bound when it passes the upper one.
+class CProgressCtrl : public CWnd {
+public:
+    // PBM_SETRANGE: 16-bit bounds, taken as unsigned values from 0 to 65535.
+    void SetRange(short lower, short upper);
+    // PBM_SETRANGE32.
+    void SetRange32(int lower, int upper);
+    void GetRange(int& lower, int& upper) const;
+    // PBM_SETPOS: returns the previous position.
+    int SetPos(int position);
+    // PBM_GETPOS.
+    int GetPos() const;
+    // PBM_SETSTEP: returns the previous step.
+    int SetStep(int step);
+    // PBM_STEPIT: returns the previous position.
+    int StepIt();
+};

@@ -1,0 +1,382 @@
+// The main window on the offscreen platform, driven as a technician would drive it.
+#include "app/loader_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <fstream>
+#include <mutex>
+
+#include "app/resource.h"
+#include "platform/kernel_objects.h"
+#include "platform/ui/window_ref.h"
+#include "support/dialog_driver.h"
+#include "support/recording_message_box.h"
+#include "support/temp_dir.h"
+#include "support/test_worker.h"
+
+namespace {
+
+using tarvex::platform::ControlWidget;
+using tarvex::platform::DialogWidget;
+
+// The main dialog with jobs that record which one ran, then end as the real ones do.
+class TestLoaderDialog : public LoaderDialog {
+public:
+    explicit TestLoaderDialog(SerialPortList ports = std::vector<std::wstring>{L"/dev/ttyS0",
+                                                                                L"/dev/ttyUSB0"})
+        : LoaderDialog(nullptr, [ports] { return ports; }) {}
+    ~TestLoaderDialog() override { EndThreads(); }
+
+    bool ReprogramConsole() override { return Job(L"console", m_hConsoleEvent); }
+    bool SendFieldUpdate() override { return Job(L"sign", m_hSignEvent); }
+
+    std::vector<std::wstring> JobsRun() {
+        std::lock_guard guard(mutex_);
+        return jobsRun_;
+    }
+
+    // Runs inside each job on the worker thread, before the job's end.
+    std::function<void(TestLoaderDialog&)> jobBody;
+    std::atomic<int> closes{0};
+    using LoaderDialog::OnTimer;
+
+protected:
+    void OnClose() override {
+        ++closes;
+        LoaderDialog::OnClose();
+    }
+
+private:
+    bool Job(const wchar_t* jobName, HANDLE event) {
+        {
+            std::lock_guard guard(mutex_);
+            jobsRun_.push_back(jobName);
+        }
+        if (jobBody) jobBody(*this);
+        ResetEvent(event);
+        StopThread(nullptr, 50);
+        EnableControlsAfterJob();
+        return true;
+    }
+
+    std::mutex mutex_;
+    std::vector<std::wstring> jobsRun_;
+};
+
+bool Enabled(const CDialog& dialog, int id) { return ControlWidget(dialog, id)->isEnabled(); }
+
+bool Checked(const CDialog& dialog, int id) {
+    return qobject_cast<QRadioButton*>(ControlWidget(dialog, id))->isChecked();
+}
+
+std::wstring StatusText(const CDialog& dialog) {
+    return qobject_cast<QLabel*>(ControlWidget(dialog, IDC_STATUS))->text().toStdWString();
+}
+
+UINT MenuState(const CDialog& dialog, UINT id) {
+    return dialog.GetMenu().GetMenuState(id, MF_BYCOMMAND);
+}
+
+TEST(LoaderDialog, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
+    TestLoaderDialog dialog;
+    RunModal(dialog, [&] {
+        EXPECT_TRUE(Checked(dialog, IDC_RADIO_POOLSIDE));
+        EXPECT_FALSE(Enabled(dialog, IDC_CUSTOM_FILE));
+        EXPECT_FALSE(Enabled(dialog, IDC_BROWSE));
+        EXPECT_TRUE(Enabled(dialog, IDC_UPDATE));
+        EXPECT_EQ(StatusText(dialog), L"Configure Communications Settings and Setup Type.");
+        EXPECT_EQ(DialogWidget(dialog)->windowTitle(), QStringLiteral("Tarvex2"));
+        EXPECT_FALSE(DialogWidget(dialog)->windowIcon().isNull());
+
+        CMenu ports = dialog.GetMenu().GetSubMenu(2);
+        ASSERT_EQ(ports.GetMenuItemCount(), 2);
+        EXPECT_EQ(ports.GetMenuState(0, MF_BYPOSITION), MF_CHECKED);
+        EXPECT_EQ(dialog.GetSelectedPortName(), L"/dev/ttyS0");
+
+        CMenu systemMenu = dialog.GetSystemMenu(FALSE);
+        ASSERT_EQ(systemMenu.GetMenuItemCount(), 3);
+        EXPECT_EQ(systemMenu.GetMenuItemID(2), IDM_ABOUTBOX);
+        std::wstring text;
+        systemMenu.GetMenuString(2, text, MF_BYPOSITION);
+        EXPECT_EQ(text, L"&About Tarvex2...");
+    });
+}
+
+TEST(LoaderDialog, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
+    const std::vector<std::pair<int, const wchar_t*>> cases = {
+        {IDC_RADIO_POOLSIDE, L"console"},     {IDC_RADIO_ARENA, L"console"},
+        {IDC_RADIO_OVAL_TRACK, L"console"},   {IDC_RADIO_HUEVANE, L"sign"},
+        {IDC_RADIO_OTHER_QX2000, L"console"}, {IDC_RADIO_OTHER_TY5500, L"sign"},
+    };
+    TestLoaderDialog dialog;
+    TestEvent release;
+    TestEvent inJob;
+    std::atomic<bool> controlsOffDuringJob{true};
+    dialog.jobBody = [&](TestLoaderDialog& self) {
+        inJob.Set();
+        release.WaitFor();
+        (void)self;
+    };
+    RunModal(dialog, [&] {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            Click(dialog, cases[i].first);
+            Click(dialog, IDC_UPDATE);
+            ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));
+            EXPECT_FALSE(Enabled(dialog, IDC_UPDATE));
+            EXPECT_EQ(MenuState(dialog, ID_CONSOLE_UPDATE), MF_GRAYED);
+            EXPECT_EQ(MenuState(dialog, 500), MF_CHECKED | MF_GRAYED);
+            EXPECT_EQ(MenuState(dialog, 501), MF_GRAYED);
+            EXPECT_TRUE(Enabled(dialog, IDC_RADIO_ARENA)) << "the choices stay usable";
+            MenuAction(dialog, ID_CONSOLE_UPDATE)->trigger();  // grayed: nothing happens
+            release.Set();
+            // The job enables the button, then Console > Update, then the ports.
+            ASSERT_TRUE(WaitUntil([&] { return MenuState(dialog, 501) == MF_UNCHECKED; }));
+            EXPECT_TRUE(Enabled(dialog, IDC_UPDATE));
+            EXPECT_EQ(MenuState(dialog, ID_CONSOLE_UPDATE), MF_ENABLED);
+            ASSERT_EQ(dialog.JobsRun().size(), i + 1);
+            EXPECT_EQ(dialog.JobsRun().back(), cases[i].second) << "radio " << cases[i].first;
+            EXPECT_EQ(dialog.m_nSetupType, static_cast<int>(i));
+        }
+    });
+    (void)controlsOffDuringJob;
+}
+
+TEST(LoaderDialog, ConsoleUpdateMenuCommandStartsTheSameJob) {
+    TestLoaderDialog dialog;
+    RunModal(dialog, [&] {
+        MenuAction(dialog, ID_CONSOLE_UPDATE)->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return !dialog.JobsRun().empty(); }));
+        EXPECT_EQ(dialog.JobsRun().front(), L"console");
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE); }));
+    });
+}
+
+TEST(LoaderDialog, UpdateWithNoSetupTypeStartsNoJobAndSaysSo) {
+    TestLoaderDialog dialog;
+    RunModal(dialog, [&] {
+        dialog.m_nSetupType = -1;
+        dialog.UpdateData(FALSE);
+        Click(dialog, IDC_UPDATE);
+        QTest::qWait(100);
+        EXPECT_TRUE(dialog.JobsRun().empty());
+        EXPECT_EQ(StatusText(dialog), L"Choose a Setup Type, then press Update.");
+        EXPECT_TRUE(Enabled(dialog, IDC_UPDATE));
+        EXPECT_EQ(MenuState(dialog, ID_CONSOLE_UPDATE), MF_ENABLED);
+        EXPECT_EQ(MenuState(dialog, 501), MF_UNCHECKED);
+    });
+}
+
+TEST(LoaderDialog, CustomTypesEnableTheFileChoiceAndKeepItsText) {
+    TestLoaderDialog dialog;
+    RunModal(dialog, [&] {
+        Click(dialog, IDC_RADIO_OTHER_QX2000);
+        EXPECT_TRUE(Enabled(dialog, IDC_CUSTOM_FILE));
+        EXPECT_TRUE(Enabled(dialog, IDC_BROWSE));
+        qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))->setText("/srv/fw.hex");
+        Click(dialog, IDC_RADIO_HUEVANE);
+        EXPECT_FALSE(Enabled(dialog, IDC_CUSTOM_FILE));
+        EXPECT_FALSE(Enabled(dialog, IDC_BROWSE));
+        Click(dialog, IDC_RADIO_OTHER_TY5500);
+        dialog.UpdateData(TRUE);
+        EXPECT_EQ(dialog.m_strCustomFile, L"/srv/fw.hex");
+        EXPECT_EQ(dialog.FirmwarePathFor(dialog.m_nSetupType), L"/srv/fw.hex");
+    });
+}
+
+// Answers the file dialog about to open: records its filters, then picks `file` (or cancels
+// when `file` is empty). Looks for it until it shows, for at most ten seconds.
+void AnswerFileDialog(QStringList& filters, const QString& file, int attempts = 500) {
+    QTimer::singleShot(20, [&filters, file, attempts] {
+        QFileDialog* dialog = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible()) dialog = dialog ? dialog : qobject_cast<QFileDialog*>(window);
+        }
+        if (dialog == nullptr) {
+            if (attempts > 0) AnswerFileDialog(filters, file, attempts - 1);
+            return;
+        }
+        filters = dialog->nameFilters();
+        if (file.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // Typed into the name box, as a user picks a file.
+        const QFileInfo info(file);
+        dialog->setDirectory(info.absolutePath());
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(info.fileName());
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+TEST(LoaderDialog, BrowseOffersTheFilesOfTheCheckedCustomType) {
+    TempDir dir;
+    const std::string hexFile = (dir.path() / "Poolside v2.hex").string();
+    std::ofstream(hexFile) << ":00000001FF\n";
+    TestLoaderDialog dialog;
+    RunModal(dialog, [&] {
+        QStringList filters;
+        Click(dialog, IDC_RADIO_OTHER_QX2000);
+        AnswerFileDialog(filters, QString::fromStdString(hexFile));
+        Click(dialog, IDC_BROWSE);
+        EXPECT_EQ(filters, QStringList({"Hex File (*.hex)", "All Files (*)"}));
+        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring());
+        EXPECT_EQ(qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))->text(),
+                  QString::fromStdString(hexFile));
+
+        Click(dialog, IDC_RADIO_OTHER_TY5500);
+        AnswerFileDialog(filters, QString());
+        Click(dialog, IDC_BROWSE);
+        EXPECT_EQ(filters, QStringList({"Field Update File (*.fud)", "All Files (*)"}));
+        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring())
+            << "Cancel leaves the path";
+        EXPECT_TRUE(Checked(dialog, IDC_RADIO_OTHER_TY5500));
+    });
+}
+
+TEST(LoaderDialog, TimerStepsTheBarOnlyWhileAskedAndNeverPastItsEnd) {
+    TestLoaderDialog dialog;
+    RunModal(dialog, [&] {
+        dialog.BeginConsoleProgress(1'000'000);
+        int lower = -1;
+        int upper = -1;
+        dialog.m_progress.GetRange(lower, upper);
+        EXPECT_EQ(upper, 207);
+        dialog.OnTimer(1);
+        EXPECT_EQ(dialog.m_progress.GetPos(), 0) << "not stepping while the flag is clear";
+
+        dialog.m_bStepProgress = 1;
+        dialog.OnTimer(1);
+        EXPECT_EQ(dialog.m_progress.GetPos(), 1);
+        dialog.OnTimer(2);
+        EXPECT_EQ(dialog.m_progress.GetPos(), 1) << "only timer 1 steps";
+        dialog.m_progress.SetPos(206);
+        dialog.OnTimer(1);
+        dialog.OnTimer(1);
+        EXPECT_EQ(dialog.m_progress.GetPos(), 207) << "stops at its maximum, no wrap";
+        ASSERT_TRUE(WaitUntil([&] { return dialog.m_progress.GetPos() == 207; }));
+
+        dialog.BeginConsoleProgress(14'399);  // too short for a whole unit: maximum 0
+        dialog.m_progress.GetRange(lower, upper);
+        EXPECT_EQ(upper, 0);
+        QTest::qWait(600);  // a real tick of the 500 ms timer
+        EXPECT_EQ(dialog.m_progress.GetPos(), 0);
+
+        dialog.BeginConsoleProgress(400'000'000);  // 83331 units, kept as 16 bits
+        dialog.m_progress.GetRange(lower, upper);
+        EXPECT_EQ(upper, 83331 - 65536);
+        dialog.BeginSignProgress(2500);
+        dialog.m_progress.GetRange(lower, upper);
+        EXPECT_EQ(std::make_pair(lower, upper), std::make_pair(0, 2500));
+        EXPECT_EQ(dialog.m_progress.GetPos(), 0);
+    });
+}
+
+TEST(LoaderDialog, FileExitTakesTheClosePathAndEscapeDoesNot) {
+    {
+        TestLoaderDialog dialog;
+        const INT_PTR result = RunModal(dialog, [&] {
+            MenuAction(dialog, ID_FILE_EXIT)->trigger();
+            EXPECT_EQ(dialog.closes, 0) << "Exit posts WM_CLOSE";
+            WaitUntil([&] { return dialog.closes > 0; });
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(dialog.closes, 1);
+    }
+    {
+        TestLoaderDialog dialog;
+        RunModal(dialog, [&] { QTest::keyClick(DialogWidget(dialog), Qt::Key_Escape); });
+        EXPECT_EQ(dialog.closes, 0);
+    }
+    {
+        TestLoaderDialog dialog;
+        RunModal(dialog, [&] {
+            DialogWidget(dialog)->close();
+            DialogWidget(dialog)->close();  // a second close while the first is under way
+        });
+        EXPECT_EQ(dialog.closes, 2);
+    }
+}
+
+TEST(LoaderDialog, ClosingDuringAJobStopsWaitingAfterASecondAndLeavesNothingBehind) {
+    RecordingMessageBox boxes;
+    auto dialog = std::make_unique<TestLoaderDialog>();
+    std::atomic<int> calls{0};
+    std::atomic<bool> failedCall{false};
+    TestEvent inJob;
+    // A job that keeps calling into the window until the window is gone.
+    dialog->jobBody = [&](TestLoaderDialog& self) {
+        inJob.Set();
+        while (self.m_status.SetWindowText(L"working " + std::to_wstring(calls))) ++calls;
+        failedCall = true;
+        self.MessageBox(L"too late");
+    };
+    RunModal(*dialog, [&] {
+        Click(*dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));
+        ASSERT_TRUE(WaitUntil([&] { return calls > 10; }));
+        MenuAction(*dialog, ID_FILE_EXIT)->trigger();
+        WaitUntil([&] { return DialogWidget(*dialog) == nullptr || !DialogWidget(*dialog)->isVisible(); });
+    });
+    dialog.reset();  // waits for the job, whose calls now fail
+    EXPECT_TRUE(failedCall);
+    EXPECT_TRUE(boxes.Boxes().empty() || boxes.Boxes().front().text == L"too late");
+}
+
+TEST(LoaderDialog, JobMessageBoxIsOwnedByTheDialogAndCarriesTheProgramsName) {
+    RecordingMessageBox boxes;
+    TestLoaderDialog dialog;
+    std::atomic<HWND> owner{nullptr};
+    dialog.jobBody = [&](TestLoaderDialog& self) {
+        owner = self.GetSafeHwnd();
+        self.MessageBox(L"Error: 5");
+    };
+    RunModal(dialog, [&] {
+        Click(dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes().empty(); }));
+        const MessageBoxRequest box = boxes.Boxes().front();
+        EXPECT_EQ(box.text, L"Error: 5");
+        EXPECT_EQ(box.caption, L"Tarvex2");
+        EXPECT_EQ(box.owner, owner.load());
+        EXPECT_NE(box.owner, nullptr);
+        EXPECT_EQ(box.style, MB_OK);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE); }));
+    });
+}
+
+TEST(LoaderDialog, PortChoiceMovesTheCheckAndTheJobReadsIt) {
+    TestLoaderDialog dialog(std::vector<std::wstring>{L"COM3", L"COM1", L"COM4"});
+    std::wstring portSeenByJob;
+    dialog.jobBody = [&](TestLoaderDialog& self) { portSeenByJob = self.GetSelectedPortName(); };
+    RunModal(dialog, [&] {
+        MenuAction(dialog, 502)->trigger();
+        EXPECT_EQ(dialog.m_nPortIndex, 2);
+        EXPECT_EQ(MenuState(dialog, 500), MF_UNCHECKED);
+        EXPECT_EQ(MenuState(dialog, 502), MF_CHECKED);
+        Click(dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return !dialog.JobsRun().empty(); }));
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE); }));
+    });
+    EXPECT_EQ(portSeenByJob, L"COM4");
+}
+
+TEST(LoaderDialog, NoPortTableKeepsThePlaceholderAndTheJobGetsNoName) {
+    TestLoaderDialog dialog(std::nullopt);
+    std::wstring portSeenByJob = L"unset";
+    dialog.jobBody = [&](TestLoaderDialog& self) { portSeenByJob = self.GetSelectedPortName(); };
+    RunModal(dialog, [&] {
+        std::wstring text;
+        dialog.GetMenu().GetSubMenu(2).GetMenuString(0, text, MF_BYPOSITION);
+        EXPECT_EQ(text, L"COM1");
+        Click(dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE) && !dialog.JobsRun().empty(); }));
+    });
+    EXPECT_EQ(portSeenByJob, L"");
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The Communications menu, filled on a real menu.
+#include "app/port_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+
+#include "app/resource.h"
+#include "platform/ui/window_link.h"
+#include "platform/ui/window_ref.h"
+
+namespace {
+
+// A Communications menu that still holds its placeholder "COM1".
+class PortMenuTest : public testing::Test {
+protected:
+    PortMenuTest() {
+        auto ref = std::make_shared<tarvex::platform::WindowRef>();
+        ref->link = tarvex::platform::WindowLink::Create();
+        ref->widget = &qmenu;
+        menu = CMenu(ref);
+        menu.AppendMenu(MF_STRING, ID_COMM_PLACEHOLDER, L"COM1");
+    }
+
+    std::wstring TextAt(int position) const {
+        std::wstring text;
+        menu.GetMenuString(static_cast<UINT>(position), text, MF_BYPOSITION);
+        return text;
+    }
+
+    QMenu qmenu;
+    CMenu menu;
+};
+
+TEST_F(PortMenuTest, PortsInTheirOrderWithTheSavedPositionChecked) {
+    FillPortMenu(menu, std::vector<std::wstring>{L"COM3", L"COM1", L"COM4"}, 1);
+    ASSERT_EQ(menu.GetMenuItemCount(), 3);
+    EXPECT_EQ(TextAt(0), L"COM3");
+    EXPECT_EQ(menu.GetMenuItemID(0), 500u);
+    EXPECT_EQ(menu.GetMenuItemID(1), 501u);
+    EXPECT_EQ(menu.GetMenuItemID(2), 502u);
+    EXPECT_EQ(menu.GetMenuState(501, MF_BYCOMMAND), MF_CHECKED);
+    EXPECT_EQ(menu.GetMenuState(500, MF_BYCOMMAND), MF_UNCHECKED);
+    EXPECT_EQ(CheckedPortName(menu), L"COM1");
+
+    CheckPortItem(menu, 502);
+    EXPECT_EQ(CheckedPortName(menu), L"COM4");
+    EXPECT_EQ(menu.GetMenuState(501, MF_BYCOMMAND), MF_UNCHECKED);
+    EXPECT_EQ(menu.GetMenuState(500, MF_BYCOMMAND), MF_UNCHECKED);
+}
+
+TEST_F(PortMenuTest, SavedPositionBeyondTheListChecksNothing) {
+    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 5);
+    EXPECT_EQ(menu.GetMenuItemCount(), 2);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0"}, -1);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+}
+
+TEST_F(PortMenuTest, WithoutATableThePlaceholderStaysAndCannotBeChosen) {
+    FillPortMenu(menu, std::nullopt, 0);
+    ASSERT_EQ(menu.GetMenuItemCount(), 1);
+    EXPECT_EQ(TextAt(0), L"COM1");
+    EXPECT_EQ(menu.GetMenuItemID(0), ID_COMM_PLACEHOLDER);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+    EnablePortItems(menu, false);
+    EXPECT_EQ(menu.GetMenuState(0, MF_BYPOSITION), MF_ENABLED) << "graying leaves it alone";
+}
+
+TEST_F(PortMenuTest, AnEmptyTableLeavesAnEmptyMenu) {
+    FillPortMenu(menu, std::vector<std::wstring>{}, 0);
+    EXPECT_EQ(menu.GetMenuItemCount(), 0);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+}
+
+TEST_F(PortMenuTest, LongNamesAreCutAndKeepTheOtherIds) {
+    const std::wstring longName(150, L'x');
+    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0", longName, L"/dev/ttyS2"}, 1);
+    EXPECT_EQ(TextAt(1), std::wstring(100, L'x'));
+    EXPECT_EQ(menu.GetMenuItemID(2), 502u);
+    EXPECT_EQ(CheckedPortName(menu), std::wstring(100, L'x'));
+}
+
+TEST_F(PortMenuTest, OnlyTheFirst256ItemsCanBeChosenAndAllAreGrayed) {
+    std::vector<std::wstring> ports;
+    for (int i = 0; i < 300; ++i) ports.push_back(L"/dev/ttyS" + std::to_wstring(i));
+    FillPortMenu(menu, ports, 0);
+    EXPECT_EQ(menu.GetMenuItemCount(), 300);
+    EXPECT_TRUE(IsPortCommand(500));
+    EXPECT_TRUE(IsPortCommand(755));
+    EXPECT_FALSE(IsPortCommand(756));
+    EXPECT_FALSE(IsPortCommand(499));
+    EnablePortItems(menu, false);
+    EXPECT_EQ(menu.GetMenuState(299, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED);
+    EnablePortItems(menu, true);
+    EXPECT_EQ(menu.GetMenuState(299, MF_BYPOSITION) & MF_GRAYED, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Synchronous calls into the window thread, and the window thread's pumping wait.
+#include "platform/ui/window_link.h"
+
+#include <gtest/gtest.h>
+
+#include <QThread>
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "platform/kernel_objects.h"
+#include "support/dialog_driver.h"
+#include "support/test_worker.h"
+#include "worker/wait_pumping.h"
+
+namespace {
+
+using tarvex::platform::WindowLink;
+
+bool Ready(std::future<bool>& result) {
+    return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+TEST(WindowLink, CallFromAWorkerRunsOnTheWindowThreadAndWaitsForIt) {
+    auto link = WindowLink::Create();
+    QThread* ranOn = nullptr;
+    auto result = std::async(std::launch::async, [&] {
+        return link->Run([&] { ranOn = QThread::currentThread(); });
+    });
+    ASSERT_TRUE(WaitUntil([&] { return Ready(result); }));
+    EXPECT_TRUE(result.get());
+    EXPECT_EQ(ranOn, QThread::currentThread());
+
+    int direct = 0;
+    EXPECT_TRUE(link->Run([&] { ++direct; })) << "on the window thread it runs at once";
+    EXPECT_EQ(direct, 1);
+}
+
+TEST(WindowLink, QueuedCallsFailOnceTheLinkIsClosedOrGone) {
+    for (bool destroy : {false, true}) {
+        auto link = WindowLink::Create();
+        std::atomic<bool> ran{false};
+        std::promise<void> posted;
+        auto result = std::async(std::launch::async, [&, raw = link.get()] {
+            posted.set_value();
+            return raw->Run([&] { ran = true; });
+        });
+        posted.get_future().wait();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the call is queued now
+        if (destroy) {
+            link.reset();
+        } else {
+            link->Close();
+        }
+        ASSERT_TRUE(WaitUntil([&] { return Ready(result); }));
+        EXPECT_FALSE(result.get());
+        EXPECT_FALSE(ran);
+    }
+}
+
+TEST(WindowLink, RaisedFailureReachesTheCaller) {
+    auto link = WindowLink::Create();
+    auto result = std::async(std::launch::async, [&] {
+        return link->Run([] { throw std::runtime_error("in the window thread"); });
+    });
+    ASSERT_TRUE(WaitUntil([&] { return Ready(result); }));
+    EXPECT_THROW(result.get(), std::runtime_error);
+}
+
+TEST(WindowThreadWait, ServesTheWorkersCallsWhileItWaits) {
+    auto link = WindowLink::Create();
+    std::atomic<int> calls{0};
+    TestWorker worker;
+    HANDLE event = worker.Register([&](TestWorker&) {
+        for (int i = 0; i < 100; ++i) link->Run([&] { ++calls; });
+        return false;
+    });
+    HANDLE thread = worker.StartThread(INFINITE, 0, nullptr, 0);
+    SetEvent(event);
+    // The worker blocks in its calls into this thread: only a pumping wait lets it finish.
+    EXPECT_TRUE(WaitPumpingMessages(thread, 20000));
+    EXPECT_EQ(calls, 100);
+}
+
+TEST(WindowThreadWait, TimesOutAndAnswersAtOnceForZero) {
+    TestEvent event;
+    EXPECT_FALSE(WaitPumpingMessages(event.handle(), 30));
+    EXPECT_FALSE(WaitPumpingMessages(event.handle(), 0));
+    event.Set();
+    EXPECT_TRUE(WaitPumpingMessages(event.handle(), 0));
+    event.Set();
+    EXPECT_TRUE(WaitPumpingMessages(event.handle(), INFINITE));
+    EXPECT_FALSE(WaitPumpingMessages(nullptr, 1000)) << "a failed wait";
+}
+
+}  // namespace

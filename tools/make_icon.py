@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+"""Draws the program icon (resource 128): a timing console's face with a firmware arrow.
+
+Run once by hand; its output, resources/icons/128.png, is committed."""
+import struct
+import sys
+import zlib
+
+SIZE = 64
+
+
+def inside_rounded(x, y, x0, y0, x1, y1, r):
+    cx = min(max(x, x0 + r), x1 - r)
+    cy = min(max(y, y0 + r), y1 - r)
+    return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def pixel(x, y):
+    px, py = x + 0.5, y + 0.5
+    if not inside_rounded(px, py, 2, 2, 62, 62, 10):
+        return (0, 0, 0, 0)
+    colour = (24, 48, 96, 255)  # navy housing
+    if inside_rounded(px, py, 9, 9, 55, 33, 4):
+        colour = (12, 16, 24, 255)  # display window
+        for left in (13, 35):  # two amber digit blocks
+            if left <= px <= left + 16 and 13 <= py <= 29:
+                if px <= left + 3 or px >= left + 13 or py <= 16 or py >= 26 or 19.5 <= py <= 22.5:
+                    colour = (255, 176, 32, 255)
+    # white arrow pointing down into a bar: the firmware going in
+    if 27 <= px <= 37 and 36 <= py <= 46:
+        colour = (240, 244, 250, 255)
+    if 46 <= py <= 54 and abs(px - 32) <= (54 - py) * 1.4:
+        colour = (240, 244, 250, 255)
+    if 55.5 <= py <= 58 and 14 <= px <= 50:
+        colour = (255, 176, 32, 255)
+    return colour
+
+
+def png(width, height, rows):
+    raw = b"".join(b"\x00" + bytes(sum(row, ())) for row in rows)
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
+rows = [[pixel(x, y) for x in range(SIZE)] for y in range(SIZE)]
+with open(sys.argv[1] if len(sys.argv) > 1 else "resources/icons/128.png", "wb") as out:
+    out.write(png(SIZE, SIZE, rows))
