@@ -12,6 +12,6 @@ BOOL LoaderApp::InitInstance() {
         m_pMainWnd = &dialog;
         dialog.DoModal();
         m_pMainWnd = nullptr;
-    }  // its worker is stopped as it goes
+    }              // its worker is stopped as it goes
     return FALSE;  // no message loop of the application's own: it ends here
 }

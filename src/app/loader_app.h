@@ -4,6 +4,6 @@
 #include "platform/ui/win_app.h"
 
 class LoaderApp : public CWinApp {
-public:
+  public:
     BOOL InitInstance() override;
 };

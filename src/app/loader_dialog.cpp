@@ -1,10 +1,13 @@
 #include "app/loader_dialog.h"
 
+#include "app/dialog_job_host.h"
 #include "app/port_menu.h"
 #include "app/resource.h"
 #include "app/resources.h"
 #include "platform/kernel_objects.h"
 #include "platform/ui/file_dialog.h"
+#include "update/console_job.h"
+#include "update/sign_job.h"
 
 namespace {
 
@@ -20,7 +23,9 @@ constexpr wchar_t kNoJobEventText[] =
 }  // namespace
 
 LoaderDialog::LoaderDialog(CWnd* parent, PortTableReader readPorts)
-    : CDialog(kMainDialogTemplate, parent), m_readPorts(std::move(readPorts)) {
+    : CDialog(kMainDialogTemplate, parent),
+      m_cancellation(std::make_shared<tarvex::platform::Cancellation>()),
+      m_readPorts(std::move(readPorts)) {
     if (AfxGetApp() != nullptr) m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 
     for (UINT id : {ID_CONSOLE_UPDATE, static_cast<UINT>(IDC_UPDATE)}) {
@@ -39,8 +44,12 @@ LoaderDialog::LoaderDialog(CWnd* parent, PortTableReader readPorts)
     MapCommand(ID_FILE_DOWNLOAD, [this] { DownloadLatestHexFiles(); });
 }
 
-LoaderDialog::~LoaderDialog() {
+LoaderDialog::~LoaderDialog() { EndJobs(); }
+
+void LoaderDialog::EndJobs() {
     // The jobs use this dialog's members: their threads must be gone before the members are.
+    // A job waiting for its device would wait for ever, so its link is cancelled first.
+    m_cancellation->Cancel();
     EndThreads();
 }
 
@@ -216,20 +225,15 @@ void LoaderDialog::EnableControlsAfterJob() {
     EnablePortItems(ports, true);
 }
 
-// The jobs' end: whatever they did, the controls come back and the thread is let go of.
-bool LoaderDialog::ReprogramConsole() {
-    ResetEvent(m_hConsoleEvent);
-    StopThread(nullptr, 1000);
-    EnableControlsAfterJob();
-    return true;
+std::unique_ptr<JobHost> LoaderDialog::MakeJobHost(HANDLE jobEvent) {
+    return std::make_unique<DialogJobHost>(*this, jobEvent);
 }
 
-bool LoaderDialog::SendFieldUpdate() {
-    ResetEvent(m_hSignEvent);
-    StopThread(nullptr, 1000);
-    EnableControlsAfterJob();
-    return true;
+bool LoaderDialog::ReprogramConsole() {
+    return RunConsoleReprogramming(*MakeJobHost(m_hConsoleEvent));
 }
+
+bool LoaderDialog::SendFieldUpdate() { return RunFieldUpdate(*MakeJobHost(m_hSignEvent)); }
 
 // Not yet kept between runs: the constructor's values stand.
 bool LoaderDialog::LoadSettings() { return false; }

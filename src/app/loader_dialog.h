@@ -9,16 +9,19 @@
 #include <string>
 
 #include "app/setup_types.h"
+#include "platform/serial_port.h"
 #include "platform/serial_ports.h"
 #include "platform/ui/dialog.h"
+#include "update/job_host.h"
 #include "worker/job_thread.h"
 
 class LoaderDialog : public CDialog, public CJobThread {
-public:
+  public:
     using PortTableReader = std::function<SerialPortList()>;
 
     // `readPorts` gives the serial-port table the Communications menu is filled from.
-    explicit LoaderDialog(CWnd* parent = nullptr, PortTableReader readPorts = ReadSystemSerialPorts);
+    explicit LoaderDialog(CWnd* parent = nullptr,
+                          PortTableReader readPorts = ReadSystemSerialPorts);
     ~LoaderDialog() override;
 
     BOOL OnInitDialog() override;
@@ -27,6 +30,8 @@ public:
     // The jobs, called on the worker thread when their event is signalled.
     virtual bool ReprogramConsole();
     virtual bool SendFieldUpdate();
+    // What a job reports to; `jobEvent` is the event that started it.
+    virtual std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent);
 
     // Job-reporting interface; callable from the worker thread.
     void BeginConsoleProgress(std::int32_t fileLength);
@@ -57,14 +62,20 @@ public:
     std::atomic<int> m_bStepProgress{0};  // written by the console job, read by the timer
     CProgressCtrl m_progress;
     CStatic m_status;
+    // Ends the waits and writes of a running job's serial link when the dialog goes.
+    std::shared_ptr<tarvex::platform::Cancellation> m_cancellation;
 
-protected:
+  protected:
+    // Cancels a running job's link and waits for the worker threads to end. The destructor does
+    // this; a derived class whose overrides run on the worker calls it in its own destructor.
+    void EndJobs();
+
     void DoDataExchange(CDataExchange* pDX) override;
     void OnClose() override;
     void OnTimer(UINT_PTR id) override;
     void OnSysCommand(UINT id, LPARAM lParam) override;
 
-private:
+  private:
     void OnUpdate();
     void OnBuiltInSetupType();
     void OnCustomSetupType();

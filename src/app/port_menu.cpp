@@ -8,8 +8,8 @@ void FillPortMenu(CMenu& menu, const SerialPortList& ports, int positionToCheck)
     for (std::size_t i = 0; i < ports->size(); ++i) {
         const std::wstring name = (*ports)[i].substr(0, kMaxPortNameLength);
         const bool checked = positionToCheck >= 0 && static_cast<std::size_t>(positionToCheck) == i;
-        menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED),
-                        kFirstPortCommand + i, name.c_str());
+        menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), kFirstPortCommand + i,
+                        name.c_str());
     }
 }
 
@@ -18,7 +18,8 @@ bool IsPortCommand(unsigned id) { return id - kFirstPortCommand < kPortCommandCo
 void CheckPortItem(CMenu& menu, unsigned id) {
     const int count = menu.GetMenuItemCount();
     for (int i = 0; i < count; ++i) {
-        menu.CheckMenuItem(kFirstPortCommand + static_cast<unsigned>(i), MF_UNCHECKED | MF_BYCOMMAND);
+        menu.CheckMenuItem(kFirstPortCommand + static_cast<unsigned>(i),
+                           MF_UNCHECKED | MF_BYCOMMAND);
     }
     menu.CheckMenuItem(id, MF_CHECKED | MF_BYCOMMAND);
 }

@@ -30,13 +30,21 @@ constexpr MenuItemTemplate kMainMenu[] = {
 
 constexpr DWORD kRadio = WS_TABSTOP;
 constexpr DialogControl kMainControls[] = {
-    {IDC_RADIO_POOLSIDE, ControlKind::AutoRadioButton, L"Poolside", WS_GROUP | kRadio, {16, 32, 90, 10}},
+    {IDC_RADIO_POOLSIDE,
+     ControlKind::AutoRadioButton,
+     L"Poolside",
+     WS_GROUP | kRadio,
+     {16, 32, 90, 10}},
     {IDC_RADIO_ARENA, ControlKind::AutoRadioButton, L"Arena", 0, {16, 46, 90, 10}},
     {IDC_RADIO_OVAL_TRACK, ControlKind::AutoRadioButton, L"Oval Track", 0, {16, 60, 90, 10}},
     {IDC_RADIO_HUEVANE, ControlKind::AutoRadioButton, L"Huevane", 0, {198, 32, 166, 10}},
     {IDC_RADIO_OTHER_QX2000, ControlKind::AutoRadioButton, L"Other QX2000", 0, {9, 88, 62, 10}},
     {IDC_RADIO_OTHER_TY5500, ControlKind::AutoRadioButton, L"Other TY5500", 0, {9, 102, 62, 10}},
-    {IDC_CUSTOM_FILE, ControlKind::Edit, L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, {76, 93, 268, 13}},
+    {IDC_CUSTOM_FILE,
+     ControlKind::Edit,
+     L"",
+     WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP,
+     {76, 93, 268, 13}},
     {IDC_BROWSE, ControlKind::PushButton, L"...", WS_TABSTOP, {348, 92, 22, 15}},
     {IDC_UPDATE, ControlKind::PushButton, L"&Update", WS_TABSTOP, {7, 166, 60, 18}},
     {IDC_STATIC, ControlKind::Static, L"Choose Setup Type:", WS_GROUP, {7, 6, 120, 9}},
@@ -63,8 +71,11 @@ const DialogTemplate kMainDialogTemplate = {
 
 std::wstring LoadStringResource(unsigned id) {
     switch (id) {
-        case IDS_ABOUTBOX: return L"&About Tarvex2...";
-        case IDS_VERSION: return L"2.0.0";
-        default: return {};
+        case IDS_ABOUTBOX:
+            return L"&About Tarvex2...";
+        case IDS_VERSION:
+            return L"2.0.0";
+        default:
+            return {};
     }
 }

@@ -13,6 +13,14 @@ namespace {
 
 bool IsSet(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
+// Asks a thread of this object to quit and waits for it. The object's end flag is set before:
+// a job that stops its own thread takes a WM_QUIT in its own wait and drops it, and the flag
+// then ends the loop as soon as the job returns.
+bool QuitAndWait(HANDLE thread, DWORD id, DWORD timeoutMs) {
+    if (id != 0) PostThreadMessageW(id, WM_QUIT, 0, 0);
+    return WaitPumpingMessages(thread, timeoutMs);
+}
+
 // A timer is stopped by arming it far ahead and cancelling that at once, so that it is left
 // inactive and not signalled before its handle goes.
 BOOL CloseTimer(HANDLE timer) {
@@ -47,10 +55,10 @@ CJobThread::~CJobThread() {
 }
 
 void CJobThread::EndThreads() {
+    ending = true;
     if (HANDLE thread = threadHandle.exchange(nullptr)) {
         const DWORD id = threadId.exchange(0);
-        if (id != 0) PostThreadMessageW(id, WM_QUIT, 0, 0);
-        if (WaitPumpingMessages(thread, 5000)) {
+        if (QuitAndWait(thread, id, 5000)) {
             CloseHandle(thread);
         } else {
             LetGoOfThread(thread, id);
@@ -68,10 +76,7 @@ void CJobThread::EndThreads() {
         }
         if (threads.empty()) break;
         for (const LetGoThread& thread : threads) {
-            if (thread.id != GetCurrentThreadId()) {
-                if (thread.id != 0) PostThreadMessageW(thread.id, WM_QUIT, 0, 0);
-                WaitPumpingMessages(thread.handle, INFINITE);
-            }
+            if (thread.id != GetCurrentThreadId()) QuitAndWait(thread.handle, thread.id, INFINITE);
             CloseHandle(thread.handle);
         }
     }
@@ -126,6 +131,7 @@ DWORD CJobThread::RunLoop() {
     PublishThreadName(threadId, name.c_str());
     std::vector<HANDLE> handles = BuildHandleArray();
     for (;;) {
+        if (ending) break;
         MSG msg;
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) break;

@@ -126,8 +126,9 @@ class CJobThread {
     // Keeps a let-go thread's handle so that the destructor can make sure it has ended.
     void LetGoOfThread(HANDLE thread, DWORD id);
 
-    std::vector<WaitEntry> entries;  // guarded by `lock`; only ever appended to
-    std::recursive_mutex lock;       // guards `entries`, `letGo` and the writes of `changed`
+    std::atomic<bool> ending{false};  // set by EndThreads: every loop of this object ends
+    std::vector<WaitEntry> entries;   // guarded by `lock`; only ever appended to
+    std::recursive_mutex lock;        // guards `entries`, `letGo` and the writes of `changed`
 
     struct LetGoThread {
         HANDLE handle;

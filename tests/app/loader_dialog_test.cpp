@@ -27,11 +27,11 @@ using tarvex::platform::DialogWidget;
 
 // The main dialog with jobs that record which one ran, then end as the real ones do.
 class TestLoaderDialog : public LoaderDialog {
-public:
+  public:
     explicit TestLoaderDialog(SerialPortList ports = std::vector<std::wstring>{L"/dev/ttyS0",
-                                                                                L"/dev/ttyUSB0"})
+                                                                               L"/dev/ttyUSB0"})
         : LoaderDialog(nullptr, [ports] { return ports; }) {}
-    ~TestLoaderDialog() override { EndThreads(); }
+    ~TestLoaderDialog() override { EndJobs(); }
 
     bool ReprogramConsole() override { return Job(L"console", m_hConsoleEvent); }
     bool SendFieldUpdate() override { return Job(L"sign", m_hSignEvent); }
@@ -46,13 +46,13 @@ public:
     std::atomic<int> closes{0};
     using LoaderDialog::OnTimer;
 
-protected:
+  protected:
     void OnClose() override {
         ++closes;
         LoaderDialog::OnClose();
     }
 
-private:
+  private:
     bool Job(const wchar_t* jobName, HANDLE event) {
         {
             std::lock_guard guard(mutex_);
@@ -321,7 +321,9 @@ TEST(LoaderDialog, ClosingDuringAJobStopsWaitingAfterASecondAndLeavesNothingBehi
         ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));
         ASSERT_TRUE(WaitUntil([&] { return calls > 10; }));
         MenuAction(*dialog, ID_FILE_EXIT)->trigger();
-        WaitUntil([&] { return DialogWidget(*dialog) == nullptr || !DialogWidget(*dialog)->isVisible(); });
+        WaitUntil([&] {
+            return DialogWidget(*dialog) == nullptr || !DialogWidget(*dialog)->isVisible();
+        });
     });
     dialog.reset();  // waits for the job, whose calls now fail
     EXPECT_TRUE(failedCall);
@@ -374,7 +376,8 @@ TEST(LoaderDialog, NoPortTableKeepsThePlaceholderAndTheJobGetsNoName) {
         dialog.GetMenu().GetSubMenu(2).GetMenuString(0, text, MF_BYPOSITION);
         EXPECT_EQ(text, L"COM1");
         Click(dialog, IDC_UPDATE);
-        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE) && !dialog.JobsRun().empty(); }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return Enabled(dialog, IDC_UPDATE) && !dialog.JobsRun().empty(); }));
     });
     EXPECT_EQ(portSeenByJob, L"");
 }

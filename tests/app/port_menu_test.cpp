@@ -13,7 +13,7 @@ namespace {
 
 // A Communications menu that still holds its placeholder "COM1".
 class PortMenuTest : public testing::Test {
-protected:
+  protected:
     PortMenuTest() {
         auto ref = std::make_shared<tarvex::platform::WindowRef>();
         ref->link = tarvex::platform::WindowLink::Create();

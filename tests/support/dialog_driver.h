@@ -33,13 +33,15 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10
 }
 
 inline void Click(const CDialog& dialog, int controlId) {
-    auto* button = qobject_cast<QAbstractButton*>(tarvex::platform::ControlWidget(dialog, controlId));
+    auto* button =
+        qobject_cast<QAbstractButton*>(tarvex::platform::ControlWidget(dialog, controlId));
     if (button != nullptr) button->click();
 }
 
 // The menu bar action with command `id`, searched through every popup.
 inline QAction* MenuAction(const CDialog& dialog, unsigned id) {
-    std::function<QAction*(const QList<QAction*>&)> find = [&](const QList<QAction*>& actions) -> QAction* {
+    std::function<QAction*(const QList<QAction*>&)> find =
+        [&](const QList<QAction*>& actions) -> QAction* {
         for (QAction* action : actions) {
             if (action->menu() != nullptr) {
                 if (QAction* found = find(action->menu()->actions())) return found;

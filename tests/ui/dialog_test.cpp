@@ -88,9 +88,8 @@ TEST(Dialog, ProgressBarKeepsTheCommonControlModel) {
 TEST(Dialog, EscapeCancelsEnterSaysOkAndAFocusedButtonIsClicked) {
     {
         TestDialog dialog;
-        const INT_PTR result = RunModal(dialog, [&] {
-            QTest::keyClick(DialogWidget(dialog), Qt::Key_Escape);
-        });
+        const INT_PTR result =
+            RunModal(dialog, [&] { QTest::keyClick(DialogWidget(dialog), Qt::Key_Escape); });
         EXPECT_EQ(result, IDCANCEL);
         EXPECT_EQ(dialog.closes, 0) << "Esc is not the close path";
     }
@@ -116,7 +115,8 @@ TEST(Dialog, CloseBoxAndPostedCloseGoThroughOnClose) {
     RunModal(posted, [&] {
         posted.PostMessage(WM_CLOSE);
         EXPECT_EQ(posted.closes, 0) << "queued, not sent";
-        WaitUntil([&] { return DialogWidget(posted) == nullptr || !DialogWidget(posted)->isVisible(); });
+        WaitUntil(
+            [&] { return DialogWidget(posted) == nullptr || !DialogWidget(posted)->isVisible(); });
     });
     EXPECT_EQ(posted.closes, 1);
 }

@@ -72,9 +72,8 @@ TEST(Menu, AppendedAndDeletedItemsFromAnyThread) {
             one.AppendMenu(MF_STRING | MF_CHECKED, 40100, L"Appended");
             return one.GetMenuItemCount();
         });
-        ASSERT_TRUE(WaitUntil([&] {
-            return worker.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-        }));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return worker.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
         EXPECT_EQ(worker.get(), 4);
         EXPECT_EQ(one.GetMenuState(3, MF_BYPOSITION), MF_CHECKED);
         EXPECT_TRUE(one.DeleteMenu(0, MF_BYPOSITION));

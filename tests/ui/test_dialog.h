@@ -8,12 +8,22 @@
 
 namespace test_dialog {
 
-enum : int { kRadioA = 10, kRadioB = 11, kEditInGroup = 12, kRadioC = 13, kRadioX = 20,
-             kRadioY = 21, kButton = 30, kProgress = 40, kEdit = 50 };
+enum : int {
+    kRadioA = 10,
+    kRadioB = 11,
+    kEditInGroup = 12,
+    kRadioC = 13,
+    kRadioX = 20,
+    kRadioY = 21,
+    kButton = 30,
+    kProgress = 40,
+    kEdit = 50
+};
 enum : unsigned { kFirst = 40001, kSecond = 40002, kInner = 40010 };
 
 inline constexpr MenuItemTemplate kNested[] = {{L"Inner", kInner}};
-inline constexpr MenuItemTemplate kOne[] = {{L"&First", kFirst}, {nullptr, 0}, {L"Second", kSecond}};
+inline constexpr MenuItemTemplate kOne[] = {
+    {L"&First", kFirst}, {nullptr, 0}, {L"Second", kSecond}};
 inline constexpr MenuItemTemplate kTwo[] = {{L"Nested", 0, kNested}};
 inline constexpr MenuItemTemplate kMenu[] = {{L"&One", 0, kOne}, {L"&Two", 0, kTwo}};
 
@@ -37,7 +47,7 @@ inline constexpr DialogTemplate kTemplate = {
 }  // namespace test_dialog
 
 class TestDialog : public CDialog {
-public:
+  public:
     TestDialog() : CDialog(test_dialog::kTemplate) {
         MapCommand(test_dialog::kButton, [this] { ++buttonClicks; });
         MapCommand(test_dialog::kFirst, [this] { ++firstChosen; });
@@ -55,7 +65,7 @@ public:
     std::vector<UINT_PTR> timers;
     std::vector<UINT> sysCommands;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override {
         DDX_Radio(pDX, test_dialog::kRadioA, m_nChoice);
         DDX_Text(pDX, test_dialog::kEdit, m_text);

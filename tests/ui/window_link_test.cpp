@@ -24,9 +24,8 @@ bool Ready(std::future<bool>& result) {
 TEST(WindowLink, CallFromAWorkerRunsOnTheWindowThreadAndWaitsForIt) {
     auto link = WindowLink::Create();
     QThread* ranOn = nullptr;
-    auto result = std::async(std::launch::async, [&] {
-        return link->Run([&] { ranOn = QThread::currentThread(); });
-    });
+    auto result = std::async(std::launch::async,
+                             [&] { return link->Run([&] { ranOn = QThread::currentThread(); }); });
     ASSERT_TRUE(WaitUntil([&] { return Ready(result); }));
     EXPECT_TRUE(result.get());
     EXPECT_EQ(ranOn, QThread::currentThread());

@@ -25,7 +25,7 @@ using namespace tarvex::platform;
 
 // Lets the window reach the dialog's protected handlers.
 class DialogWindowAccess {
-public:
+  public:
     static BOOL Command(CDialog& dialog, UINT id) { return dialog.OnCmdMsg(id); }
     static void Close(CDialog& dialog) { dialog.OnClose(); }
     static void Timer(CDialog& dialog, UINT_PTR id) { dialog.OnTimer(id); }
@@ -35,12 +35,12 @@ public:
 namespace {
 
 class DialogWindow final : public QDialog {
-public:
+  public:
     DialogWindow(CDialog& owner, QWidget* parent) : QDialog(parent), owner_(owner) {}
 
     QMenu* systemMenu = nullptr;
 
-protected:
+  protected:
     // The close box and the window manager's Close arrive as WM_CLOSE.
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
@@ -48,8 +48,8 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
-        const bool plain = event->modifiers() == Qt::NoModifier ||
-                           event->modifiers() == Qt::KeypadModifier;
+        const bool plain =
+            event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
         if (event->key() == Qt::Key_Escape && plain) {
             DialogWindowAccess::Command(owner_, IDCANCEL);
         } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
@@ -68,17 +68,17 @@ protected:
 
     void reject() override { DialogWindowAccess::Command(owner_, IDCANCEL); }
 
-private:
+  private:
     CDialog& owner_;
 };
 
 // Dialog units to pixels from the dialog font, as MapDialogRect converts them.
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font) {
         const QFontMetrics metrics(font);
-        const int width =
-            metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        const int width = metrics.horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
         baseX_ = (width / 26 + 1) / 2;
         baseY_ = metrics.height();
     }
@@ -88,13 +88,14 @@ public:
         return QRect(X(rect.x), top + Y(rect.y), X(rect.cx), Y(rect.cy));
     }
 
-private:
+  private:
     int baseX_;
     int baseY_;
 };
 
 QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
-    const QString text = control.text != nullptr ? QString::fromWCharArray(control.text) : QString();
+    const QString text =
+        control.text != nullptr ? QString::fromWCharArray(control.text) : QString();
     switch (control.kind) {
         case ControlKind::PushButton: {
             auto* button = new QPushButton(text, parent);
@@ -106,7 +107,8 @@ QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
             radio->setAutoExclusive(false);  // its group's QButtonGroup keeps it exclusive
             return radio;
         }
-        case ControlKind::GroupBox: return new QGroupBox(text, parent);
+        case ControlKind::GroupBox:
+            return new QGroupBox(text, parent);
         case ControlKind::Static: {
             auto* label = new QLabel(text, parent);
             label->setWordWrap(true);
@@ -118,7 +120,8 @@ QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
             edit->setFrame((control.style & WS_BORDER) != 0);
             return edit;
         }
-        case ControlKind::ProgressBar: return new ProgressBar(parent);
+        case ControlKind::ProgressBar:
+            return new ProgressBar(parent);
     }
     return nullptr;
 }
@@ -149,7 +152,8 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
     link = WindowLink::Create();
     window = new DialogWindow(owner, parent);
     Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
-    if (dialogTemplate.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (dialogTemplate.style & WS_SYSMENU)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (dialogTemplate.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
     if (dialogTemplate.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
     window->setWindowFlags(flags);
@@ -342,7 +346,9 @@ BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
     if (window == nullptr) return FALSE;
     std::function<void()> deliver;
     switch (message) {
-        case WM_CLOSE: deliver = [this] { DialogWindowAccess::Close(*this); }; break;
+        case WM_CLOSE:
+            deliver = [this] { DialogWindowAccess::Close(*this); };
+            break;
         case WM_COMMAND:
             deliver = [this, wParam] {
                 DialogWindowAccess::Command(*this, static_cast<UINT>(wParam & 0xFFFF));
@@ -353,7 +359,8 @@ BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
                 DialogWindowAccess::SysCommand(*this, static_cast<UINT>(wParam));
             };
             break;
-        default: return FALSE;
+        default:
+            return FALSE;
     }
     // Queued on the window: dropped if the window goes first.
     QMetaObject::invokeMethod(window, std::move(deliver), Qt::QueuedConnection);

@@ -19,7 +19,7 @@
 class CDialog;
 
 class CDataExchange {
-public:
+  public:
     CDataExchange(CDialog* dialog, BOOL saveAndValidate)
         : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
     BOOL m_bSaveAndValidate;  // TRUE: controls to members; FALSE: members to controls
@@ -36,7 +36,7 @@ inline constexpr UINT SC_CLOSE = 0xF060;
 inline constexpr UINT WM_COMMAND = 0x0111;
 
 class CDialog : public CWnd {
-public:
+  public:
     CDialog(const DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
     ~CDialog() override;
 
@@ -70,7 +70,7 @@ public:
     // functions above.
     std::shared_ptr<tarvex::platform::WindowRef> ControlWindow(int id) const;
 
-protected:
+  protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     virtual void OnOK();
     virtual void OnCancel();
@@ -81,7 +81,7 @@ protected:
     // The message map: `handler` runs for command `id`.
     void MapCommand(UINT id, std::function<void()> handler);
 
-private:
+  private:
     friend class DialogWindowAccess;
     struct Impl;
 

@@ -47,8 +47,7 @@ std::wstring BareDescription(std::wstring description) {
 }  // namespace
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension,
-                         const wchar_t* fileName, DWORD flags, const wchar_t* filter,
-                         CWnd* parent)
+                         const wchar_t* fileName, DWORD flags, const wchar_t* filter, CWnd* parent)
     : m_bOpenFileDialog(openFileDialog),
       m_defaultExtension(defaultExtension != nullptr ? defaultExtension : L""),
       m_fileName(fileName != nullptr ? fileName : L""),
@@ -61,7 +60,8 @@ std::wstring CFileDialog::ConvertFilter(const std::wstring& filter) {
     std::wstring converted;
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].empty()) break;  // the "||" that ends the filter
-        const std::wstring entry = BareDescription(parts[i]) + L" (" + ConvertPatterns(parts[i + 1]) + L")";
+        const std::wstring entry =
+            BareDescription(parts[i]) + L" (" + ConvertPatterns(parts[i + 1]) + L")";
         converted += (converted.empty() ? L"" : L";;") + entry;
     }
     return converted;
@@ -76,8 +76,9 @@ INT_PTR CFileDialog::DoModal() {
     QFileDialog dialog(parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(m_bOpenFileDialog && (m_flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
-                                                                        : QFileDialog::AnyFile);
+    dialog.setFileMode(m_bOpenFileDialog && (m_flags & OFN_FILEMUSTEXIST)
+                           ? QFileDialog::ExistingFile
+                           : QFileDialog::AnyFile);
     std::wstring extension = m_defaultExtension;
     if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
     dialog.setDefaultSuffix(QString::fromStdWString(extension));

@@ -12,7 +12,7 @@ inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
 class CFileDialog {
-public:
+  public:
     CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension = nullptr,
                 const wchar_t* fileName = nullptr, DWORD flags = 0, const wchar_t* filter = nullptr,
                 CWnd* parent = nullptr);
@@ -24,7 +24,7 @@ public:
     // The filter in the window system's form: one "Description (patterns)" entry a line.
     static std::wstring ConvertFilter(const std::wstring& filter);
 
-private:
+  private:
     BOOL m_bOpenFileDialog;
     std::wstring m_defaultExtension;
     std::wstring m_fileName;

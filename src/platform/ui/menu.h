@@ -33,7 +33,7 @@ struct MenuItemTemplate {
 };
 
 class CMenu {
-public:
+  public:
     CMenu() = default;
     explicit CMenu(std::shared_ptr<tarvex::platform::WindowRef> menu);
 
@@ -58,6 +58,6 @@ public:
     // The item's full text; the length, or 0 when there is no such item.
     int GetMenuString(UINT item, std::wstring& text, UINT flags) const;
 
-private:
+  private:
     std::shared_ptr<tarvex::platform::WindowRef> m_menu;
 };

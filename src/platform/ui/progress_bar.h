@@ -8,7 +8,7 @@ namespace tarvex::platform {
 class ProgressBar final : public QProgressBar {
     Q_OBJECT
 
-public:
+  public:
     explicit ProgressBar(QWidget* parent);
 
     void SetBounds(int lower, int upper);
@@ -16,10 +16,10 @@ public:
     int Upper() const { return upper_; }
     int SetPosition(int position);  // returns the previous one
     int Position() const { return position_; }
-    int SetStepSize(int step);      // returns the previous one
-    int Step();                     // returns the previous position
+    int SetStepSize(int step);  // returns the previous one
+    int Step();                 // returns the previous position
 
-private:
+  private:
     void Show();
 
     int lower_ = 0;

@@ -10,7 +10,7 @@ class CWnd;
 using HICON = struct HICON__*;
 
 class CWinApp {
-public:
+  public:
     // Without a name, the application is named after its program file, without extension.
     explicit CWinApp(const wchar_t* appName = nullptr);
     virtual ~CWinApp();
@@ -32,7 +32,7 @@ public:
     std::wstring m_pszAppName;
     CWnd* m_pMainWnd = nullptr;
 
-private:
+  private:
     std::wstring m_registryKey;
 };
 

@@ -27,7 +27,7 @@ const QEvent::Type kCallEvent = static_cast<QEvent::Type>(QEvent::registerEventT
 // One posted call. An event that is destroyed without having run (its receiver went first)
 // still answers its caller, so no caller waits for ever.
 class CallEvent final : public QEvent {
-public:
+  public:
     CallEvent(const std::function<void()>& call, std::shared_ptr<WindowLink::State> state)
         : QEvent(kCallEvent), call_(call), state_(std::move(state)) {}
     ~CallEvent() override {
@@ -50,7 +50,7 @@ public:
         }
     }
 
-private:
+  private:
     const std::function<void()>& call_;  // the caller waits, so its call outlives the event
     std::shared_ptr<WindowLink::State> state_;
     std::promise<bool> done_;
@@ -58,7 +58,7 @@ private:
 };
 
 class CallReceiver final : public QObject {
-public:
+  public:
     bool event(QEvent* event) override {
         if (event->type() != kCallEvent) return QObject::event(event);
         static_cast<CallEvent*>(event)->Run();

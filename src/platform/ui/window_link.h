@@ -13,7 +13,7 @@
 namespace tarvex::platform {
 
 class WindowLink {
-public:
+  public:
     // Made on the window thread.
     static std::shared_ptr<WindowLink> Create();
     ~WindowLink();
@@ -30,7 +30,7 @@ public:
 
     struct State;
 
-private:
+  private:
     WindowLink();
     std::shared_ptr<State> state_;
 };

@@ -19,34 +19,46 @@ namespace {
 
 QMessageBox::StandardButtons ButtonsFor(UINT style) {
     switch (style & 0xF) {
-        case MB_OKCANCEL: return QMessageBox::Ok | QMessageBox::Cancel;
-        case MB_YESNO: return QMessageBox::Yes | QMessageBox::No;
-        default: return QMessageBox::Ok;
+        case MB_OKCANCEL:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MB_YESNO:
+            return QMessageBox::Yes | QMessageBox::No;
+        default:
+            return QMessageBox::Ok;
     }
 }
 
 QMessageBox::Icon IconFor(UINT style) {
     switch (style & 0xF0) {
-        case MB_ICONHAND: return QMessageBox::Critical;
-        case MB_ICONQUESTION: return QMessageBox::Question;
-        case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-        case MB_ICONINFORMATION: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case MB_ICONHAND:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONEXCLAMATION:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
 int ResultFor(int button) {
     switch (button) {
-        case QMessageBox::Cancel: return IDCANCEL;
-        case QMessageBox::Yes: return IDYES;
-        case QMessageBox::No: return IDNO;
-        default: return IDOK;
+        case QMessageBox::Cancel:
+            return IDCANCEL;
+        case QMessageBox::Yes:
+            return IDYES;
+        case QMessageBox::No:
+            return IDNO;
+        default:
+            return IDOK;
     }
 }
 
 // Shows boxes as windows on the window thread, for callers on any thread.
 class WindowMessageBoxPresenter final : public MessageBoxPresenter {
-public:
+  public:
     explicit WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link) : link_(std::move(link)) {}
 
     int Show(const MessageBoxRequest& request) override {
@@ -62,7 +74,7 @@ public:
         return result;
     }
 
-private:
+  private:
     std::shared_ptr<WindowLink> link_;
 };
 

@@ -7,7 +7,7 @@
 namespace tarvex::platform {
 
 class WindowSystem {
-public:
+  public:
     // Starts the window system; `argc` and `argv` must outlive it. From here on message boxes
     // are shown as windows, and WaitPumpingMessages on this thread keeps the windows responsive.
     WindowSystem(int& argc, char** argv);
@@ -18,7 +18,7 @@ public:
     // False when there is no display to open windows on (and no headless platform was chosen).
     static bool DisplayAvailable();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -17,7 +17,7 @@ inline constexpr int BST_UNCHECKED = 0;
 inline constexpr int BST_CHECKED = 1;
 
 class CWnd {
-public:
+  public:
     CWnd() = default;
     virtual ~CWnd() = default;
     CWnd(const CWnd&) = delete;
@@ -37,12 +37,12 @@ public:
     void Attach(std::shared_ptr<tarvex::platform::WindowRef> window);
     const std::shared_ptr<tarvex::platform::WindowRef>& Window() const { return m_window; }
 
-private:
+  private:
     std::shared_ptr<tarvex::platform::WindowRef> m_window;
 };
 
 class CButton : public CWnd {
-public:
+  public:
     int GetCheck() const;
     void SetCheck(int check);
 };
@@ -54,7 +54,7 @@ class CStatic : public CWnd {};
 // A progress bar with the common control's model: a range, a position kept inside it, and a
 // step that wraps round to the lower bound when it passes the upper one.
 class CProgressCtrl : public CWnd {
-public:
+  public:
     // PBM_SETRANGE: 16-bit bounds, taken as unsigned values from 0 to 65535.
     void SetRange(short lower, short upper);
     // PBM_SETRANGE32.

@@ -1,0 +1,44 @@
+#include "app/dialog_job_host.h"
+
+#include "app/loader_dialog.h"
+#include "platform/kernel_objects.h"
+#include "update/system_serial_link.h"
+
+std::wstring DialogJobHost::SelectedPortName() { return dialog_.GetSelectedPortName(); }
+
+std::optional<std::wstring> DialogJobHost::FirmwarePath() {
+    return dialog_.FirmwarePathFor(dialog_.m_nSetupType);
+}
+
+std::unique_ptr<SerialLink> DialogJobHost::MakeLink() {
+    return std::make_unique<SystemSerialLink>(dialog_.m_cancellation);
+}
+
+void DialogJobHost::SetStatus(const std::wstring& text) { dialog_.m_status.SetWindowText(text); }
+
+void DialogJobHost::SetStepProgress(bool on) { dialog_.m_bStepProgress = on ? 1 : 0; }
+
+void DialogJobHost::BeginConsoleProgress(std::int32_t fileLength) {
+    dialog_.BeginConsoleProgress(fileLength);
+}
+
+void DialogJobHost::BeginSignProgress(std::int32_t fileLength) {
+    dialog_.BeginSignProgress(fileLength);
+}
+
+void DialogJobHost::SetProgress(std::int32_t position) { dialog_.m_progress.SetPos(position); }
+
+void DialogJobHost::FillProgress() {
+    int lower = 0;
+    int upper = 0;
+    dialog_.m_progress.GetRange(lower, upper);
+    dialog_.m_progress.SetPos(upper);
+}
+
+void DialogJobHost::ShowMessage(const std::wstring& text) { dialog_.MessageBox(text.c_str()); }
+
+void DialogJobHost::EnableControlsAfterJob() { dialog_.EnableControlsAfterJob(); }
+
+void DialogJobHost::ResetJobEvent() { ResetEvent(jobEvent_); }
+
+void DialogJobHost::StopWorker() { dialog_.StopThread(nullptr, 1000); }

@@ -1,0 +1,59 @@
+#include "platform/exclusive_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+
+#include "platform/text.h"
+
+namespace tarvex::platform {
+
+ExclusiveFile::~ExclusiveFile() { Close(); }
+
+bool ExclusiveFile::Open(const std::wstring& path) {
+    Close();
+    if (path.empty()) return false;
+    const int fd = open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool usable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                        info.st_size <= std::numeric_limits<std::int32_t>::max() &&
+                        flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (!usable) {
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+std::int32_t ExclusiveFile::Length() const {
+    struct stat info {};
+    if (fd_ < 0 || fstat(fd_, &info) != 0) return 0;
+    return static_cast<std::int32_t>(std::min<off_t>(info.st_size, std::numeric_limits<std::int32_t>::max()));
+}
+
+bool ExclusiveFile::ReadAll(std::vector<std::uint8_t>& image) {
+    image.assign(static_cast<std::size_t>(Length()), 0);
+    std::size_t filled = 0;
+    while (filled < image.size()) {
+        const ssize_t count = pread(fd_, image.data() + filled, image.size() - filled,
+                                    static_cast<off_t>(filled));
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;  // an error, or the file shrank meanwhile
+        filled += static_cast<std::size_t>(count);
+    }
+    image.resize(filled);
+    return fd_ >= 0;
+}
+
+void ExclusiveFile::Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+}
+
+}  // namespace tarvex::platform

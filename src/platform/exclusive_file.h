@@ -1,0 +1,33 @@
+// A firmware file opened for reading by this program alone: an existing regular file,
+// read-only, and no other program that asks for the file exclusively gets it meanwhile
+// (nor does this program get a file another holds).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarvex::platform {
+
+class ExclusiveFile {
+public:
+    ExclusiveFile() = default;
+    ~ExclusiveFile();
+    ExclusiveFile(const ExclusiveFile&) = delete;
+    ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+    // Fails for a missing file, a directory, a file held by another program, and a file too
+    // long for a 32-bit length.
+    bool Open(const std::wstring& path);
+    // The length in bytes (0 when not open).
+    std::int32_t Length() const;
+    // Reads the whole file from its start into `image` (which takes the length read).
+    bool ReadAll(std::vector<std::uint8_t>& image);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace tarvex::platform

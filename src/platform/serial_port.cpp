@@ -1,0 +1,245 @@
+#include "platform/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/text.h"
+
+namespace tarvex::platform {
+namespace {
+
+speed_t SpeedFor(std::uint32_t baudRate) {
+    switch (baudRate) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+        default: return B0;
+    }
+}
+
+tcflag_t SizeFlag(std::uint8_t byteSize) {
+    switch (byteSize) {
+        case 5: return CS5;
+        case 6: return CS6;
+        case 7: return CS7;
+        default: return CS8;
+    }
+}
+
+// poll() that goes on after signals; the result is 0 on cancellation.
+int PollPortOrCancel(int fd, short events, int cancelFd, short& revents) {
+    pollfd fds[2] = {{fd, events, 0}, {cancelFd, POLLIN, 0}};
+    for (;;) {
+        const int ready = poll(fds, 2, -1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return -1;
+        if (fds[1].revents != 0) return 0;
+        revents = fds[0].revents;
+        return ready;
+    }
+}
+
+}  // namespace
+
+Cancellation::Cancellation() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+Cancellation::~Cancellation() {
+    if (fd_ >= 0) close(fd_);
+}
+
+void Cancellation::Cancel() {
+    const std::uint64_t one = 1;
+    (void)!write(fd_, &one, sizeof one);
+}
+
+bool Cancellation::IsCancelled() const {
+    pollfd fds{fd_, POLLIN, 0};
+    return poll(&fds, 1, 0) > 0;
+}
+
+struct SerialPort::Settings {
+    termios tio;
+};
+
+SerialPort::SerialPort(std::shared_ptr<Cancellation> cancellation)
+    : cancellation_(std::move(cancellation)) {}
+
+SerialPort::~SerialPort() { Close(); }
+
+bool SerialPort::Fail() {
+    lastError_ = static_cast<DWORD>(errno);
+    return false;
+}
+
+bool SerialPort::Open(const std::wstring& path) {
+    if (fd_ >= 0 || cancellation_ == nullptr || cancellation_->Descriptor() < 0) return false;
+    if (path.empty()) {
+        lastError_ = ENOENT;
+        return false;
+    }
+    const int fd = open(ToUtf8(path).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Fail();
+    // flock keeps out programs that cooperate, TIOCEXCL the rest (but root); both must hold.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        lastError_ = static_cast<DWORD>(errno);
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+bool SerialPort::ReadSettings() {
+    auto settings = std::make_unique<Settings>();
+    if (tcgetattr(fd_, &settings->tio) != 0) return Fail();
+    settings_ = std::move(settings);
+    return true;
+}
+
+bool SerialPort::ApplySettings(const SerialLineSettings& line) {
+    if (!settings_) {
+        lastError_ = EINVAL;
+        return false;
+    }
+    const speed_t speed = SpeedFor(line.baudRate);
+    if (speed == B0) {
+        lastError_ = EINVAL;
+        return false;
+    }
+    termios tio = settings_->tio;
+    // Binary transparency: no echo, no line editing, no character mapping, no signals.
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag |= CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    // Exactly the job's fields.
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    tio.c_cflag = (tio.c_cflag & ~CSIZE) | SizeFlag(line.byteSize);
+    if (line.parity == 0) {
+        tio.c_cflag &= ~PARENB;
+    } else {
+        tio.c_cflag |= PARENB;
+        if (line.parity == 1) {
+            tio.c_cflag |= PARODD;
+        } else {
+            tio.c_cflag &= ~PARODD;
+        }
+    }
+    if (line.stopBits == 2) {
+        tio.c_cflag |= CSTOPB;
+    } else {
+        tio.c_cflag &= ~CSTOPB;
+    }
+    if (line.parityCheck) {
+        tio.c_iflag |= INPCK;
+    } else {
+        tio.c_iflag &= ~INPCK;
+    }
+    if (line.flowControl) {
+        // Without IXANY only XON restarts output; with it any received byte would.
+        tio.c_iflag = (tio.c_iflag | IXON) & ~IXANY;
+        tio.c_cc[VSTART] = static_cast<cc_t>(line.flowControl->xon);
+        tio.c_cc[VSTOP] = static_cast<cc_t>(line.flowControl->xoff);
+    }
+    if (tcsetattr(fd_, TCSANOW, &tio) != 0) return Fail();
+    return true;
+}
+
+bool SerialPort::SetEventMask(DWORD mask) {
+    if (fd_ < 0) return false;
+    eventMask_ = mask;
+    return true;
+}
+
+// The descriptor is non-blocking and VMIN = VTIME = 0: a read takes what is there and returns,
+// and every write waits in poll() until the port takes the bytes. Nothing more to set.
+bool SerialPort::ReadTimeouts() { return fd_ >= 0; }
+bool SerialPort::ApplyTimeouts() { return fd_ >= 0; }
+
+bool SerialPort::WaitForEvent(DWORD& events) {
+    events = 0;
+    if (fd_ < 0 || (eventMask_ & EV_RXCHAR) == 0) {
+        lastError_ = EINVAL;
+        return false;
+    }
+    short revents = 0;
+    const int ready = PollPortOrCancel(fd_, POLLIN, cancellation_->Descriptor(), revents);
+    if (ready < 0) return Fail();
+    if (ready == 0) {
+        lastError_ = ECANCELED;
+        return false;
+    }
+    if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        // A hang-up may still leave bytes to read; once they are taken the wait fails.
+        int pending = 0;
+        if (ioctl(fd_, FIONREAD, &pending) != 0 || pending <= 0) {
+            lastError_ = EIO;
+            return false;
+        }
+    }
+    events = EV_RXCHAR;
+    return true;
+}
+
+std::size_t SerialPort::ReadAvailable(std::uint8_t* buffer, std::size_t room) {
+    for (;;) {
+        const ssize_t count = read(fd_, buffer, room);
+        if (count >= 0) return static_cast<std::size_t>(count);
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN) lastError_ = static_cast<DWORD>(errno);
+        return 0;
+    }
+}
+
+bool SerialPort::Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) {
+    written = 0;
+    if (fd_ < 0) {
+        lastError_ = EBADF;
+        return false;
+    }
+    while (written < count) {
+        const ssize_t sent = write(fd_, bytes + written, count - written);
+        if (sent > 0) {
+            written += static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && errno != EAGAIN) return Fail();
+        short revents = 0;
+        const int ready = PollPortOrCancel(fd_, POLLOUT, cancellation_->Descriptor(), revents);
+        if (ready < 0) return Fail();
+        if (ready == 0) {
+            lastError_ = ECANCELED;
+            return false;
+        }
+        if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            lastError_ = EIO;
+            return false;
+        }
+    }
+    return true;
+}
+
+void SerialPort::Close() {
+    if (fd_ >= 0) close(fd_);  // also lets go of the flock
+    fd_ = -1;
+    settings_.reset();
+}
+
+}  // namespace tarvex::platform

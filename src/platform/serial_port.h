@@ -1,0 +1,89 @@
+// A serial port on termios, with the behaviour the device jobs are written for: exclusive open,
+// settings changed as a whole, reads that return at once, writes without a time-out, and a
+// wait for received bytes that sleeps in poll() and can be cancelled from another thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/win32_types.h"
+
+namespace tarvex::platform {
+
+// Cancels every wait and write of the ports that share it, now and later. Any thread may cancel.
+class Cancellation {
+public:
+    Cancellation();
+    ~Cancellation();
+    Cancellation(const Cancellation&) = delete;
+    Cancellation& operator=(const Cancellation&) = delete;
+
+    void Cancel();
+    bool IsCancelled() const;
+    int Descriptor() const { return fd_; }  // readable once cancelled
+
+private:
+    int fd_;
+};
+
+// The line settings a job changes; every other setting keeps what the port had.
+struct SerialLineSettings {
+    std::uint32_t baudRate;
+    std::uint8_t byteSize;  // 5 to 8
+    std::uint8_t parity;    // 0 none, 1 odd, 2 even
+    std::uint8_t stopBits;  // 0 one, 2 two
+    bool parityCheck;       // INPCK
+    // XON/XOFF flow control on transmit with these characters; none leaves it as it was.
+    struct XonXoff {
+        char xon;
+        char xoff;
+    };
+    std::optional<XonXoff> flowControl;
+};
+
+inline constexpr DWORD EV_RXCHAR = 0x0001;
+
+class SerialPort {
+public:
+    explicit SerialPort(std::shared_ptr<Cancellation> cancellation);
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens the device named exactly `path`, for this program alone (flock and TIOCEXCL).
+    bool Open(const std::wstring& path);
+    // Reads the current settings; ApplySettings changes `settings` in them, in raw mode.
+    bool ReadSettings();
+    bool ApplySettings(const SerialLineSettings& settings);
+    bool SetEventMask(DWORD mask);
+    // Reads return at once; writes have no time-out.
+    bool ReadTimeouts();
+    bool ApplyTimeouts();
+    // Sleeps until a byte has arrived (EV_RXCHAR in `events`); fails on a hang-up, an error or
+    // cancellation.
+    bool WaitForEvent(DWORD& events);
+    // Takes what has arrived, up to `room` bytes, without waiting.
+    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room);
+    // Hands all bytes to the port, waiting while it is full (or held by XOFF); false on failure,
+    // with `written` bytes handed over.
+    bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written);
+    void Close();
+
+    // The operating system's error number of the last failure.
+    DWORD LastError() const { return lastError_; }
+
+private:
+    bool Fail();
+    struct Settings;
+
+    std::shared_ptr<Cancellation> cancellation_;
+    int fd_ = -1;
+    std::unique_ptr<Settings> settings_;  // read by ReadSettings
+    DWORD eventMask_ = 0;
+    DWORD lastError_ = 0;
+};
+
+}  // namespace tarvex::platform

@@ -1,0 +1,36 @@
+// What a device job needs of the main window: its choices, its status line and progress bar,
+// a message box, and the worker's end-of-job steps. Every call may block on the window thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "update/serial_link.h"
+
+class JobHost {
+public:
+    virtual ~JobHost() = default;
+
+    virtual std::wstring SelectedPortName() = 0;
+    // The firmware file of the chosen setup type; none when no type is chosen.
+    virtual std::optional<std::wstring> FirmwarePath() = 0;
+    virtual std::unique_ptr<SerialLink> MakeLink() = 0;
+
+    virtual void SetStatus(const std::wstring& text) = 0;
+    // While on, the window's timer steps the bar (the console transfer's estimate).
+    virtual void SetStepProgress(bool on) = 0;
+    virtual void BeginConsoleProgress(std::int32_t fileLength) = 0;
+    virtual void BeginSignProgress(std::int32_t fileLength) = 0;
+    virtual void SetProgress(std::int32_t position) = 0;
+    // Sets the bar to the top of its range.
+    virtual void FillProgress() = 0;
+    // A modal box owned by the main window, with the program's name as caption and OK.
+    virtual void ShowMessage(const std::wstring& text) = 0;
+
+    virtual void EnableControlsAfterJob() = 0;
+    virtual void ResetJobEvent() = 0;
+    // Lets go of the worker thread the job runs on (after a 1000 ms wait that runs out).
+    virtual void StopWorker() = 0;
+};

@@ -1,0 +1,61 @@
+#include "update/sign_job.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "update/job_frame.h"
+
+namespace {
+
+constexpr std::array<std::wstring_view, 2> kMarkers = {L"!0", L"!10"};
+enum Marker : std::size_t { kSend, kStop };
+constexpr std::size_t kBlockSize = 1024;
+constexpr std::uint8_t kEndByte = 0x7D;
+
+void Transmit(JobContext& job) {
+    job.host.SetStatus(L"Sending field update...");
+    const std::int32_t length = job.file.Length();
+    std::vector<std::uint8_t> image;
+    job.file.ReadAll(image);  // afresh from the start for every request
+    job.host.BeginSignProgress(length);
+
+    bool ok = true;  // an empty file is nothing but the end byte
+    for (std::size_t sent = 0; sent < static_cast<std::size_t>(length);) {
+        const std::size_t block = std::min(image.size() - std::min(sent, image.size()), kBlockSize);
+        std::size_t written = 0;
+        ok = job.link.Write(image.data() + sent, block, written) && written > 0;
+        if (!ok) {
+            job.host.ShowMessage(L"Error: " + std::to_wstring(job.link.LastError()));
+            break;
+        }
+        sent += written;
+        job.host.SetProgress(static_cast<std::int32_t>(sent));
+    }
+    image = {};
+    std::size_t written = 0;
+    job.link.Write(&kEndByte, 1, written);  // also after a failed block
+
+    if (ok) {
+        job.host.SetStatus(L"Field update complete.  Waiting for retry or stop...");
+        job.host.FillProgress();
+    } else {
+        job.host.SetStatus(L"An error occurred while sending the field update.  Please try again.");
+    }
+}
+
+}  // namespace
+
+bool RunFieldUpdate(JobHost& host) {
+    return RunJobFrame(host, kSignProfile, [](JobContext& job) {
+        job.host.SetStatus(L"Waiting for the update process to start on the Tessary.");
+        ReceiveMarkers(job.link, kMarkers, [&job](std::size_t marker) {
+            if (marker == kStop) {
+                job.host.SetStatus(L"Received stop signal.");
+                return false;
+            }
+            Transmit(job);
+            return true;
+        });
+    });
+}

@@ -1,0 +1,364 @@
+// The two device jobs end to end: the real main window on the offscreen platform, a real
+// pseudo-terminal as the serial port, and the simulated console or sign at its far end.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "app/loader_dialog.h"
+#include "app/resource.h"
+#include "platform/text.h"
+#include "simulators.h"
+#include "support/dialog_driver.h"
+#include "support/recording_message_box.h"
+#include "support/temp_dir.h"
+#include "update/forwarding_job_host.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using tarvex::platform::ControlWidget;
+
+// What the tests see of a job: its status texts, progress positions and write sizes.
+struct JobRecord {
+    std::mutex mutex;
+    std::vector<std::wstring> statuses;
+    std::vector<std::int32_t> positions;
+    std::vector<std::size_t> writes;
+    std::atomic<int> ends{0};
+
+    template <typename T>
+    void Add(std::vector<T>& list, T value) {
+        std::lock_guard guard(mutex);
+        list.push_back(std::move(value));
+    }
+    template <typename T>
+    std::vector<T> Copy(const std::vector<T>& list) {
+        std::lock_guard guard(mutex);
+        return list;
+    }
+};
+
+class RecordingLink : public SerialLink {
+public:
+    RecordingLink(std::unique_ptr<SerialLink> inner, JobRecord& record)
+        : inner_(std::move(inner)), record_(record) {}
+    bool Open(const std::wstring& name) override { return inner_->Open(name); }
+    bool ReadSettings() override { return inner_->ReadSettings(); }
+    bool ApplySettings(const LinkProfile& profile) override { return inner_->ApplySettings(profile); }
+    bool SetEventMask(std::uint32_t mask) override { return inner_->SetEventMask(mask); }
+    bool ReadTimeouts() override { return inner_->ReadTimeouts(); }
+    bool ApplyTimeouts() override { return inner_->ApplyTimeouts(); }
+    bool WaitForEvent(std::uint32_t& events) override { return inner_->WaitForEvent(events); }
+    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override {
+        return inner_->ReadAvailable(buffer, room);
+    }
+    bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
+        record_.Add(record_.writes, count);
+        return inner_->Write(bytes, count, written);
+    }
+    void Close() override { inner_->Close(); }
+    std::uint32_t LastError() const override { return inner_->LastError(); }
+
+private:
+    std::unique_ptr<SerialLink> inner_;
+    JobRecord& record_;
+};
+
+class RecordingHost : public ForwardingJobHost {
+public:
+    RecordingHost(std::unique_ptr<JobHost> inner, JobRecord& record)
+        : ForwardingJobHost(std::move(inner)), record_(record) {}
+    std::unique_ptr<SerialLink> MakeLink() override {
+        return std::make_unique<RecordingLink>(ForwardingJobHost::MakeLink(), record_);
+    }
+    void SetStatus(const std::wstring& text) override {
+        record_.Add(record_.statuses, text);
+        ForwardingJobHost::SetStatus(text);
+    }
+    void SetProgress(std::int32_t position) override {
+        record_.Add(record_.positions, position);
+        ForwardingJobHost::SetProgress(position);
+    }
+    void EnableControlsAfterJob() override {
+        ForwardingJobHost::EnableControlsAfterJob();
+        ++record_.ends;
+    }
+
+private:
+    JobRecord& record_;
+};
+
+class WatchedDialog : public LoaderDialog {
+public:
+    explicit WatchedDialog(SerialPortList ports) : LoaderDialog(nullptr, [ports] { return ports; }) {}
+    ~WatchedDialog() override { EndJobs(); }
+    std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent) override {
+        return std::make_unique<RecordingHost>(LoaderDialog::MakeJobHost(jobEvent), record);
+    }
+    JobRecord record;
+};
+
+class DeviceJobsTest : public testing::Test {
+protected:
+    // Writes a firmware file into the temporary directory and returns its path.
+    std::wstring WriteFile(const std::string& name, const devsim::Bytes& bytes) {
+        const auto path = dir.path() / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path.wstring();
+    }
+
+    // Chooses a custom setup type with `file`, presses Update and waits for the job's end.
+    void RunJob(WatchedDialog& dialog, int radioId, const std::wstring& file, int endsBefore = 0) {
+        Click(dialog, radioId);
+        qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))
+            ->setText(QString::fromStdWString(file));
+        Click(dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return dialog.record.ends > endsBefore; }, 30000));
+        ASSERT_TRUE(WaitUntil([&] { return ControlWidget(dialog, IDC_UPDATE)->isEnabled(); }));
+    }
+
+    std::wstring Status(const CDialog& dialog) {
+        return qobject_cast<QLabel*>(ControlWidget(dialog, IDC_STATUS))->text().toStdWString();
+    }
+
+    std::wstring Port() const { return tarvex::platform::WidenAnsi(line.PortPath()); }
+
+    TempDir dir;
+    devsim::DeviceLine line;
+};
+
+// Plays a device on its own thread for the length of a test.
+class Device {
+public:
+    explicit Device(std::function<devsim::Outcome()> play)
+        : thread_([this, play] { outcome_ = play(); }) {}
+    ~Device() { Join(); }
+    devsim::Outcome Join() {
+        if (thread_.joinable()) thread_.join();
+        return outcome_;
+    }
+
+private:
+    devsim::Outcome outcome_;
+    std::thread thread_;
+};
+
+TEST_F(DeviceJobsTest, ConsoleGetsExactlyTheRepliesAndTheFile) {
+    const std::string hex = devsim::MakeIntelHex(20000);
+    const devsim::Bytes image(hex.begin(), hex.end());
+    const std::wstring file = WriteFile("console.hex", image);
+    devsim::Faults faults;
+    faults.splitMarkers = true;
+    faults.noiseAroundMarkers = true;
+    Device console([&] { return devsim::PlayConsole(line, faults, 20s); });
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+        EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
+        int lower = 0;
+        int upper = 0;
+        dialog.m_progress.GetRange(lower, upper);
+        EXPECT_EQ(upper, 3 * (8 * static_cast<int>(image.size()) / 115200));
+        EXPECT_EQ(dialog.m_progress.GetPos(), upper) << "filled on success";
+        EXPECT_EQ(dialog.m_bStepProgress, 0);
+    });
+    const devsim::Outcome outcome = console.Join();
+    EXPECT_TRUE(outcome.ok) << outcome.failure;
+    EXPECT_EQ(line.Received(), devsim::ExpectedConsoleBytes(image));
+    EXPECT_EQ(dialog.record.Copy(dialog.record.statuses),
+              (std::vector<std::wstring>{
+                  L"Verifying Communications Port...",
+                  L"Waiting for user to cycle power to Quorlex 2000 console...To cancel the "
+                  L"update, exit and restart the Tarvex2 software.",
+                  L"Configuring Quorlex 2000 Console for reprogramming...To cancel the update, "
+                  L"exit and restart the Tarvex2 software.",
+                  L"Erasing Quorlex 2000 Console Flash Memory...",
+                  L"Reprogramming the Quorlex 2000 console...",
+                  L"Reprogramming of the Quorlex 2000 console complete.",
+              }));
+}
+
+TEST_F(DeviceJobsTest, TwoMarkersInOneChunkAreAnsweredByPriority) {
+    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'A', 'B'});
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    Device console([&] {
+        if (!line.WaitConfigured(115200, false, 10s)) return devsim::Outcome{false, "not set up"};
+        line.Send("!0!3");  // the higher-priority marker first: only "#0" comes back
+        if (!line.Expect("#0", 5s) || line.ReceiveCount(1, 200ms)) return devsim::Outcome{false, "!3 answered early"};
+        line.Send("x");     // any further character lets the waiting "!3" be taken
+        if (!line.Expect("#1", 5s)) return devsim::Outcome{false, "no #1"};
+        line.Send("!3!0");  // the lower-priority one first: "!0" wins, "!3" is dropped
+        if (!line.Expect("#0", 5s)) return devsim::Outcome{false, "no second #0"};
+        line.Send("y");
+        if (line.ReceiveCount(1, 300ms)) return devsim::Outcome{false, "dropped !3 answered"};
+        line.Send("!6");
+        return line.ReceiveCount(2, 5s) ? devsim::Outcome{true, {}} : devsim::Outcome{false, "no file"};
+    });
+    RunModal(dialog, [&] { RunJob(dialog, IDC_RADIO_OTHER_QX2000, file); });
+    const devsim::Outcome outcome = console.Join();
+    EXPECT_TRUE(outcome.ok) << outcome.failure;
+    const std::string received(line.Received().begin(), line.Received().end());
+    EXPECT_EQ(received, "#0#1#0AB");
+}
+
+TEST_F(DeviceJobsTest, SignGetsBlocksEndBytesAndRetriesUntilStop) {
+    const devsim::Bytes fud = devsim::MakeFieldUpdate(2500);
+    const std::wstring file = WriteFile("sign.fud", fud);
+    devsim::Faults faults;
+    faults.xoffAfter = 1500;  // the controller pauses the first transmission for a while
+    Device sign([&] { return devsim::PlaySign(line, fud.size(), 1, faults, 20s); });
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_TY5500, file);
+        EXPECT_EQ(Status(dialog), L"Received stop signal.");
+        int lower = 0;
+        int upper = 0;
+        dialog.m_progress.GetRange(lower, upper);
+        EXPECT_EQ(upper, 2500);
+        EXPECT_EQ(dialog.m_progress.GetPos(), 2500);
+    });
+    const devsim::Outcome outcome = sign.Join();
+    EXPECT_TRUE(outcome.ok) << outcome.failure;
+    EXPECT_EQ(line.Received(), devsim::ExpectedSignBytes(fud, 1)) << "the retry resends it all";
+    EXPECT_EQ(dialog.record.Copy(dialog.record.writes),
+              (std::vector<std::size_t>{1024, 1024, 452, 1, 1024, 1024, 452, 1}));
+    EXPECT_EQ(dialog.record.Copy(dialog.record.positions),
+              (std::vector<std::int32_t>{1024, 2048, 2500, 1024, 2048, 2500}));
+    const auto statuses = dialog.record.Copy(dialog.record.statuses);
+    ASSERT_GE(statuses.size(), 3u);
+    EXPECT_EQ(statuses[1], L"Waiting for the update process to start on the Tessary.");
+    EXPECT_EQ(statuses[statuses.size() - 2], L"Field update complete.  Waiting for retry or stop...");
+}
+
+TEST_F(DeviceJobsTest, StopBeforeAnyRequestSendsNothing) {
+    const std::wstring file = WriteFile("sign.fud", devsim::MakeFieldUpdate(10));
+    Device sign([&] {
+        if (!line.WaitConfigured(19200, true, 10s)) return devsim::Outcome{false, "not set up"};
+        line.Send("!1", 20ms);
+        std::this_thread::sleep_for(30ms);
+        line.Send("0");  // "!1" and "0" in separate chunks still make the stop marker
+        return devsim::Outcome{true, {}};
+    });
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_TY5500, file);
+        EXPECT_EQ(Status(dialog), L"Received stop signal.");
+    });
+    EXPECT_TRUE(sign.Join().ok);
+    EXPECT_TRUE(line.Received().empty());
+}
+
+TEST_F(DeviceJobsTest, SetUpFailuresNameThePortAndGiveTheControlsBack) {
+    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
+    {
+        WatchedDialog dialog(std::nullopt);  // no port table: nothing is checked
+        RunModal(dialog, [&] {
+            RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+            EXPECT_EQ(Status(dialog),
+                      L"Failed to Open Communications Port. Verify that  is working properly.");
+        });
+    }
+    {
+        const int other = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);  // another program holds the port
+        WatchedDialog dialog(std::vector<std::wstring>{Port()});
+        RunModal(dialog, [&] {
+            RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+            EXPECT_EQ(Status(dialog), L"Failed to Open Communications Port. Verify that " + Port() +
+                                          L" is working properly.");
+            // The link's failure ended the worker's loop; the next Update starts a new one.
+            close(other);
+            Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
+            RunJob(dialog, IDC_RADIO_OTHER_QX2000, file, 1);
+            EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
+        });
+    }
+}
+
+TEST_F(DeviceJobsTest, MissingFileEndsQuietlyWithoutTouchingThePort) {
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, (dir.path() / "missing.hex").wstring());
+        EXPECT_EQ(Status(dialog), L"Verifying Communications Port...");
+        EXPECT_TRUE(dialog.record.Copy(dialog.record.writes).empty());
+    });
+    EXPECT_FALSE(line.WaitConfigured(115200, false, 50ms)) << "the port was never set up";
+}
+
+TEST_F(DeviceJobsTest, HangUpDuringTransfersIsReportedAndNothingHangs) {
+    const std::string hex = devsim::MakeIntelHex(200000);
+    const std::wstring consoleFile = WriteFile("console.hex", devsim::Bytes(hex.begin(), hex.end()));
+    devsim::Faults faults;
+    faults.hangUpAfter = 5000;
+    {
+        Device console([&] { return devsim::PlayConsole(line, faults, 20s); });
+        WatchedDialog dialog(std::vector<std::wstring>{Port()});
+        RunModal(dialog, [&] {
+            RunJob(dialog, IDC_RADIO_OTHER_QX2000, consoleFile);
+            EXPECT_EQ(Status(dialog), L"An error occurred while programming the Quorlex 2000 "
+                                      L"console.  Please try again.");
+        });
+    }
+    RecordingMessageBox boxes;
+    devsim::DeviceLine signLine;
+    const std::wstring signFile = WriteFile("sign.fud", devsim::MakeFieldUpdate(200000));
+    Device sign([&] { return devsim::PlaySign(signLine, 200000, 0, faults, 20s); });
+    WatchedDialog dialog(std::vector<std::wstring>{tarvex::platform::WidenAnsi(signLine.PortPath())});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_TY5500, signFile);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, L"Error: 5") << "EIO, the hung-up line's error";
+        EXPECT_EQ(boxes.Boxes()[0].caption, L"Tarvex2");
+        EXPECT_EQ(boxes.Boxes()[0].owner, dialog.GetSafeHwnd());
+        const auto statuses = dialog.record.Copy(dialog.record.statuses);
+        EXPECT_NE(std::find(statuses.begin(), statuses.end(),
+                            L"An error occurred while sending the field update.  Please try again."),
+                  statuses.end());
+    });
+}
+
+TEST_F(DeviceJobsTest, ClosingTheWindowWhileAJobWaitsEndsTheJob) {
+    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
+    auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
+    RunModal(*dialog, [&] {
+        Click(*dialog, IDC_RADIO_OTHER_QX2000);
+        qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))->setText(QString::fromStdWString(file));
+        Click(*dialog, IDC_UPDATE);
+        // The console never answers. (The window thread keeps pumping: the job's set-up talks to it.)
+        ASSERT_TRUE(WaitUntil([&] { return line.WaitConfigured(115200, false, 1ms); }));
+        MenuAction(*dialog, ID_FILE_EXIT)->trigger();
+        WaitUntil([&] { return !tarvex::platform::DialogWidget(*dialog)->isVisible(); });
+    });
+    dialog.reset();  // cancels the silent wait, then waits for the job to end
+    SUCCEED();
+}
+
+TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
+    const std::wstring hex = WriteFile("empty.hex", {});
+    const std::wstring fud = WriteFile("empty.fud", {});
+    Device console([&] {
+        devsim::Outcome outcome = devsim::PlaySign(line, 0, 0, {}, 10s);
+        return outcome;
+    });
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_TY5500, fud);
+        EXPECT_EQ(Status(dialog), L"Received stop signal.");
+    });
+    EXPECT_TRUE(console.Join().ok);
+    EXPECT_EQ(line.Received(), devsim::Bytes{0x7D}) << "the end byte alone";
+    const auto statuses = dialog.record.Copy(dialog.record.statuses);
+    EXPECT_EQ(statuses[statuses.size() - 2], L"Field update complete.  Waiting for retry or stop...");
+    (void)hex;
+}
+
+}  // namespace

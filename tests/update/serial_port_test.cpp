@@ -1,0 +1,138 @@
+// The termios serial port against a pseudo-terminal, with the simulator's line at the far end.
+#include "platform/serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "device_line.h"
+#include "platform/text.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using tarvex::platform::Cancellation;
+using tarvex::platform::EV_RXCHAR;
+using tarvex::platform::SerialLineSettings;
+using tarvex::platform::SerialPort;
+
+const SerialLineSettings kConsole{115200, 8, 0, 0, true, std::nullopt};
+const SerialLineSettings kSign{19200, 8, 0, 0, true, SerialLineSettings::XonXoff{0x11, 0x13}};
+
+class SerialPortTest : public testing::Test {
+protected:
+    std::wstring Path() const { return tarvex::platform::WidenAnsi(line.PortPath()); }
+    bool SetUpPort(const SerialLineSettings& settings) {
+        return port.Open(Path()) && port.ReadSettings() && port.ApplySettings(settings) &&
+               port.SetEventMask(EV_RXCHAR) && port.ReadTimeouts() && port.ApplyTimeouts();
+    }
+
+    devsim::DeviceLine line;
+    std::shared_ptr<Cancellation> cancellation = std::make_shared<Cancellation>();
+    SerialPort port{cancellation};
+};
+
+TEST_F(SerialPortTest, OpensExclusivelyAndNeverTouchesTheName) {
+    EXPECT_FALSE(port.Open(L""));
+    EXPECT_FALSE(port.Open(Path() + L" ")) << "no trimming";
+    ASSERT_TRUE(port.Open(Path()));
+    SerialPort second(cancellation);
+    EXPECT_FALSE(second.Open(Path())) << "held by this program already";
+    port.Close();
+    EXPECT_TRUE(second.Open(Path()));
+}
+
+TEST_F(SerialPortTest, PortHeldByAnotherProgramDoesNotOpen) {
+    const int other = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(port.Open(Path()));
+    close(other);
+}
+
+TEST_F(SerialPortTest, ProfilesChangeOnlyTheirFieldsInRawMode) {
+    ASSERT_TRUE(SetUpPort(kSign));
+    EXPECT_TRUE(line.WaitConfigured(19200, true, 1s)) << "raw, 19200, XON/XOFF without IXANY";
+    port.Close();
+
+    // The line keeps its settings: the console's profile must leave XON/XOFF as it found it.
+    SerialPort console(cancellation);
+    ASSERT_TRUE(console.Open(Path()) && console.ReadSettings());
+    ASSERT_TRUE(console.ApplySettings(kConsole));
+    EXPECT_TRUE(line.WaitConfigured(115200, true, 1s));
+    EXPECT_FALSE(console.ApplySettings({12345, 8, 0, 0, true, std::nullopt})) << "no such speed";
+}
+
+TEST_F(SerialPortTest, WaitSleepsUntilBytesComeAndReadsTakeThemAtOnce) {
+    ASSERT_TRUE(SetUpPort(kConsole));
+    std::uint8_t buffer[1000];
+    EXPECT_EQ(port.ReadAvailable(buffer, sizeof buffer), 0u) << "nothing there: returns at once";
+    auto waiter = std::async(std::launch::async, [&] {
+        DWORD events = 0;
+        const bool ok = port.WaitForEvent(events);
+        return ok ? events : 0u;
+    });
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(line.Send(std::string("!0\0\r\n", 5)));
+    EXPECT_EQ(waiter.get(), EV_RXCHAR);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(port.ReadAvailable(buffer, sizeof buffer), 5u) << "raw: no mapping of CR or LF";
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 5), std::string("!0\0\r\n", 5));
+}
+
+TEST_F(SerialPortTest, HangUpAndCancellationEndTheWaitAndTheWrite) {
+    ASSERT_TRUE(SetUpPort(kConsole));
+    auto waiter = std::async(std::launch::async, [&] {
+        DWORD events = 0;
+        return port.WaitForEvent(events);
+    });
+    std::this_thread::sleep_for(50ms);
+    line.HangUp();
+    EXPECT_FALSE(waiter.get()) << "a hang-up fails the wait";
+    std::size_t written = 0;
+    const std::uint8_t byte = 'x';
+    EXPECT_FALSE(port.Write(&byte, 1, written));
+    EXPECT_NE(port.LastError(), 0u);
+
+    devsim::DeviceLine silent;
+    SerialPort other(cancellation);
+    ASSERT_TRUE(other.Open(tarvex::platform::WidenAnsi(silent.PortPath())) && other.ReadSettings() &&
+                other.ApplySettings(kConsole) && other.SetEventMask(EV_RXCHAR));
+    auto cancelled = std::async(std::launch::async, [&] {
+        DWORD events = 0;
+        return other.WaitForEvent(events);
+    });
+    std::this_thread::sleep_for(50ms);
+    cancellation->Cancel();
+    EXPECT_FALSE(cancelled.get());
+    EXPECT_TRUE(cancellation->IsCancelled());
+}
+
+TEST_F(SerialPortTest, XoffHoldsTheWriterAndXonLetsItGoOn) {
+    ASSERT_TRUE(SetUpPort(kSign));
+    ASSERT_TRUE(line.Send("\x13"));
+    std::this_thread::sleep_for(20ms);
+    const devsim::Bytes file = devsim::MakeFieldUpdate(3000);
+    std::atomic<bool> done{false};
+    auto writer = std::async(std::launch::async, [&] {
+        std::size_t written = 0;
+        const bool ok = port.Write(file.data(), file.size(), written);
+        done = true;
+        return ok && written == file.size();
+    });
+    EXPECT_FALSE(line.ReceiveCount(1, 200ms)) << "nothing passes while XOFF holds";
+    EXPECT_FALSE(done);
+    ASSERT_TRUE(line.Send("\x11"));
+    ASSERT_TRUE(line.ReceiveCount(file.size(), 5s));
+    EXPECT_TRUE(writer.get());
+    EXPECT_EQ(line.Received(), file) << "XON and XOFF themselves never reach the program";
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+#include "device_line.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+#include <thread>
+
+namespace devsim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+speed_t SpeedFor(std::uint32_t baudRate) {
+    switch (baudRate) {
+        case 19200: return B19200;
+        case 115200: return B115200;
+        default: return B9600;
+    }
+}
+
+const std::string kEndRecord = ":00000001FF";
+
+bool EndsWith(const Bytes& bytes, const std::string& tail) {
+    return bytes.size() >= tail.size() &&
+           std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<long>(tail.size()));
+}
+
+bool Contains(const Bytes& bytes, const std::string& text) {
+    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+}
+
+}  // namespace
+
+DeviceLine::DeviceLine() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        if (master_ >= 0) close(master_);
+        throw std::runtime_error("no pseudo-terminal available");
+    }
+    char path[128] = {};
+    ptsname_r(master_, path, sizeof path);
+    portPath_ = path;
+}
+
+DeviceLine::~DeviceLine() { HangUp(); }
+
+void DeviceLine::HangUp() {
+    if (master_ >= 0) close(master_);
+    master_ = -1;
+}
+
+bool DeviceLine::WaitConfigured(std::uint32_t baudRate, bool xonXoff, Millis timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
+        termios tio{};
+        // The master reports the slave's settings: the program's own.
+        if (tcgetattr(master_, &tio) == 0 && (tio.c_lflag & (ECHO | ICANON)) == 0 &&
+            cfgetospeed(&tio) == SpeedFor(baudRate) &&
+            (!xonXoff || ((tio.c_iflag & IXON) != 0 && (tio.c_iflag & IXANY) == 0))) {
+            return true;
+        }
+        std::this_thread::sleep_for(Millis(2));
+    }
+    return false;
+}
+
+bool DeviceLine::Send(const std::string& bytes, Millis gap) {
+    const std::size_t step = gap.count() > 0 ? 1 : bytes.size();
+    for (std::size_t at = 0; at < bytes.size(); at += step) {
+        if (at > 0 && gap.count() > 0) std::this_thread::sleep_for(gap);
+        std::size_t done = 0;
+        const std::size_t piece = std::min(step, bytes.size() - at);
+        while (done < piece) {
+            if (stopped_ || master_ < 0) return false;
+            const ssize_t count = write(master_, bytes.data() + at + done, piece - done);
+            if (count > 0) {
+                done += static_cast<std::size_t>(count);
+            } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
+                return false;
+            } else {
+                std::this_thread::sleep_for(Millis(1));
+            }
+        }
+    }
+    return true;
+}
+
+bool DeviceLine::ReadSome(Millis wait, std::size_t limit) {
+    if (stopped_ || master_ < 0) return false;
+    pollfd fds{master_, POLLIN, 0};
+    const int ready = poll(&fds, 1, static_cast<int>(std::min<long>(wait.count(), 20)));
+    if (ready <= 0) return !stopped_;
+    if ((fds.revents & POLLIN) == 0) {
+        // The program has not opened the port yet, or has closed it: nothing to read.
+        std::this_thread::sleep_for(Millis(2));
+        return !stopped_;
+    }
+    std::uint8_t chunk[4096];
+    const ssize_t count = read(master_, chunk, std::min(limit, sizeof chunk));
+    if (count > 0) received_.insert(received_.end(), chunk, chunk + count);
+    return !stopped_;
+}
+
+bool DeviceLine::Expect(const std::string& expected, Millis timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!EndsWith(received_, expected)) {
+        if (Clock::now() >= deadline || !ReadSome(Millis(20), expected.size())) return false;
+    }
+    return true;
+}
+
+bool DeviceLine::ReceiveCount(std::size_t count, Millis timeout, double bytesPerSecond) {
+    const auto start = Clock::now();
+    const auto deadline = start + timeout;
+    const std::size_t target = received_.size() + count;
+    const std::size_t already = received_.size();
+    while (received_.size() < target) {
+        if (Clock::now() >= deadline) return false;
+        std::size_t limit = target - received_.size();
+        if (bytesPerSecond > 0) {
+            const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+            const auto allowed = static_cast<std::size_t>(elapsed * bytesPerSecond);
+            const std::size_t taken = received_.size() - already;
+            if (allowed <= taken) {
+                std::this_thread::sleep_for(Millis(1));
+                continue;
+            }
+            limit = std::min(limit, allowed - taken);
+        }
+        if (!ReadSome(Millis(20), limit)) return false;
+    }
+    return true;
+}
+
+bool DeviceLine::ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSecond) {
+    const auto start = Clock::now();
+    const auto deadline = start + timeout;
+    const std::size_t already = received_.size();
+    auto lastByte = Clock::now();
+    for (;;) {
+        const auto now = Clock::now();
+        const Bytes image(received_.begin() + static_cast<long>(already), received_.end());
+        const bool ended = Contains(image, kEndRecord);
+        if (!image.empty() && now - lastByte >= (ended ? Millis(50) : idleGap)) return true;
+        if (now >= deadline) return false;
+        std::size_t limit = 4096;
+        if (bytesPerSecond > 0) {
+            const double elapsed = std::chrono::duration<double>(now - start).count();
+            const auto allowed = static_cast<std::size_t>(elapsed * bytesPerSecond);
+            if (allowed <= image.size()) {
+                std::this_thread::sleep_for(Millis(1));
+                continue;
+            }
+            limit = std::min(limit, allowed - image.size());
+        }
+        const std::size_t before = received_.size();
+        if (!ReadSome(Millis(20), limit)) return !image.empty();
+        if (received_.size() != before) lastByte = Clock::now();
+    }
+}
+
+std::string MakeIntelHex(std::size_t dataBytes) {
+    std::string hex;
+    char line[64];
+    for (std::size_t address = 0; address < dataBytes; address += 16) {
+        const std::size_t length = std::min<std::size_t>(16, dataBytes - address);
+        unsigned sum = static_cast<unsigned>(length + (address >> 8) + (address & 0xFF));
+        std::snprintf(line, sizeof line, ":%02zX%04zX00", length, address & 0xFFFF);
+        hex += line;
+        for (std::size_t i = 0; i < length; ++i) {
+            const unsigned byte = static_cast<unsigned>((address + i) * 37 + 11) & 0xFF;
+            sum += byte;
+            std::snprintf(line, sizeof line, "%02X", byte);
+            hex += line;
+        }
+        std::snprintf(line, sizeof line, "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        hex += line;
+    }
+    return hex + kEndRecord + "\r\n";
+}
+
+Bytes MakeFieldUpdate(std::size_t size) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 131 + 7) & 0xFF);
+    return bytes;
+}
+
+}  // namespace devsim

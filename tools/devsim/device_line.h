@@ -1,0 +1,74 @@
+// The device's end of a serial line: a pseudo-terminal whose slave is the port the program opens
+// (its path goes into the Communications menu) and whose master this simulator speaks through.
+//
+// Every wait here ends by itself: at its time-out, when the line is hung up, or when Stop() is
+// called from another thread.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace devsim {
+
+using Bytes = std::vector<std::uint8_t>;
+using Millis = std::chrono::milliseconds;
+
+class DeviceLine {
+public:
+    // Opens a new pseudo-terminal pair; throws std::runtime_error when the system has none left.
+    DeviceLine();
+    ~DeviceLine();
+    DeviceLine(const DeviceLine&) = delete;
+    DeviceLine& operator=(const DeviceLine&) = delete;
+
+    // The port the program opens.
+    const std::string& PortPath() const { return portPath_; }
+
+    // Waits until the program has opened the port and set it up: raw mode at `baudRate`, and
+    // XON/XOFF on transmit if `xonXoff`.
+    bool WaitConfigured(std::uint32_t baudRate, bool xonXoff, Millis timeout);
+
+    // Sends bytes to the program. `gap` splits them into single-byte writes that far apart.
+    bool Send(const std::string& bytes, Millis gap = Millis(0));
+
+    // Reads until the bytes received so far end with `expected`.
+    bool Expect(const std::string& expected, Millis timeout);
+
+    // Reads until `count` bytes have come, pacing the reads at `bytesPerSecond` when it is not 0
+    // (10 bits a byte on a real line) so that the sender meets the line's own speed.
+    bool ReceiveCount(std::size_t count, Millis timeout, double bytesPerSecond = 0);
+
+    // Reads until nothing has come for `idle` after an Intel HEX end record, or after `idleGap`
+    // without one.
+    bool ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSecond = 0);
+
+    // Everything received from the program, in order.
+    const Bytes& Received() const { return received_; }
+    void ClearReceived() { received_.clear(); }
+
+    // Drops the line, as an unplugged adapter or a switched-off device does.
+    void HangUp();
+    // Ends every wait now and later; callable from any thread.
+    void Stop() { stopped_ = true; }
+    bool Stopped() const { return stopped_; }
+
+private:
+    // Takes what has arrived within `wait`: false on hang-up or stop.
+    bool ReadSome(Millis wait, std::size_t limit);
+
+    int master_ = -1;
+    std::string portPath_;
+    Bytes received_;
+    std::atomic<bool> stopped_{false};
+};
+
+// A generated firmware image: Intel HEX records of `dataBytes` bytes, ending with the end record.
+std::string MakeIntelHex(std::size_t dataBytes);
+
+// A generated field-update file of `size` bytes that uses every byte value.
+Bytes MakeFieldUpdate(std::size_t size);
+
+}  // namespace devsim

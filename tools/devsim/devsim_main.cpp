@@ -1,0 +1,64 @@
+// tarvex2-devsim: a simulated Quorlex 2000 console or Tessary 5500 sign controller on a
+// pseudo-terminal, for trying Tarvex2 without the hardware.
+//
+//   tarvex2-devsim console [--out FILE] [--split] [--noise] [--line-rate] [--hang-up-after N]
+//   tarvex2-devsim sign --size BYTES [--retries N] [--xoff-after N [--xoff-ms MS]] ...
+//
+// It prints the port to choose in the Communications menu, plays the device once and exits 0
+// when the program kept to the protocol.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "simulators.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s console|sign [options]\n", argv[0]);
+        return 2;
+    }
+    const std::string device = argv[1];
+    devsim::Faults faults;
+    std::string out;
+    std::size_t size = 0;
+    int retries = 0;
+    for (int i = 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : "0"; };
+        if (option == "--out") out = value();
+        else if (option == "--split") faults.splitMarkers = true;
+        else if (option == "--noise") faults.noiseAroundMarkers = true;
+        else if (option == "--line-rate") faults.lineRate = true;
+        else if (option == "--hang-up-after") faults.hangUpAfter = std::strtoul(value(), nullptr, 10);
+        else if (option == "--xoff-after") faults.xoffAfter = std::strtoul(value(), nullptr, 10);
+        else if (option == "--xoff-ms") faults.xoffFor = devsim::Millis(std::atol(value()));
+        else if (option == "--size") size = std::strtoul(value(), nullptr, 10);
+        else if (option == "--retries") retries = std::atoi(value());
+        else {
+            std::fprintf(stderr, "unknown option %s\n", option.c_str());
+            return 2;
+        }
+    }
+    devsim::DeviceLine line;
+    std::printf("%s\n", line.PortPath().c_str());
+    std::fflush(stdout);
+    const devsim::Millis patience(10 * 60 * 1000);
+    devsim::Outcome outcome;
+    if (device == "console") {
+        outcome = devsim::PlayConsole(line, faults, patience);
+    } else if (device == "sign") {
+        outcome = devsim::PlaySign(line, size, retries, faults, patience);
+    } else {
+        std::fprintf(stderr, "no such device: %s\n", device.c_str());
+        return 2;
+    }
+    if (!out.empty()) {
+        std::ofstream(out, std::ios::binary)
+            .write(reinterpret_cast<const char*>(line.Received().data()),
+                   static_cast<std::streamsize>(line.Received().size()));
+    }
+    std::fprintf(stderr, "%s: %zu bytes received%s%s\n", outcome.ok ? "done" : "failed",
+                 line.Received().size(), outcome.ok ? "" : ", ", outcome.failure.c_str());
+    return outcome.ok ? 0 : 1;
+}
