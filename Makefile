@@ -1,4 +1,5 @@
 # The commands a user types. Each one installs the Debian packages it needs first.
+#   make demo   build, then update a simulated console and sign through the real main window
 #   make run    build and start Tarvex2 (needs a display)
 #   make screenshot  draw the main window into docs/main-window.png without a display
 #   make test   build and run every test
@@ -14,7 +15,7 @@ CTEST := ctest --output-on-failure -j $(JOBS)
 SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 SANITIZE_TSAN := -fsanitize=thread
 
-.PHONY: deps run screenshot test asan tsan bench format clean
+.PHONY: deps demo run screenshot test asan tsan bench format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -58,6 +59,10 @@ run: build/build.ninja
 	fi
 	./build/tarvex2
 
+demo: build/build.ninja
+	cmake --build build --target tarvex2-demo
+	./build/tarvex2-demo
+
 screenshot: build/build.ninja
 	cmake --build build --target tarvex2-screenshot
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot/tarvex2-screenshot docs/main-window.png
@@ -65,6 +70,7 @@ screenshot: build/build.ninja
 bench: build/build.ninja
 	cmake --build build
 	./build/bench/worker_bench
+	./build/bench/transfer_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,13 +1,13 @@
 // The main window as a device job sees it.
 #pragma once
 
-#include "update/job_host.h"
 #include "platform/win32_types.h"
+#include "update/job_host.h"
 
 class LoaderDialog;
 
 class DialogJobHost : public JobHost {
-public:
+  public:
     // `jobEvent` is the event that started the job; the job resets it at its end.
     DialogJobHost(LoaderDialog& dialog, HANDLE jobEvent) : dialog_(dialog), jobEvent_(jobEvent) {}
 
@@ -25,7 +25,7 @@ public:
     void ResetJobEvent() override;
     void StopWorker() override;
 
-private:
+  private:
     LoaderDialog& dialog_;
     HANDLE jobEvent_;
 };

@@ -34,15 +34,16 @@ bool ExclusiveFile::Open(const std::wstring& path) {
 std::int32_t ExclusiveFile::Length() const {
     struct stat info {};
     if (fd_ < 0 || fstat(fd_, &info) != 0) return 0;
-    return static_cast<std::int32_t>(std::min<off_t>(info.st_size, std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::min<off_t>(info.st_size, std::numeric_limits<std::int32_t>::max()));
 }
 
 bool ExclusiveFile::ReadAll(std::vector<std::uint8_t>& image) {
     image.assign(static_cast<std::size_t>(Length()), 0);
     std::size_t filled = 0;
     while (filled < image.size()) {
-        const ssize_t count = pread(fd_, image.data() + filled, image.size() - filled,
-                                    static_cast<off_t>(filled));
+        const ssize_t count =
+            pread(fd_, image.data() + filled, image.size() - filled, static_cast<off_t>(filled));
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) break;  // an error, or the file shrank meanwhile
         filled += static_cast<std::size_t>(count);

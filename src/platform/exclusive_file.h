@@ -10,7 +10,7 @@
 namespace tarvex::platform {
 
 class ExclusiveFile {
-public:
+  public:
     ExclusiveFile() = default;
     ~ExclusiveFile();
     ExclusiveFile(const ExclusiveFile&) = delete;
@@ -26,7 +26,7 @@ public:
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 

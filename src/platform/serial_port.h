@@ -15,7 +15,7 @@ namespace tarvex::platform {
 
 // Cancels every wait and write of the ports that share it, now and later. Any thread may cancel.
 class Cancellation {
-public:
+  public:
     Cancellation();
     ~Cancellation();
     Cancellation(const Cancellation&) = delete;
@@ -25,7 +25,7 @@ public:
     bool IsCancelled() const;
     int Descriptor() const { return fd_; }  // readable once cancelled
 
-private:
+  private:
     int fd_;
 };
 
@@ -47,7 +47,7 @@ struct SerialLineSettings {
 inline constexpr DWORD EV_RXCHAR = 0x0001;
 
 class SerialPort {
-public:
+  public:
     explicit SerialPort(std::shared_ptr<Cancellation> cancellation);
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
@@ -75,7 +75,7 @@ public:
     // The operating system's error number of the last failure.
     DWORD LastError() const { return lastError_; }
 
-private:
+  private:
     bool Fail();
     struct Settings;
 

@@ -5,7 +5,7 @@
 #include "update/job_host.h"
 
 class ForwardingJobHost : public JobHost {
-public:
+  public:
     explicit ForwardingJobHost(std::unique_ptr<JobHost> inner) : inner_(std::move(inner)) {}
 
     std::wstring SelectedPortName() override { return inner_->SelectedPortName(); }
@@ -13,7 +13,9 @@ public:
     std::unique_ptr<SerialLink> MakeLink() override { return inner_->MakeLink(); }
     void SetStatus(const std::wstring& text) override { inner_->SetStatus(text); }
     void SetStepProgress(bool on) override { inner_->SetStepProgress(on); }
-    void BeginConsoleProgress(std::int32_t length) override { inner_->BeginConsoleProgress(length); }
+    void BeginConsoleProgress(std::int32_t length) override {
+        inner_->BeginConsoleProgress(length);
+    }
     void BeginSignProgress(std::int32_t length) override { inner_->BeginSignProgress(length); }
     void SetProgress(std::int32_t position) override { inner_->SetProgress(position); }
     void FillProgress() override { inner_->FillProgress(); }
@@ -22,6 +24,6 @@ public:
     void ResetJobEvent() override { inner_->ResetJobEvent(); }
     void StopWorker() override { inner_->StopWorker(); }
 
-private:
+  private:
     std::unique_ptr<JobHost> inner_;
 };

@@ -10,7 +10,7 @@
 #include "update/serial_link.h"
 
 class JobHost {
-public:
+  public:
     virtual ~JobHost() = default;
 
     virtual std::wstring SelectedPortName() = 0;

@@ -9,7 +9,7 @@
 #include <string_view>
 
 class ReplyText {
-public:
+  public:
     // Appends a received chunk: the bytes up to its first zero byte, as Windows-1252 text.
     void Append(const std::uint8_t* bytes, std::size_t count);
 
@@ -21,6 +21,6 @@ public:
 
     const std::wstring& Text() const { return text_; }
 
-private:
+  private:
     std::wstring text_;
 };

@@ -11,7 +11,7 @@
 inline constexpr std::uint32_t kEventRxChar = 0x0001;  // EV_RXCHAR
 
 class SerialLink {
-public:
+  public:
     virtual ~SerialLink() = default;
 
     // Opens the device named exactly `portName` for this program alone.

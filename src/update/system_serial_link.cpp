@@ -11,11 +11,11 @@ bool SystemSerialLink::ReadSettings() { return port_.ReadSettings(); }
 
 bool SystemSerialLink::ApplySettings(const LinkProfile& profile) {
     SerialLineSettings settings{profile.BaudRate, profile.ByteSize, profile.Parity,
-                                profile.StopBits, profile.fParity, std::nullopt};
+                                profile.StopBits, profile.fParity,  std::nullopt};
     // A profile that leaves flow control alone leaves the port's XON/XOFF as it was.
     if (profile.fOutX.value_or(false)) {
-        settings.flowControl =
-            SerialLineSettings::XonXoff{profile.XonChar.value_or('\x11'), profile.XoffChar.value_or('\x13')};
+        settings.flowControl = SerialLineSettings::XonXoff{profile.XonChar.value_or('\x11'),
+                                                           profile.XoffChar.value_or('\x13')};
     }
     return port_.ApplySettings(settings);
 }

@@ -7,7 +7,7 @@
 #include "update/serial_link.h"
 
 class SystemSerialLink final : public SerialLink {
-public:
+  public:
     // `cancellation` ends every wait and write of the link when it is cancelled.
     explicit SystemSerialLink(std::shared_ptr<tarvex::platform::Cancellation> cancellation);
 
@@ -23,6 +23,6 @@ public:
     void Close() override;
     std::uint32_t LastError() const override;
 
-private:
+  private:
     tarvex::platform::SerialPort port_;
 };

@@ -2,11 +2,11 @@
 // pseudo-terminal as the serial port, and the simulated console or sign at its far end.
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QLineEdit>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <QLabel>
+#include <QLineEdit>
 
 #include <fstream>
 #include <mutex>
@@ -47,12 +47,14 @@ struct JobRecord {
 };
 
 class RecordingLink : public SerialLink {
-public:
+  public:
     RecordingLink(std::unique_ptr<SerialLink> inner, JobRecord& record)
         : inner_(std::move(inner)), record_(record) {}
     bool Open(const std::wstring& name) override { return inner_->Open(name); }
     bool ReadSettings() override { return inner_->ReadSettings(); }
-    bool ApplySettings(const LinkProfile& profile) override { return inner_->ApplySettings(profile); }
+    bool ApplySettings(const LinkProfile& profile) override {
+        return inner_->ApplySettings(profile);
+    }
     bool SetEventMask(std::uint32_t mask) override { return inner_->SetEventMask(mask); }
     bool ReadTimeouts() override { return inner_->ReadTimeouts(); }
     bool ApplyTimeouts() override { return inner_->ApplyTimeouts(); }
@@ -67,13 +69,13 @@ public:
     void Close() override { inner_->Close(); }
     std::uint32_t LastError() const override { return inner_->LastError(); }
 
-private:
+  private:
     std::unique_ptr<SerialLink> inner_;
     JobRecord& record_;
 };
 
 class RecordingHost : public ForwardingJobHost {
-public:
+  public:
     RecordingHost(std::unique_ptr<JobHost> inner, JobRecord& record)
         : ForwardingJobHost(std::move(inner)), record_(record) {}
     std::unique_ptr<SerialLink> MakeLink() override {
@@ -92,13 +94,14 @@ public:
         ++record_.ends;
     }
 
-private:
+  private:
     JobRecord& record_;
 };
 
 class WatchedDialog : public LoaderDialog {
-public:
-    explicit WatchedDialog(SerialPortList ports) : LoaderDialog(nullptr, [ports] { return ports; }) {}
+  public:
+    explicit WatchedDialog(SerialPortList ports)
+        : LoaderDialog(nullptr, [ports] { return ports; }) {}
     ~WatchedDialog() override { EndJobs(); }
     std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent) override {
         return std::make_unique<RecordingHost>(LoaderDialog::MakeJobHost(jobEvent), record);
@@ -107,12 +110,13 @@ public:
 };
 
 class DeviceJobsTest : public testing::Test {
-protected:
+  protected:
     // Writes a firmware file into the temporary directory and returns its path.
     std::wstring WriteFile(const std::string& name, const devsim::Bytes& bytes) {
         const auto path = dir.path() / name;
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return path.wstring();
     }
 
@@ -138,7 +142,7 @@ protected:
 
 // Plays a device on its own thread for the length of a test.
 class Device {
-public:
+  public:
     explicit Device(std::function<devsim::Outcome()> play)
         : thread_([this, play] { outcome_ = play(); }) {}
     ~Device() { Join(); }
@@ -147,7 +151,7 @@ public:
         return outcome_;
     }
 
-private:
+  private:
     devsim::Outcome outcome_;
     std::thread thread_;
 };
@@ -193,15 +197,17 @@ TEST_F(DeviceJobsTest, TwoMarkersInOneChunkAreAnsweredByPriority) {
     Device console([&] {
         if (!line.WaitConfigured(115200, false, 10s)) return devsim::Outcome{false, "not set up"};
         line.Send("!0!3");  // the higher-priority marker first: only "#0" comes back
-        if (!line.Expect("#0", 5s) || line.ReceiveCount(1, 200ms)) return devsim::Outcome{false, "!3 answered early"};
-        line.Send("x");     // any further character lets the waiting "!3" be taken
+        if (!line.Expect("#0", 5s) || line.ReceiveCount(1, 200ms))
+            return devsim::Outcome{false, "!3 answered early"};
+        line.Send("x");  // any further character lets the waiting "!3" be taken
         if (!line.Expect("#1", 5s)) return devsim::Outcome{false, "no #1"};
         line.Send("!3!0");  // the lower-priority one first: "!0" wins, "!3" is dropped
         if (!line.Expect("#0", 5s)) return devsim::Outcome{false, "no second #0"};
         line.Send("y");
         if (line.ReceiveCount(1, 300ms)) return devsim::Outcome{false, "dropped !3 answered"};
         line.Send("!6");
-        return line.ReceiveCount(2, 5s) ? devsim::Outcome{true, {}} : devsim::Outcome{false, "no file"};
+        return line.ReceiveCount(2, 5s) ? devsim::Outcome{true, {}}
+                                        : devsim::Outcome{false, "no file"};
     });
     RunModal(dialog, [&] { RunJob(dialog, IDC_RADIO_OTHER_QX2000, file); });
     const devsim::Outcome outcome = console.Join();
@@ -236,7 +242,8 @@ TEST_F(DeviceJobsTest, SignGetsBlocksEndBytesAndRetriesUntilStop) {
     const auto statuses = dialog.record.Copy(dialog.record.statuses);
     ASSERT_GE(statuses.size(), 3u);
     EXPECT_EQ(statuses[1], L"Waiting for the update process to start on the Tessary.");
-    EXPECT_EQ(statuses[statuses.size() - 2], L"Field update complete.  Waiting for retry or stop...");
+    EXPECT_EQ(statuses[statuses.size() - 2],
+              L"Field update complete.  Waiting for retry or stop...");
 }
 
 TEST_F(DeviceJobsTest, StopBeforeAnyRequestSendsNothing) {
@@ -296,7 +303,8 @@ TEST_F(DeviceJobsTest, MissingFileEndsQuietlyWithoutTouchingThePort) {
 
 TEST_F(DeviceJobsTest, HangUpDuringTransfersIsReportedAndNothingHangs) {
     const std::string hex = devsim::MakeIntelHex(200000);
-    const std::wstring consoleFile = WriteFile("console.hex", devsim::Bytes(hex.begin(), hex.end()));
+    const std::wstring consoleFile =
+        WriteFile("console.hex", devsim::Bytes(hex.begin(), hex.end()));
     devsim::Faults faults;
     faults.hangUpAfter = 5000;
     {
@@ -304,15 +312,17 @@ TEST_F(DeviceJobsTest, HangUpDuringTransfersIsReportedAndNothingHangs) {
         WatchedDialog dialog(std::vector<std::wstring>{Port()});
         RunModal(dialog, [&] {
             RunJob(dialog, IDC_RADIO_OTHER_QX2000, consoleFile);
-            EXPECT_EQ(Status(dialog), L"An error occurred while programming the Quorlex 2000 "
-                                      L"console.  Please try again.");
+            EXPECT_EQ(Status(dialog),
+                      L"An error occurred while programming the Quorlex 2000 "
+                      L"console.  Please try again.");
         });
     }
     RecordingMessageBox boxes;
     devsim::DeviceLine signLine;
     const std::wstring signFile = WriteFile("sign.fud", devsim::MakeFieldUpdate(200000));
     Device sign([&] { return devsim::PlaySign(signLine, 200000, 0, faults, 20s); });
-    WatchedDialog dialog(std::vector<std::wstring>{tarvex::platform::WidenAnsi(signLine.PortPath())});
+    WatchedDialog dialog(
+        std::vector<std::wstring>{tarvex::platform::WidenAnsi(signLine.PortPath())});
     RunModal(dialog, [&] {
         RunJob(dialog, IDC_RADIO_OTHER_TY5500, signFile);
         ASSERT_EQ(boxes.Boxes().size(), 1u);
@@ -320,9 +330,10 @@ TEST_F(DeviceJobsTest, HangUpDuringTransfersIsReportedAndNothingHangs) {
         EXPECT_EQ(boxes.Boxes()[0].caption, L"Tarvex2");
         EXPECT_EQ(boxes.Boxes()[0].owner, dialog.GetSafeHwnd());
         const auto statuses = dialog.record.Copy(dialog.record.statuses);
-        EXPECT_NE(std::find(statuses.begin(), statuses.end(),
-                            L"An error occurred while sending the field update.  Please try again."),
-                  statuses.end());
+        EXPECT_NE(
+            std::find(statuses.begin(), statuses.end(),
+                      L"An error occurred while sending the field update.  Please try again."),
+            statuses.end());
     });
 }
 
@@ -331,9 +342,11 @@ TEST_F(DeviceJobsTest, ClosingTheWindowWhileAJobWaitsEndsTheJob) {
     auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
     RunModal(*dialog, [&] {
         Click(*dialog, IDC_RADIO_OTHER_QX2000);
-        qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))->setText(QString::fromStdWString(file));
+        qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))
+            ->setText(QString::fromStdWString(file));
         Click(*dialog, IDC_UPDATE);
-        // The console never answers. (The window thread keeps pumping: the job's set-up talks to it.)
+        // The console never answers. (The window thread keeps pumping: the job's set-up talks to
+        // it.)
         ASSERT_TRUE(WaitUntil([&] { return line.WaitConfigured(115200, false, 1ms); }));
         MenuAction(*dialog, ID_FILE_EXIT)->trigger();
         WaitUntil([&] { return !tarvex::platform::DialogWidget(*dialog)->isVisible(); });
@@ -357,7 +370,8 @@ TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
     EXPECT_TRUE(console.Join().ok);
     EXPECT_EQ(line.Received(), devsim::Bytes{0x7D}) << "the end byte alone";
     const auto statuses = dialog.record.Copy(dialog.record.statuses);
-    EXPECT_EQ(statuses[statuses.size() - 2], L"Field update complete.  Waiting for retry or stop...");
+    EXPECT_EQ(statuses[statuses.size() - 2],
+              L"Field update complete.  Waiting for retry or stop...");
     (void)hex;
 }
 

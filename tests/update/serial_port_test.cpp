@@ -27,7 +27,7 @@ const SerialLineSettings kConsole{115200, 8, 0, 0, true, std::nullopt};
 const SerialLineSettings kSign{19200, 8, 0, 0, true, SerialLineSettings::XonXoff{0x11, 0x13}};
 
 class SerialPortTest : public testing::Test {
-protected:
+  protected:
     std::wstring Path() const { return tarvex::platform::WidenAnsi(line.PortPath()); }
     bool SetUpPort(const SerialLineSettings& settings) {
         return port.Open(Path()) && port.ReadSettings() && port.ApplySettings(settings) &&
@@ -103,8 +103,9 @@ TEST_F(SerialPortTest, HangUpAndCancellationEndTheWaitAndTheWrite) {
 
     devsim::DeviceLine silent;
     SerialPort other(cancellation);
-    ASSERT_TRUE(other.Open(tarvex::platform::WidenAnsi(silent.PortPath())) && other.ReadSettings() &&
-                other.ApplySettings(kConsole) && other.SetEventMask(EV_RXCHAR));
+    ASSERT_TRUE(other.Open(tarvex::platform::WidenAnsi(silent.PortPath())) &&
+                other.ReadSettings() && other.ApplySettings(kConsole) &&
+                other.SetEventMask(EV_RXCHAR));
     auto cancelled = std::async(std::launch::async, [&] {
         DWORD events = 0;
         return other.WaitForEvent(events);

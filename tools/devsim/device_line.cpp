@@ -18,9 +18,12 @@ using Clock = std::chrono::steady_clock;
 
 speed_t SpeedFor(std::uint32_t baudRate) {
     switch (baudRate) {
-        case 19200: return B19200;
-        case 115200: return B115200;
-        default: return B9600;
+        case 19200:
+            return B19200;
+        case 115200:
+            return B115200;
+        default:
+            return B9600;
     }
 }
 
@@ -187,7 +190,8 @@ std::string MakeIntelHex(std::size_t dataBytes) {
 
 Bytes MakeFieldUpdate(std::size_t size) {
     Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 131 + 7) & 0xFF);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 131 + 7) & 0xFF);
     return bytes;
 }
 

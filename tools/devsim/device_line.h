@@ -17,7 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 using Millis = std::chrono::milliseconds;
 
 class DeviceLine {
-public:
+  public:
     // Opens a new pseudo-terminal pair; throws std::runtime_error when the system has none left.
     DeviceLine();
     ~DeviceLine();
@@ -55,7 +55,7 @@ public:
     void Stop() { stopped_ = true; }
     bool Stopped() const { return stopped_; }
 
-private:
+  private:
     // Takes what has arrived within `wait`: false on hang-up or stop.
     bool ReadSome(Millis wait, std::size_t limit);
 

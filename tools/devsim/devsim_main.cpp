@@ -26,15 +26,24 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : "0"; };
-        if (option == "--out") out = value();
-        else if (option == "--split") faults.splitMarkers = true;
-        else if (option == "--noise") faults.noiseAroundMarkers = true;
-        else if (option == "--line-rate") faults.lineRate = true;
-        else if (option == "--hang-up-after") faults.hangUpAfter = std::strtoul(value(), nullptr, 10);
-        else if (option == "--xoff-after") faults.xoffAfter = std::strtoul(value(), nullptr, 10);
-        else if (option == "--xoff-ms") faults.xoffFor = devsim::Millis(std::atol(value()));
-        else if (option == "--size") size = std::strtoul(value(), nullptr, 10);
-        else if (option == "--retries") retries = std::atoi(value());
+        if (option == "--out")
+            out = value();
+        else if (option == "--split")
+            faults.splitMarkers = true;
+        else if (option == "--noise")
+            faults.noiseAroundMarkers = true;
+        else if (option == "--line-rate")
+            faults.lineRate = true;
+        else if (option == "--hang-up-after")
+            faults.hangUpAfter = std::strtoul(value(), nullptr, 10);
+        else if (option == "--xoff-after")
+            faults.xoffAfter = std::strtoul(value(), nullptr, 10);
+        else if (option == "--xoff-ms")
+            faults.xoffFor = devsim::Millis(std::atol(value()));
+        else if (option == "--size")
+            size = std::strtoul(value(), nullptr, 10);
+        else if (option == "--retries")
+            retries = std::atoi(value());
         else {
             std::fprintf(stderr, "unknown option %s\n", option.c_str());
             return 2;

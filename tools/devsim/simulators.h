@@ -8,12 +8,12 @@
 namespace devsim {
 
 struct Faults {
-    bool splitMarkers = false;      // each marker in single-byte writes 20 ms apart
+    bool splitMarkers = false;        // each marker in single-byte writes 20 ms apart
     bool noiseAroundMarkers = false;  // text and zero bytes in writes of their own around markers
-    bool lineRate = false;          // take the program's bytes no faster than the line carries them
-    std::size_t hangUpAfter = 0;    // drop the line after this many bytes of the file (0: never)
-    std::size_t xoffAfter = 0;      // sign: send XOFF after this many bytes of the file (0: never)
-    Millis xoffFor{300};            // ... and XON after this long (negative: never)
+    bool lineRate = false;        // take the program's bytes no faster than the line carries them
+    std::size_t hangUpAfter = 0;  // drop the line after this many bytes of the file (0: never)
+    std::size_t xoffAfter = 0;    // sign: send XOFF after this many bytes of the file (0: never)
+    Millis xoffFor{300};          // ... and XON after this long (negative: never)
 };
 
 struct Outcome {

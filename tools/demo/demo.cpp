@@ -1,0 +1,281 @@
+// tarvex2-demo: Tarvex2's main window doing real updates, start to finish, without hardware.
+//
+//   tarvex2-demo
+//       Plays a Quorlex 2000 console and a Tessary 5500 sign controller on pseudo-terminals,
+//       reprograms the console with a generated Quorlex2000.hex and sends a generated
+//       ED-40517_Veziv16.fud to the sign (which asks once more, then stops), in a temporary
+//       working directory. Exits 0 when both devices received their files byte for byte.
+//   tarvex2-demo --port PATH --type N --workdir DIR
+//       Runs one job of setup type N on the port PATH with the firmware files in DIR (for the
+//       custom types, the first .hex or .fud file there), so that a real device or another
+//       simulator can take the simulator's place. Exits 0 when the job ended in success.
+//
+// Every status line, progress value and message box is printed as it happens; each box is
+// answered with OK. Without a display the window is drawn offscreen.
+#include <QAbstractButton>
+#include <QDir>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include <unistd.h>
+
+#include "app/loader_dialog.h"
+#include "app/resource.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+#include "platform/ui/qt_access.h"
+#include "platform/ui/window_system.h"
+#include "simulators.h"
+#include "update/forwarding_job_host.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using tarvex::platform::ToUtf8;
+
+std::mutex g_print;
+
+void Print(const std::string& line) {
+    std::lock_guard guard(g_print);
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// Reports every status line a job sets.
+class PrintingHost : public ForwardingJobHost {
+public:
+    PrintingHost(std::unique_ptr<JobHost> inner, std::vector<std::wstring>& statuses,
+                 std::atomic<int>& ends)
+        : ForwardingJobHost(std::move(inner)), statuses_(statuses), ends_(ends) {}
+    void SetStatus(const std::wstring& text) override {
+        Print("status:   " + ToUtf8(text));
+        {
+            std::lock_guard guard(g_print);
+            statuses_.push_back(text);
+        }
+        ForwardingJobHost::SetStatus(text);
+    }
+    void EnableControlsAfterJob() override {
+        ForwardingJobHost::EnableControlsAfterJob();
+        ++ends_;
+    }
+
+private:
+    std::vector<std::wstring>& statuses_;
+    std::atomic<int>& ends_;
+};
+
+class DemoDialog : public LoaderDialog {
+public:
+    explicit DemoDialog(std::vector<std::wstring> ports)
+        : LoaderDialog(nullptr, [ports] { return SerialPortList(ports); }) {}
+    ~DemoDialog() override { EndJobs(); }
+    std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent) override {
+        return std::make_unique<PrintingHost>(LoaderDialog::MakeJobHost(jobEvent), statuses, ends);
+    }
+    std::wstring LastStatus() {
+        std::lock_guard guard(g_print);
+        return statuses.empty() ? std::wstring() : statuses.back();
+    }
+    bool SawStatus(const std::wstring& text) {
+        std::lock_guard guard(g_print);
+        return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
+    }
+    std::vector<std::wstring> statuses;
+    std::atomic<int> ends{0};
+};
+
+class PrintingMessageBox final : public MessageBoxPresenter {
+public:
+    int Show(const MessageBoxRequest& request) override {
+        Print("message:  [" + ToUtf8(request.caption) + "] " + ToUtf8(request.text) + " -> OK");
+        return IDOK;
+    }
+};
+
+// Keeps the window's events flowing until `done` holds or `timeout` passes.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void Click(DemoDialog& dialog, int id) {
+    qobject_cast<QAbstractButton*>(tarvex::platform::ControlWidget(dialog, id))->click();
+}
+
+// Presses Update with the setup type of `radioId` and waits for the job to end.
+bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout) {
+    const int endsBefore = dialog.ends;
+    Click(dialog, radioId);
+    Print("press:    Update");
+    Click(dialog, IDC_UPDATE);
+    return PumpUntil([&] { return dialog.ends > endsBefore; }, timeout);
+}
+
+void WatchProgress(DemoDialog& dialog) {
+    auto* bar = qobject_cast<QProgressBar*>(tarvex::platform::ControlWidget(dialog, IDC_PROGRESS));
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&dialog](int) {
+        int lower = 0;
+        int upper = 0;
+        dialog.m_progress.GetRange(lower, upper);
+        Print("progress: " + std::to_string(dialog.m_progress.GetPos()) + " of " +
+              std::to_string(upper));
+    });
+}
+
+void WriteFile(const std::filesystem::path& path, const devsim::Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+int RunBothDevices() {
+    const auto workdir = std::filesystem::temp_directory_path() /
+                         ("tarvex2-demo-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(workdir);
+    std::filesystem::current_path(workdir);
+    const std::string hex = devsim::MakeIntelHex(25000);
+    const devsim::Bytes consoleImage(hex.begin(), hex.end());
+    const devsim::Bytes signFile = devsim::MakeFieldUpdate(2500);
+    WriteFile("Quorlex2000.hex", consoleImage);
+    WriteFile("ED-40517_Veziv16.fud", signFile);
+    Print("workdir:  " + workdir.string());
+
+    devsim::DeviceLine consoleLine;
+    devsim::DeviceLine signLine;
+    Print("console:  simulated Quorlex 2000 on " + consoleLine.PortPath() + " (paced at 115200 baud)");
+    Print("sign:     simulated Tessary 5500 on " + signLine.PortPath());
+    devsim::Outcome consoleOutcome;
+    devsim::Outcome signOutcome;
+    devsim::Faults paced;
+    paced.lineRate = true;
+    std::thread console([&] { consoleOutcome = devsim::PlayConsole(consoleLine, paced, 120s); });
+    std::thread sign([&] { signOutcome = devsim::PlaySign(signLine, signFile.size(), 1, {}, 120s); });
+
+    bool consoleOk = false;
+    bool signOk = false;
+    {
+        DemoDialog dialog({tarvex::platform::WidenAnsi(consoleLine.PortPath()),
+                           tarvex::platform::WidenAnsi(signLine.PortPath())});
+        QTimer::singleShot(0, [&] {
+            WatchProgress(dialog);
+            Print("choose:   Poolside (Quorlex2000.hex) on " + consoleLine.PortPath());
+            RunJob(dialog, IDC_RADIO_POOLSIDE, 120s);
+            console.join();  // the console notices the end of the image by itself
+            consoleOk = consoleOutcome.ok &&
+                        consoleLine.Received() == devsim::ExpectedConsoleBytes(consoleImage);
+            Print(std::string("check:    console received ") + std::to_string(consoleLine.Received().size()) +
+                  " bytes: " + (consoleOk ? "exactly the replies and the file" : "NOT what was sent (expected " + std::to_string(consoleImage.size() + 4) + ") " + consoleOutcome.failure));
+
+            dialog.OnCmdMsg(kFirstPortCommand + 1);
+            Print("choose:   Huevane (ED-40517_Veziv16.fud) on " + signLine.PortPath());
+            RunJob(dialog, IDC_RADIO_HUEVANE, 120s);
+            sign.join();
+            signOk = signOutcome.ok && signLine.Received() == devsim::ExpectedSignBytes(signFile, 1) &&
+                     dialog.LastStatus() == L"Received stop signal.";
+            Print(std::string("check:    sign received ") + std::to_string(signLine.Received().size()) +
+                  " bytes: " + (signOk ? "the file and end byte twice, then stopped" : "NOT what was sent " + signOutcome.failure));
+            dialog.EndDialog(IDCANCEL);
+        });
+        dialog.DoModal();
+    }
+    consoleLine.Stop();
+    signLine.Stop();
+    if (console.joinable()) console.join();
+    if (sign.joinable()) sign.join();
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
+    std::filesystem::remove_all(workdir);
+    Print(consoleOk && signOk ? "demo:     both updates succeeded" : "demo:     FAILED");
+    return consoleOk && signOk ? 0 : 1;
+}
+
+std::wstring FirstFileWithExtension(const std::filesystem::path& dir, const std::string& extension) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.is_regular_file() && entry.path().extension() == extension) return entry.path().wstring();
+    }
+    return {};
+}
+
+int RunOneJob(const std::string& port, int type, const std::string& workdir) {
+    constexpr int kRadios[] = {IDC_RADIO_POOLSIDE,     IDC_RADIO_ARENA,       IDC_RADIO_OVAL_TRACK,
+                               IDC_RADIO_HUEVANE,      IDC_RADIO_OTHER_QX2000, IDC_RADIO_OTHER_TY5500};
+    if (type < 0 || type > 5) {
+        std::fprintf(stderr, "--type must be 0 to 5\n");
+        return 2;
+    }
+    std::filesystem::current_path(workdir);
+    const bool console = IsConsoleSetupType(type);
+    bool ok = false;
+    DemoDialog dialog({tarvex::platform::WidenAnsi(port)});
+    QTimer::singleShot(0, [&] {
+        WatchProgress(dialog);
+        if (type >= 4) {
+            const std::wstring file = FirstFileWithExtension(".", type == 4 ? ".hex" : ".fud");
+            Print("file:     " + ToUtf8(file));
+            Click(dialog, kRadios[type]);
+            qobject_cast<QLineEdit*>(tarvex::platform::ControlWidget(dialog, IDC_CUSTOM_FILE))
+                ->setText(QString::fromStdWString(std::filesystem::absolute(file).wstring()));
+        }
+        RunJob(dialog, kRadios[type], std::chrono::hours(24));
+        ok = console ? dialog.LastStatus() == L"Reprogramming of the Quorlex 2000 console complete."
+                     : dialog.LastStatus() == L"Received stop signal." &&
+                           dialog.SawStatus(L"Field update complete.  Waiting for retry or stop...");
+        dialog.EndDialog(IDCANCEL);
+    });
+    dialog.DoModal();
+    Print(ok ? "job:      succeeded" : "job:      did not succeed");
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string port;
+    std::string workdir;
+    int type = -1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (value == nullptr) {
+            std::fprintf(stderr, "%s needs a value\n", option.c_str());
+            return 2;
+        }
+        ++i;
+        if (option == "--port") port = value;
+        else if (option == "--type") type = std::atoi(value);
+        else if (option == "--workdir") workdir = value;
+        else {
+            std::fprintf(stderr, "unknown option %s\n", option.c_str());
+            return 2;
+        }
+    }
+    if (!tarvex::platform::WindowSystem::DisplayAvailable()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    tarvex::platform::WindowSystem windowSystem(argc, argv);
+    CWinApp application(L"Tarvex2");
+    PrintingMessageBox boxes;
+    MessageBoxPresenter* previous = SetMessageBoxPresenter(&boxes);
+    int result;
+    if (port.empty() && workdir.empty() && type < 0) {
+        result = RunBothDevices();
+    } else if (port.empty() || workdir.empty() || type < 0) {
+        std::fprintf(stderr, "--port, --type and --workdir go together\n");
+        result = 2;
+    } else {
+        result = RunOneJob(port, type, workdir);
+    }
+    SetMessageBoxPresenter(previous);
+    return result;
+}
