@@ -60,18 +60,23 @@ double Percentile(std::vector<double> values, double p) {
 std::string WriteFile(const std::string& name, const devsim::Bytes& bytes) {
     const std::string path = "/tmp/tarvex2-bench-" + std::to_string(getpid()) + "-" + name;
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
 // A host that does nothing but what the job needs to run; progress goes to `onProgress`.
 class BenchHost : public JobHost {
-public:
+  public:
     BenchHost(std::string port, std::string file, std::shared_ptr<Cancellation> cancellation)
         : port_(std::move(port)), file_(std::move(file)), cancellation_(std::move(cancellation)) {}
     std::wstring SelectedPortName() override { return tarvex::platform::WidenAnsi(port_); }
-    std::optional<std::wstring> FirmwarePath() override { return tarvex::platform::WidenAnsi(file_); }
-    std::unique_ptr<SerialLink> MakeLink() override { return std::make_unique<SystemSerialLink>(cancellation_); }
+    std::optional<std::wstring> FirmwarePath() override {
+        return tarvex::platform::WidenAnsi(file_);
+    }
+    std::unique_ptr<SerialLink> MakeLink() override {
+        return std::make_unique<SystemSerialLink>(cancellation_);
+    }
     void SetStatus(const std::wstring&) override {}
     void SetStepProgress(bool) override {}
     void BeginConsoleProgress(std::int32_t) override {}
@@ -86,19 +91,37 @@ public:
     void StopWorker() override {}
     std::function<void(std::int32_t)> onProgress;
 
-private:
+  private:
     std::string port_;
     std::string file_;
     std::shared_ptr<Cancellation> cancellation_;
 };
 
+// The console job running on its own thread against `line`, set up and waiting for markers.
+class ConsoleJobRun {
+  public:
+    ConsoleJobRun(devsim::DeviceLine& line, const std::string& file)
+        : host_(line.PortPath(), file, cancellation_),
+          thread_([this] { RunConsoleReprogramming(host_); }) {
+        line.WaitConfigured(115200, false, 10s);
+    }
+    // Waits for the job to end by itself, or ends it when `cancel`.
+    void Finish(bool cancel = false) {
+        if (cancel) cancellation_->Cancel();
+        if (thread_.joinable()) thread_.join();
+    }
+    ~ConsoleJobRun() { Finish(true); }
+
+  private:
+    std::shared_ptr<Cancellation> cancellation_ = std::make_shared<Cancellation>();
+    BenchHost host_;
+    std::thread thread_;
+};
+
 void MarkerLatency() {
     constexpr int kRounds = 2000;
     devsim::DeviceLine line;
-    auto cancellation = std::make_shared<Cancellation>();
-    BenchHost host(line.PortPath(), WriteFile("latency.hex", {'x'}), cancellation);
-    std::thread job([&] { RunConsoleReprogramming(host); });
-    line.WaitConfigured(115200, false, 10s);
+    ConsoleJobRun job(line, WriteFile("latency.hex", {'x'}));
     std::vector<double> job_us;
     for (int i = 0; i < kRounds; ++i) {
         line.ClearReceived();
@@ -107,8 +130,7 @@ void MarkerLatency() {
         line.Expect("#0", 5s);
         job_us.push_back(Seconds(Clock::now() - start) * 1e6);
     }
-    cancellation->Cancel();
-    job.join();
+    job.Finish(true);
 
     // The limit: a bare responder that answers "!0" with "#0" over its own pty.
     devsim::DeviceLine echoLine;
@@ -140,10 +162,11 @@ void MarkerLatency() {
     stop = true;
     echoLine.HangUp();
     echo.join();
-    std::printf("1. marker to reply, %d rounds: job p50 %.0f us, p99 %.0f us; bare echo p50 %.0f us, "
-                "p99 %.0f us (goal: job p99 < 1000 us)\n",
-                kRounds, Percentile(job_us, 0.5), Percentile(job_us, 0.99), Percentile(echo_us, 0.5),
-                Percentile(echo_us, 0.99));
+    std::printf(
+        "1. marker to reply, %d rounds: job p50 %.0f us, p99 %.0f us; bare echo p50 %.0f us, "
+        "p99 %.0f us (goal: job p99 < 1000 us)\n",
+        kRounds, Percentile(job_us, 0.5), Percentile(job_us, 0.99), Percentile(echo_us, 0.5),
+        Percentile(echo_us, 0.99));
 }
 
 // Reads everything that comes to `line` until `count` bytes have arrived.
@@ -155,13 +178,10 @@ double ReceiveSeconds(devsim::DeviceLine& line, std::size_t count, Clock::time_p
 // One console transfer of `file` by the job, from "!6" to the last byte.
 double JobTransferSeconds(const std::string& file, std::size_t size) {
     devsim::DeviceLine line;
-    auto cancellation = std::make_shared<Cancellation>();
-    BenchHost host(line.PortPath(), file, cancellation);
-    std::thread job([&] { RunConsoleReprogramming(host); });
-    line.WaitConfigured(115200, false, 10s);
+    ConsoleJobRun job(line, file);
     line.Send("!6");
     const double seconds = ReceiveSeconds(line, size, Clock::now());
-    job.join();
+    job.Finish();
     return seconds;
 }
 
@@ -201,28 +221,27 @@ void Throughput() {
         plain = std::min(plain, PlainWriteSeconds(file, image.size()));
     }
     const double mb = static_cast<double>(image.size()) / 1e6;
-    std::printf("2. console transfer of %.1f MB, best of 3: job %.0f MB/s, plain read and write "
-                "%.0f MB/s: %.0f %% (goal >= 90 %%)\n",
-                mb, mb / job, mb / plain, 100 * plain / job);
+    std::printf(
+        "2. console transfer of %.1f MB, best of 3: job %.0f MB/s, plain read and write "
+        "%.0f MB/s: %.0f %% (goal >= 90 %%)\n",
+        mb, mb / job, mb / plain, 100 * plain / job);
 }
 
 void LineRate() {
     const std::size_t size = 115200;  // 10 s at 11520 bytes a second
     const devsim::Bytes image = devsim::MakeFieldUpdate(size);
     devsim::DeviceLine line;
-    auto cancellation = std::make_shared<Cancellation>();
-    BenchHost host(line.PortPath(), WriteFile("rate.hex", image), cancellation);
-    std::thread job([&] { RunConsoleReprogramming(host); });
-    line.WaitConfigured(115200, false, 10s);
+    ConsoleJobRun job(line, WriteFile("rate.hex", image));
     line.Send("!6");
     const auto start = Clock::now();
     line.ReceiveCount(size, 60s, 115200.0 / 10);
     const double seconds = Seconds(Clock::now() - start);
-    job.join();
+    job.Finish();
     const double expected = static_cast<double>(size) * 10 / 115200;
-    std::printf("3. %zu bytes paced at 115200 baud: %.3f s, 10 bits a byte gives %.3f s: %+.2f %% "
-                "(goal within 1 %%)\n",
-                size, seconds, expected, 100 * (seconds - expected) / expected);
+    std::printf(
+        "3. %zu bytes paced at 115200 baud: %.3f s, 10 bits a byte gives %.3f s: %+.2f %% "
+        "(goal within 1 %%)\n",
+        size, seconds, expected, 100 * (seconds - expected) / expected);
 }
 
 // One sign transmission of `image`; returns its seconds, from "!0" to the end byte.
@@ -264,25 +283,23 @@ void SignBlockOverhead() {
     const double blocks = static_cast<double>(image.size()) / 1024;
     const double plain = SignTransmission(image, false);
     const double synced = SignTransmission(image, true);
-    std::printf("4. sign transmission of %.0f blocks: %.1f us a block with the synchronous progress "
-                "update, %.1f us without: %.1f us overhead a block (goal < 500 us)\n",
-                blocks, synced / blocks * 1e6, plain / blocks * 1e6, (synced - plain) / blocks * 1e6);
+    std::printf(
+        "4. sign transmission of %.0f blocks: %.1f us a block with the synchronous progress "
+        "update, %.1f us without: %.1f us overhead a block (goal < 500 us)\n",
+        blocks, synced / blocks * 1e6, plain / blocks * 1e6, (synced - plain) / blocks * 1e6);
 }
 
 void IdleCpu() {
     devsim::DeviceLine line;
-    auto cancellation = std::make_shared<Cancellation>();
-    BenchHost host(line.PortPath(), WriteFile("idle.hex", {'x'}), cancellation);
-    std::thread job([&] { RunConsoleReprogramming(host); });
-    line.WaitConfigured(115200, false, 10s);
+    ConsoleJobRun job(line, WriteFile("idle.hex", {'x'}));
     const double before = ProcessCpuMs();
     std::this_thread::sleep_for(10s);
     const double used = ProcessCpuMs() - before;
-    cancellation->Cancel();
-    job.join();
-    std::printf("5. CPU time of the process while the job waited 10 s for a silent console: %.2f ms "
-                "(goal 0)\n",
-                used);
+    job.Finish(true);
+    std::printf(
+        "5. CPU time of the process while the job waited 10 s for a silent console: %.2f ms "
+        "(goal 0)\n",
+        used);
 }
 
 void PeakMemory() {
@@ -290,16 +307,14 @@ void PeakMemory() {
     const std::string file = WriteFile("big.hex", image);
     const long before = PeakRssKb();
     devsim::DeviceLine line;
-    auto cancellation = std::make_shared<Cancellation>();
-    BenchHost host(line.PortPath(), file, cancellation);
-    std::thread job([&] { RunConsoleReprogramming(host); });
-    line.WaitConfigured(115200, false, 10s);
+    ConsoleJobRun job(line, file);
     line.Send("!6");
     line.ReceiveCount(image.size(), 120s);
-    job.join();
-    std::printf("6. peak memory: %ld kB before, %ld kB after a console transfer of a 10 MB image "
-                "(the image is held once: %ld kB more; the simulator keeps its own copy)\n",
-                before, PeakRssKb(), PeakRssKb() - before);
+    job.Finish();
+    std::printf(
+        "6. peak memory: %ld kB before, %ld kB after a console transfer of a 10 MB image "
+        "(the image is held once: %ld kB more; the simulator keeps its own copy)\n",
+        before, PeakRssKb(), PeakRssKb() - before);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ void Print(const std::string& line) {
 
 // Reports every status line a job sets.
 class PrintingHost : public ForwardingJobHost {
-public:
+  public:
     PrintingHost(std::unique_ptr<JobHost> inner, std::vector<std::wstring>& statuses,
                  std::atomic<int>& ends)
         : ForwardingJobHost(std::move(inner)), statuses_(statuses), ends_(ends) {}
@@ -68,13 +68,13 @@ public:
         ++ends_;
     }
 
-private:
+  private:
     std::vector<std::wstring>& statuses_;
     std::atomic<int>& ends_;
 };
 
 class DemoDialog : public LoaderDialog {
-public:
+  public:
     explicit DemoDialog(std::vector<std::wstring> ports)
         : LoaderDialog(nullptr, [ports] { return SerialPortList(ports); }) {}
     ~DemoDialog() override { EndJobs(); }
@@ -94,7 +94,7 @@ public:
 };
 
 class PrintingMessageBox final : public MessageBoxPresenter {
-public:
+  public:
     int Show(const MessageBoxRequest& request) override {
         Print("message:  [" + ToUtf8(request.caption) + "] " + ToUtf8(request.text) + " -> OK");
         return IDOK;
@@ -139,12 +139,13 @@ void WatchProgress(DemoDialog& dialog) {
 
 void WriteFile(const std::filesystem::path& path, const devsim::Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 int RunBothDevices() {
-    const auto workdir = std::filesystem::temp_directory_path() /
-                         ("tarvex2-demo-" + std::to_string(::getpid()));
+    const auto workdir =
+        std::filesystem::temp_directory_path() / ("tarvex2-demo-" + std::to_string(::getpid()));
     std::filesystem::create_directories(workdir);
     std::filesystem::current_path(workdir);
     const std::string hex = devsim::MakeIntelHex(25000);
@@ -156,14 +157,16 @@ int RunBothDevices() {
 
     devsim::DeviceLine consoleLine;
     devsim::DeviceLine signLine;
-    Print("console:  simulated Quorlex 2000 on " + consoleLine.PortPath() + " (paced at 115200 baud)");
+    Print("console:  simulated Quorlex 2000 on " + consoleLine.PortPath() +
+          " (paced at 115200 baud)");
     Print("sign:     simulated Tessary 5500 on " + signLine.PortPath());
     devsim::Outcome consoleOutcome;
     devsim::Outcome signOutcome;
     devsim::Faults paced;
     paced.lineRate = true;
     std::thread console([&] { consoleOutcome = devsim::PlayConsole(consoleLine, paced, 120s); });
-    std::thread sign([&] { signOutcome = devsim::PlaySign(signLine, signFile.size(), 1, {}, 120s); });
+    std::thread sign(
+        [&] { signOutcome = devsim::PlaySign(signLine, signFile.size(), 1, {}, 120s); });
 
     bool consoleOk = false;
     bool signOk = false;
@@ -177,17 +180,24 @@ int RunBothDevices() {
             console.join();  // the console notices the end of the image by itself
             consoleOk = consoleOutcome.ok &&
                         consoleLine.Received() == devsim::ExpectedConsoleBytes(consoleImage);
-            Print(std::string("check:    console received ") + std::to_string(consoleLine.Received().size()) +
-                  " bytes: " + (consoleOk ? "exactly the replies and the file" : "NOT what was sent (expected " + std::to_string(consoleImage.size() + 4) + ") " + consoleOutcome.failure));
+            Print(std::string("check:    console received ") +
+                  std::to_string(consoleLine.Received().size()) + " bytes: " +
+                  (consoleOk
+                       ? "exactly the replies and the file"
+                       : "NOT what was sent (expected " + std::to_string(consoleImage.size() + 4) +
+                             ") " + consoleOutcome.failure));
 
             dialog.OnCmdMsg(kFirstPortCommand + 1);
             Print("choose:   Huevane (ED-40517_Veziv16.fud) on " + signLine.PortPath());
             RunJob(dialog, IDC_RADIO_HUEVANE, 120s);
             sign.join();
-            signOk = signOutcome.ok && signLine.Received() == devsim::ExpectedSignBytes(signFile, 1) &&
+            signOk = signOutcome.ok &&
+                     signLine.Received() == devsim::ExpectedSignBytes(signFile, 1) &&
                      dialog.LastStatus() == L"Received stop signal.";
-            Print(std::string("check:    sign received ") + std::to_string(signLine.Received().size()) +
-                  " bytes: " + (signOk ? "the file and end byte twice, then stopped" : "NOT what was sent " + signOutcome.failure));
+            Print(std::string("check:    sign received ") +
+                  std::to_string(signLine.Received().size()) + " bytes: " +
+                  (signOk ? "the file and end byte twice, then stopped"
+                          : "NOT what was sent " + signOutcome.failure));
             dialog.EndDialog(IDCANCEL);
         });
         dialog.DoModal();
@@ -202,16 +212,18 @@ int RunBothDevices() {
     return consoleOk && signOk ? 0 : 1;
 }
 
-std::wstring FirstFileWithExtension(const std::filesystem::path& dir, const std::string& extension) {
+std::wstring FirstFileWithExtension(const std::filesystem::path& dir,
+                                    const std::string& extension) {
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.is_regular_file() && entry.path().extension() == extension) return entry.path().wstring();
+        if (entry.is_regular_file() && entry.path().extension() == extension)
+            return entry.path().wstring();
     }
     return {};
 }
 
 int RunOneJob(const std::string& port, int type, const std::string& workdir) {
-    constexpr int kRadios[] = {IDC_RADIO_POOLSIDE,     IDC_RADIO_ARENA,       IDC_RADIO_OVAL_TRACK,
-                               IDC_RADIO_HUEVANE,      IDC_RADIO_OTHER_QX2000, IDC_RADIO_OTHER_TY5500};
+    constexpr int kRadios[] = {IDC_RADIO_POOLSIDE, IDC_RADIO_ARENA,        IDC_RADIO_OVAL_TRACK,
+                               IDC_RADIO_HUEVANE,  IDC_RADIO_OTHER_QX2000, IDC_RADIO_OTHER_TY5500};
     if (type < 0 || type > 5) {
         std::fprintf(stderr, "--type must be 0 to 5\n");
         return 2;
@@ -230,9 +242,10 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
                 ->setText(QString::fromStdWString(std::filesystem::absolute(file).wstring()));
         }
         RunJob(dialog, kRadios[type], std::chrono::hours(24));
-        ok = console ? dialog.LastStatus() == L"Reprogramming of the Quorlex 2000 console complete."
-                     : dialog.LastStatus() == L"Received stop signal." &&
-                           dialog.SawStatus(L"Field update complete.  Waiting for retry or stop...");
+        ok = console
+                 ? dialog.LastStatus() == L"Reprogramming of the Quorlex 2000 console complete."
+                 : dialog.LastStatus() == L"Received stop signal." &&
+                       dialog.SawStatus(L"Field update complete.  Waiting for retry or stop...");
         dialog.EndDialog(IDCANCEL);
     });
     dialog.DoModal();
@@ -254,15 +267,19 @@ int main(int argc, char** argv) {
             return 2;
         }
         ++i;
-        if (option == "--port") port = value;
-        else if (option == "--type") type = std::atoi(value);
-        else if (option == "--workdir") workdir = value;
+        if (option == "--port")
+            port = value;
+        else if (option == "--type")
+            type = std::atoi(value);
+        else if (option == "--workdir")
+            workdir = value;
         else {
             std::fprintf(stderr, "unknown option %s\n", option.c_str());
             return 2;
         }
     }
-    if (!tarvex::platform::WindowSystem::DisplayAvailable()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!tarvex::platform::WindowSystem::DisplayAvailable())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     tarvex::platform::WindowSystem windowSystem(argc, argv);
     CWinApp application(L"Tarvex2");
     PrintingMessageBox boxes;
