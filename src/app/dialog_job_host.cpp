@@ -6,9 +6,7 @@
 
 std::wstring DialogJobHost::SelectedPortName() { return dialog_.GetSelectedPortName(); }
 
-std::optional<std::wstring> DialogJobHost::FirmwarePath() {
-    return dialog_.FirmwarePathFor(dialog_.m_nSetupType);
-}
+std::optional<std::wstring> DialogJobHost::FirmwarePath() { return dialog_.JobFirmwarePath(); }
 
 std::unique_ptr<SerialLink> DialogJobHost::MakeLink() {
     return std::make_unique<SystemSerialLink>(dialog_.m_cancellation);

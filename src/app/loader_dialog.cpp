@@ -124,6 +124,7 @@ void LoaderDialog::OnUpdate() {
         EnableControlsAfterJob();
         return;
     }
+    m_jobChoice = {m_nSetupType, m_strCustomFile};  // the event's signal hands it to the worker
     HANDLE jobEvent = IsConsoleSetupType(m_nSetupType) ? m_hConsoleEvent : m_hSignEvent;
     if (jobEvent == nullptr || !SetEvent(jobEvent)) {
         m_status.SetWindowText(kNoJobEventText);
@@ -203,6 +204,10 @@ std::wstring LoaderDialog::GetSelectedPortName() const {
 
 std::optional<std::wstring> LoaderDialog::FirmwarePathFor(SetupType type) const {
     return ::FirmwarePathFor(type, m_strCustomFile);
+}
+
+std::optional<std::wstring> LoaderDialog::JobFirmwarePath() const {
+    return ::FirmwarePathFor(m_jobChoice.setupType, m_jobChoice.customFile);
 }
 
 void LoaderDialog::BeginConsoleProgress(std::int32_t fileLength) {

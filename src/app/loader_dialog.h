@@ -39,6 +39,8 @@ class LoaderDialog : public CDialog, public CJobThread {
     void EnableControlsAfterJob();
     std::wstring GetSelectedPortName() const;
     std::optional<std::wstring> FirmwarePathFor(SetupType type) const;
+    // The file of the choice Update last started a job with.
+    std::optional<std::wstring> JobFirmwarePath() const;
 
     // Parts of start-up, close and the menus that have nothing to do yet.
     bool LoadSettings();
@@ -86,5 +88,11 @@ class LoaderDialog : public CDialog, public CJobThread {
     CMenu CommunicationsMenu() const;
 
     PortTableReader m_readPorts;
+    // The setup type and custom path as Update saw them, copied before it signals a job: the
+    // window thread may change the members while the job reads its copy.
+    struct JobChoice {
+        SetupType setupType = 0;
+        std::wstring customFile;
+    } m_jobChoice;
     bool m_bClosing = false;  // the close sequence pumps messages and must not start twice
 };

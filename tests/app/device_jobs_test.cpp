@@ -291,6 +291,26 @@ TEST_F(DeviceJobsTest, SetUpFailuresNameThePortAndGiveTheControlsBack) {
     }
 }
 
+TEST_F(DeviceJobsTest, JobSendsTheFileChosenWhenUpdateWasPressed) {
+    const devsim::Bytes fud = devsim::MakeFieldUpdate(100);
+    const std::wstring file = WriteFile("sign.fud", fud);
+    Device sign([&] { return devsim::PlaySign(line, fud.size(), 0, {}, 20s); });
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    RunModal(dialog, [&] {
+        Click(dialog, IDC_RADIO_OTHER_TY5500);
+        auto* edit = qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE));
+        edit->setText(QString::fromStdWString(file));
+        Click(dialog, IDC_UPDATE);
+        // The job's first report waits for this thread, so this change comes before it looks.
+        edit->setText(QStringLiteral("/nonexistent.fud"));
+        dialog.UpdateData(TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return dialog.record.ends > 0; }, 30000));
+        EXPECT_EQ(Status(dialog), L"Received stop signal.");
+    });
+    EXPECT_TRUE(sign.Join().ok);
+    EXPECT_EQ(line.Received(), devsim::ExpectedSignBytes(fud, 0));
+}
+
 TEST_F(DeviceJobsTest, MissingFileEndsQuietlyWithoutTouchingThePort) {
     WatchedDialog dialog(std::vector<std::wstring>{Port()});
     RunModal(dialog, [&] {
