@@ -5,8 +5,9 @@
 #   make test   build and run every test
 #   make asan   every test under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make tsan   the tests without Qt under ThreadSanitizer
+#   make fuzz   the libFuzzer targets, each for FUZZ_SECONDS
 
-PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
+PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib \
             fonts-dejavu-core
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
@@ -15,7 +16,7 @@ CTEST := ctest --output-on-failure -j $(JOBS)
 SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 SANITIZE_TSAN := -fsanitize=thread
 
-.PHONY: deps demo run screenshot test asan tsan bench format clean
+.PHONY: deps demo run screenshot test asan tsan fuzz bench format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -50,6 +51,17 @@ tsan: build-tsan/build.ninja
 	cmake --build build-tsan
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 setarch "$$(uname -m)" -R $(CTEST)
 
+# The fuzz targets, built with clang, each run for a while (FUZZ_SECONDS).
+FUZZ_SECONDS ?= 60
+build-fuzz/build.ninja: | deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+		-DTARVEX_WITH_QT=OFF -DTARVEX_BENCHMARKS=OFF -DTARVEX_FUZZ=ON \
+		-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+
+fuzz: build-fuzz/build.ninja
+	cmake --build build-fuzz --target reply_text_fuzz
+	./build-fuzz/tests/reply_text_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -artifact_prefix=build-fuzz/
+
 run: build/build.ninja
 	cmake --build build
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
@@ -76,4 +88,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz
