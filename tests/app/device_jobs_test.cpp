@@ -378,21 +378,36 @@ TEST_F(DeviceJobsTest, ClosingTheWindowWhileAJobWaitsEndsTheJob) {
 TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
     const std::wstring hex = WriteFile("empty.hex", {});
     const std::wstring fud = WriteFile("empty.fud", {});
+    devsim::DeviceLine consoleLine;
     Device console([&] {
-        devsim::Outcome outcome = devsim::PlaySign(line, 0, 0, {}, 10s);
-        return outcome;
+        consoleLine.WaitConfigured(115200, false, 10s);
+        consoleLine.Send("!0");
+        consoleLine.Expect("#0", 5s);
+        consoleLine.Send("!3");
+        consoleLine.Expect("#1", 5s);
+        consoleLine.Send("!6");
+        const bool sentMore = consoleLine.ReceiveCount(1, 300ms);
+        return devsim::Outcome{!sentMore, sentMore ? "bytes after !6" : ""};
     });
-    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    Device sign([&] { return devsim::PlaySign(line, 0, 0, {}, 10s); });
+    WatchedDialog dialog(
+        std::vector<std::wstring>{Port(), tarvex::platform::WidenAnsi(consoleLine.PortPath())});
     RunModal(dialog, [&] {
         RunJob(dialog, IDC_RADIO_OTHER_TY5500, fud);
         EXPECT_EQ(Status(dialog), L"Received stop signal.");
+        MenuAction(dialog, 501)->trigger();
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, hex, 1);
+        EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
     });
-    EXPECT_TRUE(console.Join().ok);
+    EXPECT_TRUE(sign.Join().ok);
     EXPECT_EQ(line.Received(), devsim::Bytes{0x7D}) << "the end byte alone";
+    const devsim::Outcome consoleOutcome = console.Join();
+    EXPECT_TRUE(consoleOutcome.ok) << consoleOutcome.failure;
+    EXPECT_EQ(consoleLine.Received(), (devsim::Bytes{'#', '0', '#', '1'})) << "no image bytes";
     const auto statuses = dialog.record.Copy(dialog.record.statuses);
-    EXPECT_EQ(statuses[statuses.size() - 2],
-              L"Field update complete.  Waiting for retry or stop...");
-    (void)hex;
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(),
+                        L"Field update complete.  Waiting for retry or stop..."),
+              statuses.end());
 }
 
 }  // namespace

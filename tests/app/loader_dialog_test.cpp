@@ -117,11 +117,9 @@ TEST(LoaderDialog, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
     TestLoaderDialog dialog;
     TestEvent release;
     TestEvent inJob;
-    std::atomic<bool> controlsOffDuringJob{true};
-    dialog.jobBody = [&](TestLoaderDialog& self) {
+    dialog.jobBody = [&](TestLoaderDialog&) {
         inJob.Set();
         release.WaitFor();
-        (void)self;
     };
     RunModal(dialog, [&] {
         for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -144,7 +142,6 @@ TEST(LoaderDialog, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
             EXPECT_EQ(dialog.m_nSetupType, static_cast<int>(i));
         }
     });
-    (void)controlsOffDuringJob;
 }
 
 TEST(LoaderDialog, ConsoleUpdateMenuCommandStartsTheSameJob) {

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reply.Append(chunk, length);
         std::size_t text = 0;
         while (text < length && chunk[text] != 0) ++text;
-        whole += tarvex::platform::WidenCp1252(std::string_view(reinterpret_cast<const char*>(chunk), text));
+        whole += tarvex::platform::WidenCp1252(
+            std::string_view(reinterpret_cast<const char*>(chunk), text));
         const auto taken = reply.TakeMarker(kMarkers);
         if (taken != TakeFromWhole(whole)) std::abort();
         // With no marker in it, only what could begin one is kept.
