@@ -29,7 +29,6 @@ inline constexpr unsigned ID_ABOUT_HELP = 32773;
 inline constexpr unsigned ID_ABOUT_ABOUT = 32774;
 inline constexpr unsigned ID_COMM_PLACEHOLDER = 32776;
 inline constexpr unsigned ID_FILE_DOWNLOAD = 32778;
-inline constexpr unsigned ID_HELP = 57670;  // the class library's standard help command
 
 // The Communications menu: item i has command id kFirstPortCommand + i; only the first
 // kPortCommandCount of them can be chosen.
