@@ -118,18 +118,24 @@ class ConsoleJobRun {
     std::thread thread_;
 };
 
-void MarkerLatency() {
-    constexpr int kRounds = 2000;
-    devsim::DeviceLine line;
-    ConsoleJobRun job(line, WriteFile("latency.hex", {'x'}));
-    std::vector<double> job_us;
-    for (int i = 0; i < kRounds; ++i) {
+// Microseconds from sending "!0" to receiving "#0", `rounds` times.
+std::vector<double> RoundTrips(devsim::DeviceLine& line, int rounds) {
+    std::vector<double> us;
+    for (int i = 0; i < rounds; ++i) {
         line.ClearReceived();
         const auto start = Clock::now();
         line.Send("!0");
         line.Expect("#0", 5s);
-        job_us.push_back(Seconds(Clock::now() - start) * 1e6);
+        us.push_back(Seconds(Clock::now() - start) * 1e6);
     }
+    return us;
+}
+
+void MarkerLatency() {
+    constexpr int kRounds = 2000;
+    devsim::DeviceLine line;
+    ConsoleJobRun job(line, WriteFile("latency.hex", {'x'}));
+    const std::vector<double> job_us = RoundTrips(line, kRounds);
     job.Finish(true);
 
     // The limit: a bare responder that answers "!0" with "#0" over its own pty.
@@ -151,14 +157,7 @@ void MarkerLatency() {
         }
     });
     echoLine.WaitConfigured(115200, false, 10s);
-    std::vector<double> echo_us;
-    for (int i = 0; i < kRounds; ++i) {
-        echoLine.ClearReceived();
-        const auto start = Clock::now();
-        echoLine.Send("!0");
-        echoLine.Expect("#0", 5s);
-        echo_us.push_back(Seconds(Clock::now() - start) * 1e6);
-    }
+    const std::vector<double> echo_us = RoundTrips(echoLine, kRounds);
     stop = true;
     echoLine.HangUp();
     echo.join();

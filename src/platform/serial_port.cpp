@@ -186,6 +186,16 @@ bool SerialPort::SetEventMask(DWORD mask) {
 bool SerialPort::ReadTimeouts() { return fd_ >= 0; }
 bool SerialPort::ApplyTimeouts() { return fd_ >= 0; }
 
+bool SerialPort::Await(short events, short& revents) {
+    const int ready = PollPortOrCancel(fd_, events, cancellation_->Descriptor(), revents);
+    if (ready < 0) return Fail();
+    if (ready == 0) {
+        lastError_ = ECANCELED;
+        return false;
+    }
+    return true;
+}
+
 bool SerialPort::WaitForEvent(DWORD& events) {
     events = 0;
     if (fd_ < 0 || (eventMask_ & EV_RXCHAR) == 0) {
@@ -193,12 +203,7 @@ bool SerialPort::WaitForEvent(DWORD& events) {
         return false;
     }
     short revents = 0;
-    const int ready = PollPortOrCancel(fd_, POLLIN, cancellation_->Descriptor(), revents);
-    if (ready < 0) return Fail();
-    if (ready == 0) {
-        lastError_ = ECANCELED;
-        return false;
-    }
+    if (!Await(POLLIN, revents)) return false;
     if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
         // A hang-up may still leave bytes to read; once they are taken the wait fails.
         int pending = 0;
@@ -236,12 +241,7 @@ bool SerialPort::Write(const std::uint8_t* bytes, std::size_t count, std::size_t
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0 && errno != EAGAIN) return Fail();
         short revents = 0;
-        const int ready = PollPortOrCancel(fd_, POLLOUT, cancellation_->Descriptor(), revents);
-        if (ready < 0) return Fail();
-        if (ready == 0) {
-            lastError_ = ECANCELED;
-            return false;
-        }
+        if (!Await(POLLOUT, revents)) return false;
         if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
             lastError_ = EIO;
             return false;

@@ -77,6 +77,9 @@ class SerialPort {
 
   private:
     bool Fail();
+    // Sleeps until the port is ready for `events` (or reports a hang-up in `revents`); false on
+    // cancellation or a failed poll.
+    bool Await(short events, short& revents);
     struct Settings;
 
     std::shared_ptr<Cancellation> cancellation_;
