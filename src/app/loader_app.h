@@ -5,5 +5,8 @@
 
 class LoaderApp : public CWinApp {
   public:
+    // The program file is named in lower case, as Linux programs are; message boxes carry the
+    // product's name.
+    LoaderApp() : CWinApp(L"Tarvex2") {}
     BOOL InitInstance() override;
 };

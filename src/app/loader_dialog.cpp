@@ -48,9 +48,11 @@ LoaderDialog::~LoaderDialog() { EndJobs(); }
 
 void LoaderDialog::EndJobs() {
     // The jobs use this dialog's members: their threads must be gone before the members are.
-    // A job waiting for its device would wait for ever, so its link is cancelled first.
+    // A job waiting for its device would wait for ever, so its link is cancelled; the thread is
+    // taken first, so that the cancelled job, stopping its own thread, has none to wait for.
+    TakeThreadsForEnd();
     m_cancellation->Cancel();
-    EndThreads();
+    WaitForThreadsToEnd();
 }
 
 void LoaderDialog::DoDataExchange(CDataExchange* pDX) {
@@ -126,10 +128,23 @@ void LoaderDialog::OnUpdate() {
     }
     m_jobChoice = {m_nSetupType, m_strCustomFile};  // the event's signal hands it to the worker
     HANDLE jobEvent = IsConsoleSetupType(m_nSetupType) ? m_hConsoleEvent : m_hSignEvent;
+    m_bJobRunning = true;
     if (jobEvent == nullptr || !SetEvent(jobEvent)) {
         m_status.SetWindowText(kNoJobEventText);
         EnableControlsAfterJob();
     }
+}
+
+// While a job runs, Enter and Esc do nothing: ending the dialog would cut a transfer off and
+// leave a half-programmed device. The close box and File > Exit are deliberate and close.
+void LoaderDialog::OnOK() {
+    if (m_bJobRunning && !m_bClosing) return;
+    CDialog::OnOK();
+}
+
+void LoaderDialog::OnCancel() {
+    if (m_bJobRunning && !m_bClosing) return;
+    CDialog::OnCancel();
 }
 
 void LoaderDialog::OnTimer(UINT_PTR id) {
@@ -224,6 +239,7 @@ void LoaderDialog::BeginSignProgress(std::int32_t fileLength) {
 }
 
 void LoaderDialog::EnableControlsAfterJob() {
+    m_bJobRunning = false;
     m_btnUpdate.EnableWindow(TRUE);
     GetMenu().EnableMenuItem(ID_CONSOLE_UPDATE, MF_ENABLED | MF_BYCOMMAND);
     CMenu ports = CommunicationsMenu();

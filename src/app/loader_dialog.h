@@ -73,6 +73,8 @@ class LoaderDialog : public CDialog, public CJobThread {
     void EndJobs();
 
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+    void OnCancel() override;
     void OnClose() override;
     void OnTimer(UINT_PTR id) override;
     void OnSysCommand(UINT id, LPARAM lParam) override;
@@ -95,4 +97,6 @@ class LoaderDialog : public CDialog, public CJobThread {
         std::wstring customFile;
     } m_jobChoice;
     bool m_bClosing = false;  // the close sequence pumps messages and must not start twice
+    // From Update's signal to EnableControlsAfterJob, which the job calls on the worker.
+    std::atomic<bool> m_bJobRunning{false};
 };

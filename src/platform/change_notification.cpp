@@ -99,7 +99,7 @@ HANDLE FindFirstChangeNotificationW(const wchar_t* path, BOOL watchSubtree, DWOR
         return INVALID_HANDLE_VALUE;
     };
     if (inotifyFd < 0 || stopFd < 0) return fail(ERROR_NOT_ENOUGH_MEMORY);
-    const std::string directory = tarvex::platform::ToUtf8(path);
+    const std::string directory = tarvex::platform::ToSystemName(path);
     if (inotify_add_watch(inotifyFd, directory.c_str(), mask | IN_ONLYDIR) < 0) {
         return fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND
                                                         : ERROR_INVALID_PARAMETER);

@@ -17,7 +17,9 @@ ExclusiveFile::~ExclusiveFile() { Close(); }
 bool ExclusiveFile::Open(const std::wstring& path) {
     Close();
     if (path.empty()) return false;
-    const int fd = open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or a device named as firmware cannot hold the job in open();
+    // such a file is then refused as not regular. Reads of a regular file never block.
+    const int fd = open(ToSystemName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
     struct stat info {};
     const bool usable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&

@@ -16,8 +16,8 @@ class ExclusiveFile {
     ExclusiveFile(const ExclusiveFile&) = delete;
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
-    // Fails for a missing file, a directory, a file held by another program, and a file too
-    // long for a 32-bit length.
+    // Fails for a missing file, anything but a regular file (a directory, a FIFO, a device), a
+    // file held by another program, and a file too long for a 32-bit length. Never blocks.
     bool Open(const std::wstring& path);
     // The length in bytes (0 when not open).
     std::int32_t Length() const;

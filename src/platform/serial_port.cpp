@@ -104,7 +104,7 @@ bool SerialPort::Open(const std::wstring& path) {
         lastError_ = ENOENT;
         return false;
     }
-    const int fd = open(ToUtf8(path).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open(ToSystemName(path).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail();
     // flock keeps out programs that cooperate, TIOCEXCL the rest (but root); both must hold.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
@@ -134,10 +134,12 @@ bool SerialPort::ApplySettings(const SerialLineSettings& line) {
         return false;
     }
     termios tio = settings_->tio;
-    // Binary transparency: no echo, no line editing, no character mapping, no signals.
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC);
-    tio.c_oflag &= ~OPOST;
-    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    // Binary transparency is raw mode as cfmakeraw defines it: no echo, no line editing, no
+    // character mapping, no signals, and no XON/XOFF on transmit. A Linux tty starts with IXON
+    // on (a Windows port with it off): left on, one 0x13 from the console would stop the image
+    // for ever and the flow-control bytes would never reach the marker matching.
+    cfmakeraw(&tio);
+    tio.c_iflag &= ~IUCLC;
     tio.c_cflag |= CREAD | CLOCAL;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
@@ -251,7 +253,13 @@ bool SerialPort::Write(const std::uint8_t* bytes, std::size_t count, std::size_t
 }
 
 void SerialPort::Close() {
-    if (fd_ >= 0) close(fd_);  // also lets go of the flock
+    if (fd_ >= 0) {
+        // The exclusive mode belongs to the tty, not to this descriptor: a pseudo-terminal, or a
+        // port another process also holds, keeps it after the close and refuses the next
+        // ordinary user.
+        ioctl(fd_, TIOCNXCL);
+        close(fd_);  // also lets go of the flock
+    }
     fd_ = -1;
     settings_.reset();
 }

@@ -9,7 +9,7 @@ SerialPortList ReadSystemSerialPorts() {
     if (sp_list_ports(&ports) != SP_OK) return std::nullopt;
     std::vector<std::wstring> names;
     for (sp_port** port = ports; *port != nullptr; ++port) {
-        names.push_back(tarvex::platform::WidenAnsi(sp_get_port_name(*port)));
+        names.push_back(tarvex::platform::FromSystemName(sp_get_port_name(*port)));
     }
     sp_free_port_list(ports);
     return names;

@@ -45,6 +45,33 @@ std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint) {
     return length;
 }
 
+constexpr char32_t kEscapedByteBase = 0xDC00;
+
+bool IsEscapedByte(char32_t codePoint) {
+    return codePoint >= kEscapedByteBase + 0x80 && codePoint <= kEscapedByteBase + 0xFF;
+}
+
+void AppendUtf8(std::string& utf8, char32_t codePoint) {
+    if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        codePoint = 0xFFFD;
+    }
+    if (codePoint < 0x80) {
+        utf8.push_back(static_cast<char>(codePoint));
+    } else if (codePoint < 0x800) {
+        utf8.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+        utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else if (codePoint < 0x10000) {
+        utf8.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+        utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else {
+        utf8.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+        utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    }
+}
+
 }  // namespace
 
 std::wstring WidenCp1252(std::string_view bytes) {
@@ -74,28 +101,38 @@ std::wstring WidenAnsi(std::string_view text) {
 std::string ToUtf8(std::wstring_view text) {
     std::string utf8;
     utf8.reserve(text.size());
-    for (wchar_t ch : text) {
-        auto codePoint = static_cast<char32_t>(ch);
-        if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            codePoint = 0xFFFD;
+    for (wchar_t ch : text) AppendUtf8(utf8, static_cast<char32_t>(ch));
+    return utf8;
+}
+
+std::wstring FromSystemName(std::string_view bytes) {
+    std::wstring name;
+    name.reserve(bytes.size());
+    while (!bytes.empty()) {
+        char32_t codePoint;
+        std::size_t length = DecodeUtf8(bytes, codePoint);
+        if (length == 0) {
+            codePoint = kEscapedByteBase + static_cast<unsigned char>(bytes[0]);
+            length = 1;
         }
-        if (codePoint < 0x80) {
-            utf8.push_back(static_cast<char>(codePoint));
-        } else if (codePoint < 0x800) {
-            utf8.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-        } else if (codePoint < 0x10000) {
-            utf8.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-            utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-            utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        name.push_back(static_cast<wchar_t>(codePoint));
+        bytes.remove_prefix(length);
+    }
+    return name;
+}
+
+std::string ToSystemName(std::wstring_view name) {
+    std::string bytes;
+    bytes.reserve(name.size());
+    for (wchar_t ch : name) {
+        const auto codePoint = static_cast<char32_t>(ch);
+        if (IsEscapedByte(codePoint)) {
+            bytes.push_back(static_cast<char>(codePoint - kEscapedByteBase));
         } else {
-            utf8.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-            utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-            utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-            utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+            AppendUtf8(bytes, codePoint);
         }
     }
-    return utf8;
+    return bytes;
 }
 
 }  // namespace tarvex::platform

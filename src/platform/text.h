@@ -17,4 +17,11 @@ std::wstring WidenAnsi(std::string_view text);
 // Wide text as UTF-8; characters that are not valid code points become U+FFFD.
 std::string ToUtf8(std::wstring_view text);
 
+// A name the system gave (a device or file path) as wide text that keeps its bytes: valid UTF-8
+// is decoded, and every other byte b becomes the lone surrogate U+DC00 + b (0x80 <= b), which no
+// valid text contains. ToSystemName turns such text back into exactly the same bytes, so a name
+// taken from the system, a link or the command line reaches open() unchanged.
+std::wstring FromSystemName(std::string_view bytes);
+std::string ToSystemName(std::wstring_view name);
+
 }  // namespace tarvex::platform

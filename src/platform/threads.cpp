@@ -1,10 +1,12 @@
 #include "platform/threads.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <unordered_map>
 
 #include "platform/kernel_internal.h"
@@ -186,4 +188,9 @@ void SetCurrentThreadName(const std::string& utf8Name) {
         }
     }
     pthread_setname_np(pthread_self(), utf8Name.substr(0, length).c_str());
+}
+
+void ExitProcess(UINT exitCode) {
+    std::fflush(nullptr);
+    _exit(static_cast<int>(exitCode));
 }

@@ -62,11 +62,12 @@ bool RunJobFrame(JobHost& host, const LinkProfile& profile, const Conversation& 
         conversation(job);
     }
     // The file goes before the controls come back, so that an Update pressed at once finds it
-    // free.
+    // free; and the event is reset before, so that the reset cannot wipe out the signal of such
+    // an Update (this loop then serves it once the job has returned).
     if (opened) link->Close();
     file.Close();
-    host.EnableControlsAfterJob();
     host.ResetJobEvent();
+    host.EnableControlsAfterJob();
     host.StopWorker();
     return true;
 }

@@ -1,9 +1,13 @@
 #include "worker/job_thread.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include "platform/change_notification.h"
 #include "platform/exceptions.h"
 #include "platform/kernel_objects.h"
 #include "platform/message_queue.h"
+#include "platform/text.h"
 #include "platform/threads.h"
 #include "worker/job_thread_proc.h"
 #include "worker/thread_name.h"
@@ -12,6 +16,12 @@
 namespace {
 
 bool IsSet(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+DWORD MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+}
 
 // Asks a thread of this object to quit and waits for it. The object's end flag is set before:
 // a job that stops its own thread takes a WM_QUIT in its own wait and drops it, and the flag
@@ -55,31 +65,49 @@ CJobThread::~CJobThread() {
 }
 
 void CJobThread::EndThreads() {
+    TakeThreadsForEnd();
+    WaitForThreadsToEnd();
+}
+
+void CJobThread::TakeThreadsForEnd() {
     ending = true;
-    if (HANDLE thread = threadHandle.exchange(nullptr)) {
-        const DWORD id = threadId.exchange(0);
-        if (QuitAndWait(thread, id, 5000)) {
-            CloseHandle(thread);
-        } else {
-            LetGoOfThread(thread, id);
-        }
-    }
-    // A thread let go of earlier may still be in the loop or in a handler, and both use this
-    // object: it must have ended before the object goes. A loop ends on WM_QUIT; a handler still
-    // running is waited for (the jobs end when their device answers or is cancelled). The wait
-    // runs outside the lock, because such a thread may be letting go of itself meanwhile.
+    if (HANDLE thread = threadHandle.exchange(nullptr)) LetGoOfThread(thread, threadId.exchange(0));
+}
+
+void CJobThread::WaitForThreadsToEnd() {
+    // A thread let go of may still be in the loop or in a handler, and both use this object. A
+    // loop ends on WM_QUIT; a handler is waited for (the jobs end when their device answers or
+    // their link is cancelled). The waits run outside the lock, because such a thread may be
+    // letting go of itself meanwhile.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndWaitMs);
     for (;;) {
         std::vector<LetGoThread> threads;
         {
             std::lock_guard guard(lock);
             threads.swap(letGo);
         }
-        if (threads.empty()) break;
+        if (threads.empty()) return;
         for (const LetGoThread& thread : threads) {
-            if (thread.id != GetCurrentThreadId()) QuitAndWait(thread.handle, thread.id, INFINITE);
+            if (thread.id != GetCurrentThreadId() &&
+                !QuitAndWait(thread.handle, thread.id, MillisecondsUntil(deadline))) {
+                std::fprintf(stderr, "%s: a thread did not end in time; the process ends.\n",
+                             tarvex::platform::ToUtf8(name).c_str());
+                ExitProcess(0);
+            }
             CloseHandle(thread.handle);
         }
     }
+}
+
+unsigned CJobThread::NoteThreadStarted() {
+    std::lock_guard guard(lock);
+    if (startedEvent != nullptr) SetEvent(startedEvent);
+    return startGeneration;
+}
+
+void CJobThread::NoteThreadEnded(unsigned generation) {
+    std::lock_guard guard(lock);
+    if (startedEvent != nullptr && generation == startGeneration) ResetEvent(startedEvent);
 }
 
 bool CJobThread::OnThreadStart() { return true; }
@@ -191,6 +219,12 @@ HANDLE CJobThread::StartThread(DWORD newWaitTimeout, DWORD creationFlags,
         threadHandle = nullptr;
     }
 
+    {
+        // From here on only the new thread's start sets the event.
+        std::lock_guard guard(lock);
+        ++startGeneration;
+        if (startedEvent != nullptr) ResetEvent(startedEvent);
+    }
     unsigned id = 0;
     HANDLE thread = BeginThreadEx(security, stackSize, JobThreadProc, this, creationFlags, &id);
     if (thread == nullptr) return nullptr;

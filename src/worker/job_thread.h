@@ -111,14 +111,30 @@ class CJobThread {
     std::wstring name = L"CJobThread";
     std::atomic<LONG> changed{0};  // 1 while `entries` holds handles the loop's array may lack
 
+    // How long the object, as it goes, waits for its threads to end.
+    static constexpr DWORD kEndWaitMs = 5000;
+
   protected:
-    // Asks the held thread to quit and waits up to 5000 ms for it, then waits for every thread
-    // let go of earlier, so that none of them uses the object afterwards. The destructor does
-    // this; a derived class whose handlers or overrides use its own members calls it in its own
-    // destructor, before those members go.
+    // TakeThreadsForEnd, then WaitForThreadsToEnd. The destructor does this; a derived class
+    // whose handlers or overrides use its own members calls it in its own destructor, before
+    // those members go.
     void EndThreads();
+    // Marks the object as ending (every loop of it ends at its next pass) and takes the held
+    // thread, so that a job ending meanwhile finds no thread to wait for when it stops its own.
+    void TakeThreadsForEnd();
+    // Asks every thread of the object to quit and waits, kEndWaitMs in all, for them to end. A
+    // thread still running then is stuck in a step nothing can cancel; it uses this object, so it
+    // must not outlive it: the process ends, and the thread with it.
+    void WaitForThreadsToEnd();
 
   private:
+    friend unsigned JobThreadProc(void* argument);
+
+    // The thread's side of startedEvent. Each start has its own generation, so that an old
+    // thread that ends late cannot reset the event a newer start is waiting for.
+    unsigned NoteThreadStarted();
+    void NoteThreadEnded(unsigned generation);
+
     // The handles to wait on, copied from `entries` in table order.
     std::vector<HANDLE> BuildHandleArray();
     // A copy of the entry at `index`; raises COleException(E_INVALIDARG) beyond the table.
@@ -128,7 +144,9 @@ class CJobThread {
 
     std::atomic<bool> ending{false};  // set by EndThreads: every loop of this object ends
     std::vector<WaitEntry> entries;   // guarded by `lock`; only ever appended to
-    std::recursive_mutex lock;        // guards `entries`, `letGo` and the writes of `changed`
+    std::recursive_mutex lock;     // guards `entries`, `letGo`, `startGeneration` and the writes of
+                                   // `changed`; startedEvent is set and reset under it
+    unsigned startGeneration = 0;  // counts the starts; see NoteThreadStarted
 
     struct LetGoThread {
         HANDLE handle;

@@ -110,7 +110,7 @@ unsigned JobThreadProc(void* argument) {
     }
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // makes the thread's queue
-    if (object->startedEvent != nullptr) SetEvent(object->startedEvent);
+    const unsigned generation = object->NoteThreadStarted();
 
     DWORD exitCode;
     try {
@@ -124,7 +124,7 @@ unsigned JobThreadProc(void* argument) {
                         MB_OK | MB_ICONHAND);
         }
     }
-    if (object->startedEvent != nullptr) ResetEvent(object->startedEvent);
+    object->NoteThreadEnded(generation);
     object->OnThreadEnd();
     CoUninitialize();
     return exitCode;

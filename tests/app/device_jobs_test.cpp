@@ -4,12 +4,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "app/loader_dialog.h"
@@ -33,6 +36,16 @@ struct JobRecord {
     std::vector<std::int32_t> positions;
     std::vector<std::size_t> writes;
     std::atomic<int> ends{0};
+    // Set by the test: how long the job lingers after giving the controls back.
+    std::chrono::milliseconds gapAfterEnable{0};
+    const CJobThread* worker = nullptr;
+    // The job's StopThread calls, and those that found a thread to wait for; kept apart from
+    // the dialog, because a cancelled job ends while the dialog goes.
+    struct Stops {
+        std::atomic<int> all{0};
+        std::atomic<int> withThreadHeld{0};
+    };
+    std::shared_ptr<Stops> stops = std::make_shared<Stops>();
 
     template <typename T>
     void Add(std::vector<T>& list, T value) {
@@ -92,6 +105,12 @@ class RecordingHost : public ForwardingJobHost {
     void EnableControlsAfterJob() override {
         ForwardingJobHost::EnableControlsAfterJob();
         ++record_.ends;
+        std::this_thread::sleep_for(record_.gapAfterEnable);
+    }
+    void StopWorker() override {
+        ++record_.stops->all;
+        if (record_.worker->threadHandle != nullptr) ++record_.stops->withThreadHeld;
+        ForwardingJobHost::StopWorker();
     }
 
   private:
@@ -101,7 +120,9 @@ class RecordingHost : public ForwardingJobHost {
 class WatchedDialog : public LoaderDialog {
   public:
     explicit WatchedDialog(SerialPortList ports)
-        : LoaderDialog(nullptr, [ports] { return ports; }) {}
+        : LoaderDialog(nullptr, [ports] { return ports; }) {
+        record.worker = this;
+    }
     ~WatchedDialog() override { EndJobs(); }
     std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent) override {
         return std::make_unique<RecordingHost>(LoaderDialog::MakeJobHost(jobEvent), record);
@@ -408,6 +429,146 @@ TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
     EXPECT_NE(std::find(statuses.begin(), statuses.end(),
                         L"Field update complete.  Waiting for retry or stop..."),
               statuses.end());
+}
+
+TEST_F(DeviceJobsTest, FlowControlBytesNeitherStopTheConsoleNorHideItsMarkers) {
+    const std::string hex = devsim::MakeIntelHex(20000);
+    const devsim::Bytes image(hex.begin(), hex.end());
+    const std::wstring file = WriteFile("console.hex", image);
+    Device console([&] {
+        if (!line.WaitConfigured(115200, false, 10s)) return devsim::Outcome{false, "not set up"};
+        line.Send("\x13!0");  // with XON/XOFF on, the tty would take 0x13 and hold every reply
+        if (!line.Expect("#0", 5s)) return devsim::Outcome{false, "no #0 after 0x13"};
+        line.Send("!3\x11");
+        if (!line.Expect("#1", 5s)) return devsim::Outcome{false, "no #1"};
+        line.Send("!6");
+        if (!line.ReceiveCount(2000, 5s)) return devsim::Outcome{false, "no image"};
+        line.Send("\x13");  // in the middle of the image
+        return line.ReceiveCount(image.size() - 2000, 10s)
+                   ? devsim::Outcome{true, {}}
+                   : devsim::Outcome{false, "the image stopped at a 0x13"};
+    });
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+        EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
+    });
+    const devsim::Outcome outcome = console.Join();
+    EXPECT_TRUE(outcome.ok) << outcome.failure;
+    EXPECT_EQ(line.Received(), devsim::ExpectedConsoleBytes(image));
+}
+
+TEST_F(DeviceJobsTest, PortNamedWithBytesThatAreNotUtf8IsOpened) {
+    const std::string link = (dir.path() / "tty").string() + "\xE9\xFF";
+    ASSERT_EQ(symlink(line.PortPath().c_str(), link.c_str()), 0);
+    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'A', 'B'});
+    Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
+    WatchedDialog dialog(std::vector<std::wstring>{tarvex::platform::FromSystemName(link)});
+    RunModal(dialog, [&] {
+        EXPECT_EQ(dialog.GetSelectedPortName(), tarvex::platform::FromSystemName(link))
+            << "the menu gives the name back as the system gave it";
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+        EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
+    });
+    EXPECT_TRUE(console.Join().ok);
+}
+
+TEST_F(DeviceJobsTest, UpdatePressedAsTheControlsComeBackRunsAJob) {
+    const std::wstring missing = (dir.path() / "missing.hex").wstring();
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    dialog.record.gapAfterEnable = 300ms;  // the job's end lingers after the controls are back
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, missing);
+        ASSERT_EQ(dialog.record.ends, 1);
+        Click(dialog, IDC_UPDATE);  // while the first job is still ending
+        EXPECT_TRUE(WaitUntil([&] { return dialog.record.ends == 2; }))
+            << "the second Update's signal was lost";
+        EXPECT_TRUE(WaitUntil([&] { return ControlWidget(dialog, IDC_UPDATE)->isEnabled(); }));
+    });
+}
+
+TEST_F(DeviceJobsTest, CancelledJobHasNoThreadOfItsOwnToWaitFor) {
+    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
+    auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
+    RunModal(*dialog, [&] {
+        Click(*dialog, IDC_RADIO_OTHER_QX2000);
+        qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))
+            ->setText(QString::fromStdWString(file));
+        Click(*dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return line.WaitConfigured(115200, false, 1ms); }));
+        dialog->EndDialog(IDCANCEL);  // ends without the close sequence, the job still waiting
+    });
+    const auto stops = dialog->record.stops;
+    EXPECT_EQ(stops->all, 0) << "the job is still waiting for its console";
+    dialog.reset();  // cancels the wait: the job ends and stops its own thread
+    EXPECT_EQ(stops->all, 1);
+    EXPECT_EQ(stops->withThreadHeld, 0) << "the job would wait 1000 ms for itself";
+}
+
+TEST_F(DeviceJobsTest, FifoAsFirmwareEndsTheJobQuietlyAndTheWindowCloses) {
+    const auto fifo = dir.path() / "firmware.hex";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
+    RunModal(*dialog, [&] {
+        RunJob(*dialog, IDC_RADIO_OTHER_QX2000, fifo.wstring());
+        EXPECT_EQ(Status(*dialog), L"Verifying Communications Port...");
+        MenuAction(*dialog, ID_FILE_EXIT)->trigger();
+        EXPECT_TRUE(
+            WaitUntil([&] { return !tarvex::platform::DialogWidget(*dialog)->isVisible(); }));
+    });
+    dialog.reset();
+    EXPECT_FALSE(line.WaitConfigured(115200, false, 50ms)) << "the port was never set up";
+}
+
+// Ends the window at a random moment of a console job, in each of the ways a user can, and checks
+// that the dialog always ends and goes within the bound.
+TEST_F(DeviceJobsTest, EndingTheWindowAtARandomMomentOfAJobNeverHangs) {
+    const std::string hex = devsim::MakeIntelHex(30000);
+    const std::wstring file = WriteFile("console.hex", devsim::Bytes(hex.begin(), hex.end()));
+    enum class Ending { Exit, Escape, Enter, CloseBox };
+    std::mt19937 random(20261208);
+    constexpr int kRuns = 16;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto ending = static_cast<Ending>(run % 4);
+        const auto delay = std::chrono::milliseconds(random() % 400);
+        devsim::DeviceLine runLine;
+        devsim::Faults faults;
+        faults.lineRate = true;  // a transfer that takes a while, as on a real line
+        Device console([&] { return devsim::PlayConsole(runLine, faults, 5s); });
+        auto dialog = std::make_unique<WatchedDialog>(
+            std::vector<std::wstring>{tarvex::platform::WidenAnsi(runLine.PortPath())});
+        std::chrono::steady_clock::time_point endedAt;
+        RunModal(*dialog, [&] {
+            Click(*dialog, IDC_RADIO_OTHER_QX2000);
+            qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))
+                ->setText(QString::fromStdWString(file));
+            Click(*dialog, IDC_UPDATE);
+            QTest::qWait(static_cast<int>(delay.count()));
+            QDialog* window = tarvex::platform::DialogWidget(*dialog);
+            endedAt = std::chrono::steady_clock::now();
+            switch (ending) {
+                case Ending::Exit:
+                    MenuAction(*dialog, ID_FILE_EXIT)->trigger();
+                    break;
+                case Ending::Escape:
+                    QTest::keyClick(window, Qt::Key_Escape);
+                    break;
+                case Ending::Enter:
+                    ControlWidget(*dialog, IDC_RADIO_OTHER_QX2000)->setFocus();
+                    QTest::keyClick(ControlWidget(*dialog, IDC_RADIO_OTHER_QX2000), Qt::Key_Return);
+                    break;
+                case Ending::CloseBox:
+                    window->close();
+                    break;
+            }
+            // Esc and Enter leave a running job alone; the user then closes the window.
+            if (!WaitUntil([&] { return !window->isVisible(); }, 200)) window->close();
+            EXPECT_TRUE(WaitUntil([&] { return !window->isVisible(); }, 3000)) << "run " << run;
+        });
+        dialog.reset();
+        runLine.Stop();
+        EXPECT_LT(std::chrono::steady_clock::now() - endedAt, 7s) << "run " << run;
+    }
 }
 
 }  // namespace

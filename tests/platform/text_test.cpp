@@ -26,4 +26,21 @@ TEST(Text, Utf8RoundTripAndInvalidCodePoints) {
     EXPECT_EQ(ToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
 }
 
+TEST(Text, SystemNamesKeepTheirBytes) {
+    using tarvex::platform::FromSystemName;
+    using tarvex::platform::ToSystemName;
+    EXPECT_EQ(FromSystemName("/dev/ttyUSB0 caf\xC3\xA9"), L"/dev/ttyUSB0 caf\u00E9");
+    // A byte that is not part of valid UTF-8 is kept as a lone surrogate and comes back as it was.
+    const std::string latin1("/tmp/port\xE9\xFF\x80", 12);
+    EXPECT_EQ(FromSystemName(latin1), L"/tmp/port\xDCE9\xDCFF\xDC80");
+    EXPECT_EQ(ToSystemName(FromSystemName(latin1)), latin1);
+    std::string everyByte;
+    for (int b = 1; b < 256; ++b) everyByte.push_back(static_cast<char>(b));
+    everyByte += "\xE2\x82\xAC\xE2\x82 \xF0\x9F\x98\x80\xED\xA0\x80";  // valid, cut, valid, CESU
+    EXPECT_EQ(ToSystemName(FromSystemName(everyByte)), everyByte);
+    // A lone surrogate that does not stand for a byte is no name the system gave: U+FFFD.
+    EXPECT_EQ(ToSystemName(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(ToSystemName(std::wstring(1, static_cast<wchar_t>(0xDC41))), "\xEF\xBF\xBD");
+}
+
 }  // namespace

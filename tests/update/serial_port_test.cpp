@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 
 #include "device_line.h"
 #include "platform/text.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -62,11 +64,12 @@ TEST_F(SerialPortTest, ProfilesChangeOnlyTheirFieldsInRawMode) {
     EXPECT_TRUE(line.WaitConfigured(19200, true, 1s)) << "raw, 19200, XON/XOFF without IXANY";
     port.Close();
 
-    // The line keeps its settings: the console's profile must leave XON/XOFF as it found it.
+    // The line keeps the sign's settings, but the console's profile builds on raw mode, which
+    // has XON/XOFF off: a stray 0x13 must never stop the image.
     SerialPort console(cancellation);
     ASSERT_TRUE(console.Open(Path()) && console.ReadSettings());
     ASSERT_TRUE(console.ApplySettings(kConsole));
-    EXPECT_TRUE(line.WaitConfigured(115200, true, 1s));
+    EXPECT_TRUE(line.WaitConfigured(115200, false, 1s));
     EXPECT_FALSE(console.ApplySettings({12345, 8, 0, 0, true, std::nullopt})) << "no such speed";
 }
 
@@ -134,6 +137,32 @@ TEST_F(SerialPortTest, XoffHoldsTheWriterAndXonLetsItGoOn) {
     ASSERT_TRUE(line.ReceiveCount(file.size(), 5s));
     EXPECT_TRUE(writer.get());
     EXPECT_EQ(line.Received(), file) << "XON and XOFF themselves never reach the program";
+}
+
+TEST_F(SerialPortTest, ClosingLetsTheNextOrdinaryUserOpenThePort) {
+    // Another process keeps the tty open (the simulator holds the master; a second program may
+    // hold the port): the exclusive mode must not outlive this program's use of it.
+    const int other = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    ASSERT_TRUE(port.Open(Path()));
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1) << "held for this program alone while open";
+    port.Close();
+    ASSERT_EQ(ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "an ordinary user's open would fail with EBUSY";
+    close(other);
+}
+
+TEST_F(SerialPortTest, PortNameThatIsNotUtf8ReachesTheDevice) {
+    TempDir dir;
+    const std::string link = dir.path().string() + "/tty\xE9\xFF";
+    ASSERT_EQ(symlink(line.PortPath().c_str(), link.c_str()), 0);
+    const std::wstring name = tarvex::platform::FromSystemName(link);
+    EXPECT_EQ(tarvex::platform::ToSystemName(name), link);
+    ASSERT_TRUE(port.Open(name));
+    ASSERT_TRUE(port.ReadSettings() && port.ApplySettings(kConsole));
+    EXPECT_TRUE(line.WaitConfigured(115200, false, 1s));
 }
 
 }  // namespace

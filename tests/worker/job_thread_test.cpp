@@ -416,4 +416,53 @@ TEST(JobThread, DestroyingTheObjectWaitsForAThreadItLetGoOf) {
     EXPECT_TRUE(handlerFinished);
 }
 
+TEST(JobThreadDeathTest, ThreadStuckBeyondTheEndWaitEndsTheProcess) {
+    // A handler blocked where nothing can cancel it must not keep the process alive for ever:
+    // once the object's end wait has run out, the process ends, and the thread with it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto started = Clock::now();
+    EXPECT_EXIT(
+        {
+            TestEvent never;
+            TestEvent inHandler;
+            {
+                TestWorker worker;
+                HANDLE event = worker.Register([&](TestWorker&) {
+                    inHandler.Set();
+                    never.WaitFor(INFINITE);
+                    return true;
+                });
+                worker.StartThread(INFINITE, 0, nullptr, 0);
+                SetEvent(event);
+                inHandler.WaitFor();
+            }
+            std::fprintf(stderr, "the object outlived its thread\n");
+            std::exit(3);
+        },
+        testing::ExitedWithCode(0), "CJobThread: a thread did not end in time");
+    // The end wait is 5 s; the rest is the child's start-up.
+    EXPECT_LT(Clock::now() - started, 7s);
+}
+
+TEST(JobThread, AnOldThreadEndingLateLeavesTheNewStartSignalled) {
+    TestEvent release;
+    TestEvent inHandler;
+    TestWorker worker;
+    HANDLE event = worker.Register([&](TestWorker& self) {
+        self.StopThread(nullptr, 0);  // lets go of this thread, as a job does at its end
+        inHandler.Set();
+        release.WaitFor();
+        return false;  // and the old thread ends, after a new one has started
+    });
+    ASSERT_NE(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
+    SetEvent(event);
+    ASSERT_TRUE(inHandler.WaitFor());
+    ASSERT_NE(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
+    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_OBJECT_0);
+    release.Set();
+    // The old thread's end, a moment later, must not reset the event of the new start.
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_OBJECT_0);
+}
+
 }  // namespace

@@ -64,8 +64,8 @@ bool DeviceLine::WaitConfigured(std::uint32_t baudRate, bool xonXoff, Millis tim
         termios tio{};
         // The master reports the slave's settings: the program's own.
         if (tcgetattr(master_, &tio) == 0 && (tio.c_lflag & (ECHO | ICANON)) == 0 &&
-            cfgetospeed(&tio) == SpeedFor(baudRate) &&
-            (!xonXoff || ((tio.c_iflag & IXON) != 0 && (tio.c_iflag & IXANY) == 0))) {
+            cfgetospeed(&tio) == SpeedFor(baudRate) && ((tio.c_iflag & IXON) != 0) == xonXoff &&
+            (tio.c_iflag & IXANY) == 0) {
             return true;
         }
         std::this_thread::sleep_for(Millis(2));

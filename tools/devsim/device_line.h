@@ -28,7 +28,7 @@ class DeviceLine {
     const std::string& PortPath() const { return portPath_; }
 
     // Waits until the program has opened the port and set it up: raw mode at `baudRate`, and
-    // XON/XOFF on transmit if `xonXoff`.
+    // XON/XOFF on transmit exactly if `xonXoff` (never with IXANY).
     bool WaitConfigured(std::uint32_t baudRate, bool xonXoff, Millis timeout);
 
     // Sends bytes to the program. `gap` splits them into single-byte writes that far apart.

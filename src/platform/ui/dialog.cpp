@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -13,11 +14,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 #include <map>
 
 #include "platform/ui/menu_items.h"
 #include "platform/ui/progress_bar.h"
+#include "platform/ui/qt_text.h"
 #include "platform/ui/window_ref.h"
 #include "platform/ui/window_registry.h"
 
@@ -58,12 +61,15 @@ class DialogWindow final : public QDialog {
             } else {
                 DialogWindowAccess::Command(owner_, IDOK);
             }
-        } else if (event->key() == Qt::Key_Space && event->modifiers() == Qt::AltModifier &&
-                   systemMenu != nullptr) {
-            systemMenu->popup(mapToGlobal(QPoint(0, 0)));
         } else {
             QDialog::keyPressEvent(event);
         }
+    }
+
+    // A click with the right button where no control takes it opens the system menu too: a
+    // window manager may keep Alt+Space for its own menu.
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (systemMenu != nullptr) systemMenu->popup(event->globalPos());
     }
 
     void reject() override { DialogWindowAccess::Command(owner_, IDCANCEL); }
@@ -155,7 +161,8 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
     if (dialogTemplate.style & WS_SYSMENU)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (dialogTemplate.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
-    if (dialogTemplate.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
+    // A dialog keeps the size of its template, so a maximise button would have nothing to do:
+    // WS_MAXIMIZEBOX is not offered.
     window->setWindowFlags(flags);
     window->setWindowTitle(QString::fromWCharArray(dialogTemplate.caption));
     QFont font = QApplication::font();
@@ -185,6 +192,13 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
         });
         window->systemMenu = menu;
         systemMenu = Ref(menu, 0);
+        // A window shortcut, so that Alt+Space reaches the menu whichever control has the focus
+        // (a focused push button would otherwise take the Space and be pressed).
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), window);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, window, [window = this->window] {
+            window->systemMenu->popup(window->mapToGlobal(QPoint(0, 0)));
+        });
     }
 
     QButtonGroup* radioGroup = nullptr;
@@ -378,7 +392,10 @@ BOOL CDialog::IsIconic() const {
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
-    if (auto window = pDX->m_pDlgWnd->ControlWindow(id)) control.Attach(window);
+    // Bound once per window: a job may be using the control from the worker meanwhile, and
+    // rebinding it would change what that thread reads.
+    auto window = pDX->m_pDlgWnd->ControlWindow(id);
+    if (window != nullptr && control.Window() != window) control.Attach(window);
 }
 
 void DDX_Text(CDataExchange* pDX, int id, std::wstring& value) {
@@ -386,9 +403,9 @@ void DDX_Text(CDataExchange* pDX, int id, std::wstring& value) {
     if (window == nullptr) return;
     window->With<QLineEdit>([&](QLineEdit* edit) {
         if (pDX->m_bSaveAndValidate) {
-            value = edit->text().toStdWString();
+            value = FromQString(edit->text());
         } else {
-            edit->setText(QString::fromStdWString(value));
+            edit->setText(ToQString(value));
         }
     });
 }

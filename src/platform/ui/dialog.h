@@ -4,7 +4,8 @@
 // the id; WM_CLOSE, WM_TIMER and WM_SYSCOMMAND reach OnClose, OnTimer and OnSysCommand.
 //
 // Enter ends the dialog through OnOK, unless a push button has the focus (it is then
-// clicked); Esc ends it through OnCancel. Alt+Space opens the system menu.
+// clicked); Esc ends it through OnCancel. Alt+Space, from any control, or a right click
+// on the window where no control takes it, opens the system menu.
 #pragma once
 
 #include <functional>

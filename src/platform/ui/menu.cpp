@@ -4,6 +4,7 @@
 #include <QMenuBar>
 
 #include "platform/ui/menu_items.h"
+#include "platform/ui/qt_text.h"
 #include "platform/ui/window_ref.h"
 
 namespace tarvex::platform {
@@ -137,7 +138,7 @@ UINT CMenu::GetMenuItemID(int position) const {
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, const wchar_t* text) {
     // A popup is appended by the menu resource only; items appended at run time are commands.
     if (!m_menu || (flags & MF_POPUP)) return FALSE;
-    const QString qtext = text != nullptr ? QString::fromWCharArray(text) : QString();
+    const QString qtext = text != nullptr ? ToQString(text) : QString();
     bool done = false;
     m_menu->With<QWidget>([&](QWidget* menu) {
         done = AppendMenuItem(menu, flags, static_cast<UINT>(idNewItem), qtext);
@@ -204,7 +205,7 @@ int CMenu::GetMenuString(UINT item, std::wstring& text, UINT flags) const {
     if (m_menu) {
         m_menu->With<QWidget>([&](QWidget* menu) {
             if (QAction* action = FindItem(menu, item, flags).action) {
-                text = action->text().toStdWString();
+                text = FromQString(action->text());
             }
         });
     }

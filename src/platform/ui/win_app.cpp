@@ -21,12 +21,12 @@ std::wstring ProgramName() {
 }  // namespace
 
 CWinApp::CWinApp(const wchar_t* appName)
-    : m_pszAppName(appName != nullptr ? appName : ProgramName()) {
+    : m_pszAppName(appName != nullptr ? appName : ProgramName()), m_previousApp(g_app) {
     g_app = this;
 }
 
 CWinApp::~CWinApp() {
-    if (g_app == this) g_app = nullptr;
+    if (g_app == this) g_app = m_previousApp;
 }
 
 BOOL CWinApp::InitInstance() { return TRUE; }

@@ -34,6 +34,7 @@ class CWinApp {
 
   private:
     std::wstring m_registryKey;
+    CWinApp* m_previousApp;  // AfxGetApp again once this one goes (tests make short-lived ones)
 };
 
 CWinApp* AfxGetApp();

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include "platform/kernel_objects.h"
 #include "platform/message_box.h"
 #include "platform/threads.h"
+#include "platform/ui/qt_text.h"
 #include "platform/ui/window_link.h"
 #include "platform/ui/window_registry.h"
 #include "platform/window_thread_wait.h"
@@ -66,9 +69,18 @@ class WindowMessageBoxPresenter final : public MessageBoxPresenter {
         link_->Run([&] {
             QWidget* owner = WindowForHandle(request.owner);
             if (request.owner != nullptr && owner == nullptr) return;  // its owner has gone
-            QMessageBox box(IconFor(request.style), QString::fromStdWString(request.caption),
-                            QString::fromStdWString(request.text), ButtonsFor(request.style),
-                            owner);
+            const QString caption = ToQString(request.caption);
+            QMessageBox box(IconFor(request.style), caption, ToQString(request.text),
+                            ButtonsFor(request.style), owner);
+            // A box has a title and a close button, nothing to minimise or maximise.
+            box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowCloseButtonHint);
+            // The box sizes itself to its text alone; a short text would leave the caption cut.
+            if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+                grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(caption), 0,
+                                              QSizePolicy::Minimum, QSizePolicy::Fixed),
+                              grid->rowCount(), 0, 1, grid->columnCount());
+            }
             result = ResultFor(box.exec());
         });
         return result;
@@ -105,6 +117,15 @@ bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
 }
 
 }  // namespace
+
+int MessageBoxMinimumWidth(const QString& caption) {
+    // Window managers draw captions in a bold face of about the dialog font's size, beside an
+    // icon and the close button.
+    constexpr int kTitleBarExtras = 120;
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    return QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarExtras;
+}
 
 struct WindowSystem::Impl {
     Impl(int& argc, char** argv) : application(argc, argv) {}

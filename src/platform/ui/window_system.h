@@ -2,9 +2,13 @@
 // any window, and destroyed after the last one.
 #pragma once
 
+#include <QString>
 #include <memory>
 
 namespace tarvex::platform {
+
+// The width a message box keeps at least, so that its title bar shows the whole caption.
+int MessageBoxMinimumWidth(const QString& caption);
 
 class WindowSystem {
   public:

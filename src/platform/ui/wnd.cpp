@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "platform/ui/progress_bar.h"
+#include "platform/ui/qt_text.h"
 #include "platform/ui/win_app.h"
 #include "platform/ui/window_ref.h"
 
@@ -25,7 +26,7 @@ bool With(const std::shared_ptr<WindowRef>& window, Use&& use) {
 void CWnd::Attach(std::shared_ptr<WindowRef> window) { m_window = std::move(window); }
 
 BOOL CWnd::SetWindowText(const std::wstring& text) {
-    const QString qtext = QString::fromStdWString(text);
+    const QString qtext = tarvex::platform::ToQString(text);
     return With<QWidget>(m_window, [&](QWidget* widget) {
         if (auto* label = qobject_cast<QLabel*>(widget)) {
             label->setText(qtext);
@@ -52,7 +53,7 @@ std::wstring CWnd::GetWindowText() const {
             text = widget->windowTitle();
         }
     });
-    return text.toStdWString();
+    return tarvex::platform::FromQString(text);
 }
 
 BOOL CWnd::EnableWindow(BOOL enable) {
