@@ -59,8 +59,10 @@ build-fuzz/build.ninja: | deps
 		-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 
 fuzz: build-fuzz/build.ninja
-	cmake --build build-fuzz --target reply_text_fuzz
+	cmake --build build-fuzz --target reply_text_fuzz settings_fuzz
 	./build-fuzz/tests/reply_text_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -artifact_prefix=build-fuzz/
+	./build-fuzz/tests/settings_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=1024 -malloc_limit_mb=64 \
+		-artifact_prefix=build-fuzz/
 
 run: build/build.ninja
 	cmake --build build

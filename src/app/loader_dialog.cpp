@@ -256,12 +256,7 @@ bool LoaderDialog::ReprogramConsole() {
 
 bool LoaderDialog::SendFieldUpdate() { return RunFieldUpdate(*MakeJobHost(m_hSignEvent)); }
 
-// Not yet kept between runs: the constructor's values stand.
-bool LoaderDialog::LoadSettings() { return false; }
-bool LoaderDialog::SaveSettings() { return false; }
-
-// Nothing yet: every choice stays as the template has it.
-void LoaderDialog::RefreshFirmwareChoices() {}
+// Nothing yet.
 void LoaderDialog::ShowAboutBox() {}
 void LoaderDialog::ShowHelp() {}
 void LoaderDialog::DownloadLatestHexFiles() {}

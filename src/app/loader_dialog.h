@@ -42,10 +42,18 @@ class LoaderDialog : public CDialog, public CJobThread {
     // The file of the choice Update last started a job with.
     std::optional<std::wstring> JobFirmwarePath() const;
 
-    // Parts of start-up, close and the menus that have nothing to do yet.
+    // The settings file "Tarvex2.cfg" in the working directory. Load: false when it cannot be
+    // opened or read (a damaged file is reported in a box). Save: false when it cannot be
+    // written; it is then left as it was.
     bool LoadSettings();
     bool SaveSettings();
+    void Serialize(CArchive& archive) override;
+    // Enables the built-in choices whose files are in the working directory, disables the
+    // others (moving a checked one to its custom choice) and labels the field-update choice
+    // with the file's drawing number and version.
     void RefreshFirmwareChoices();
+
+    // Parts of the menus that have nothing to do yet.
     void ShowAboutBox();
     void ShowHelp();
     void DownloadLatestHexFiles();

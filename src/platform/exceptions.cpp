@@ -110,7 +110,7 @@ std::wstring CFileException::Message() const {
         case endOfFile:
             return WithFileName(L"An attempt was made to access %1 past its end.", m_strFileName);
         default:
-            return WithFileName(L"An unexpected error occurred while accessing %1.", m_strFileName);
+            return WithFileName(L"An unknown error occurred while accessing %1.", m_strFileName);
     }
 }
 
@@ -122,7 +122,7 @@ std::wstring CArchiveException::Message() const {
             return WithFileName(L"Tried to write to %1 while it was open for reading only.",
                                 m_strFileName);
         case endOfFile:
-            return WithFileName(L"An attempt was made to read %1 past its end.", m_strFileName);
+            return WithFileName(L"An attempt was made to access %1 past its end.", m_strFileName);
         case writeOnly:
             return WithFileName(L"Tried to read from %1 while it was open for writing only.",
                                 m_strFileName);
@@ -133,8 +133,7 @@ std::wstring CArchiveException::Message() const {
         case badSchema:
             return WithFileName(L"%1 contains an unsupported version.", m_strFileName);
         default:
-            return WithFileName(L"An unexpected error occurred while reading or writing %1.",
-                                m_strFileName);
+            return WithFileName(L"An unknown error occurred while accessing %1.", m_strFileName);
     }
 }
 

@@ -41,7 +41,11 @@ std::int32_t ExclusiveFile::Length() const {
 }
 
 bool ExclusiveFile::ReadAll(std::vector<std::uint8_t>& image) {
-    image.assign(static_cast<std::size_t>(Length()), 0);
+    return ReadStart(static_cast<std::size_t>(Length()), image);
+}
+
+bool ExclusiveFile::ReadStart(std::size_t most, std::vector<std::uint8_t>& image) {
+    image.assign(std::min(most, static_cast<std::size_t>(Length())), 0);
     std::size_t filled = 0;
     while (filled < image.size()) {
         const ssize_t count =

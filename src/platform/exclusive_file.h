@@ -23,6 +23,8 @@ class ExclusiveFile {
     std::int32_t Length() const;
     // Reads the whole file from its start into `image` (which takes the length read).
     bool ReadAll(std::vector<std::uint8_t>& image);
+    // Reads at most `count` bytes from the file's start into `bytes`.
+    bool ReadStart(std::size_t count, std::vector<std::uint8_t>& bytes);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 

@@ -21,7 +21,7 @@
 #include "simulators.h"
 #include "support/dialog_driver.h"
 #include "support/recording_message_box.h"
-#include "support/temp_dir.h"
+#include "support/working_directory.h"
 #include "update/forwarding_job_host.h"
 
 namespace {
@@ -157,7 +157,7 @@ class DeviceJobsTest : public testing::Test {
 
     std::wstring Port() const { return tarvex::platform::WidenAnsi(line.PortPath()); }
 
-    TempDir dir;
+    ScopedWorkingDirectory dir;  // the firmware files and the settings file go there
     devsim::DeviceLine line;
 };
 

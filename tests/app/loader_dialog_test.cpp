@@ -25,6 +25,7 @@
 #include "support/recording_message_box.h"
 #include "support/temp_dir.h"
 #include "support/test_worker.h"
+#include "support/working_directory.h"
 
 namespace {
 
@@ -75,6 +76,13 @@ class TestLoaderDialog : public LoaderDialog {
     std::vector<std::wstring> jobsRun_;
 };
 
+// Each test runs in a working directory of its own that holds the built-in firmware files.
+class MainWindowTest : public testing::Test {
+  protected:
+    MainWindowTest() { workdir.WriteBuiltInFirmware(); }
+    ScopedWorkingDirectory workdir;
+};
+
 bool Enabled(const CDialog& dialog, int id) { return ControlWidget(dialog, id)->isEnabled(); }
 
 bool Checked(const CDialog& dialog, int id) {
@@ -89,7 +97,7 @@ UINT MenuState(const CDialog& dialog, UINT id) {
     return dialog.GetMenu().GetMenuState(id, MF_BYCOMMAND);
 }
 
-TEST(LoaderDialog, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
+TEST_F(MainWindowTest, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
     TestLoaderDialog dialog;
     RunModal(dialog, [&] {
         EXPECT_TRUE(Checked(dialog, IDC_RADIO_POOLSIDE));
@@ -114,7 +122,7 @@ TEST(LoaderDialog, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
     });
 }
 
-TEST(LoaderDialog, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
+TEST_F(MainWindowTest, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
     const std::vector<std::pair<int, const wchar_t*>> cases = {
         {IDC_RADIO_POOLSIDE, L"console"},     {IDC_RADIO_ARENA, L"console"},
         {IDC_RADIO_OVAL_TRACK, L"console"},   {IDC_RADIO_HUEVANE, L"sign"},
@@ -150,7 +158,7 @@ TEST(LoaderDialog, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
     });
 }
 
-TEST(LoaderDialog, ConsoleUpdateMenuCommandStartsTheSameJob) {
+TEST_F(MainWindowTest, ConsoleUpdateMenuCommandStartsTheSameJob) {
     TestLoaderDialog dialog;
     RunModal(dialog, [&] {
         MenuAction(dialog, ID_CONSOLE_UPDATE)->trigger();
@@ -160,7 +168,7 @@ TEST(LoaderDialog, ConsoleUpdateMenuCommandStartsTheSameJob) {
     });
 }
 
-TEST(LoaderDialog, UpdateWithNoSetupTypeStartsNoJobAndSaysSo) {
+TEST_F(MainWindowTest, UpdateWithNoSetupTypeStartsNoJobAndSaysSo) {
     TestLoaderDialog dialog;
     RunModal(dialog, [&] {
         dialog.m_nSetupType = -1;
@@ -175,7 +183,7 @@ TEST(LoaderDialog, UpdateWithNoSetupTypeStartsNoJobAndSaysSo) {
     });
 }
 
-TEST(LoaderDialog, CustomTypesEnableTheFileChoiceAndKeepItsText) {
+TEST_F(MainWindowTest, CustomTypesEnableTheFileChoiceAndKeepItsText) {
     TestLoaderDialog dialog;
     RunModal(dialog, [&] {
         Click(dialog, IDC_RADIO_OTHER_QX2000);
@@ -217,7 +225,7 @@ void AnswerFileDialog(QStringList& filters, const QString& file, int attempts = 
     });
 }
 
-TEST(LoaderDialog, BrowseOffersTheFilesOfTheCheckedCustomType) {
+TEST_F(MainWindowTest, BrowseOffersTheFilesOfTheCheckedCustomType) {
     TempDir dir;
     const std::string hexFile = (dir.path() / "Poolside v2.hex").string();
     std::ofstream(hexFile) << ":00000001FF\n";
@@ -242,7 +250,7 @@ TEST(LoaderDialog, BrowseOffersTheFilesOfTheCheckedCustomType) {
     });
 }
 
-TEST(LoaderDialog, TimerStepsTheBarOnlyWhileAskedAndNeverPastItsEnd) {
+TEST_F(MainWindowTest, TimerStepsTheBarOnlyWhileAskedAndNeverPastItsEnd) {
     TestLoaderDialog dialog;
     RunModal(dialog, [&] {
         dialog.BeginConsoleProgress(1'000'000);
@@ -280,7 +288,7 @@ TEST(LoaderDialog, TimerStepsTheBarOnlyWhileAskedAndNeverPastItsEnd) {
     });
 }
 
-TEST(LoaderDialog, FileExitTakesTheClosePathAndEscapeDoesNot) {
+TEST_F(MainWindowTest, FileExitTakesTheClosePathAndEscapeDoesNot) {
     {
         TestLoaderDialog dialog;
         const INT_PTR result = RunModal(dialog, [&] {
@@ -306,7 +314,7 @@ TEST(LoaderDialog, FileExitTakesTheClosePathAndEscapeDoesNot) {
     }
 }
 
-TEST(LoaderDialog, ClosingDuringAJobStopsWaitingAfterASecondAndLeavesNothingBehind) {
+TEST_F(MainWindowTest, ClosingDuringAJobStopsWaitingAfterASecondAndLeavesNothingBehind) {
     RecordingMessageBox boxes;
     auto dialog = std::make_unique<TestLoaderDialog>();
     std::atomic<int> calls{0};
@@ -333,7 +341,7 @@ TEST(LoaderDialog, ClosingDuringAJobStopsWaitingAfterASecondAndLeavesNothingBehi
     EXPECT_TRUE(boxes.Boxes().empty() || boxes.Boxes().front().text == L"too late");
 }
 
-TEST(LoaderDialog, JobMessageBoxIsOwnedByTheDialogAndCarriesTheProgramsName) {
+TEST_F(MainWindowTest, JobMessageBoxIsOwnedByTheDialogAndCarriesTheProgramsName) {
     RecordingMessageBox boxes;
     TestLoaderDialog dialog;
     std::atomic<HWND> owner{nullptr};
@@ -354,7 +362,7 @@ TEST(LoaderDialog, JobMessageBoxIsOwnedByTheDialogAndCarriesTheProgramsName) {
     });
 }
 
-TEST(LoaderDialog, PortChoiceMovesTheCheckAndTheJobReadsIt) {
+TEST_F(MainWindowTest, PortChoiceMovesTheCheckAndTheJobReadsIt) {
     TestLoaderDialog dialog(std::vector<std::wstring>{L"COM3", L"COM1", L"COM4"});
     std::wstring portSeenByJob;
     dialog.jobBody = [&](TestLoaderDialog& self) { portSeenByJob = self.GetSelectedPortName(); };
@@ -370,7 +378,7 @@ TEST(LoaderDialog, PortChoiceMovesTheCheckAndTheJobReadsIt) {
     EXPECT_EQ(portSeenByJob, L"COM4");
 }
 
-TEST(LoaderDialog, NoPortTableKeepsThePlaceholderAndTheJobGetsNoName) {
+TEST_F(MainWindowTest, NoPortTableKeepsThePlaceholderAndTheJobGetsNoName) {
     TestLoaderDialog dialog(std::nullopt);
     std::wstring portSeenByJob = L"unset";
     dialog.jobBody = [&](TestLoaderDialog& self) { portSeenByJob = self.GetSelectedPortName(); };
@@ -393,7 +401,7 @@ QMenu* OpenSystemMenu(const CDialog& dialog) {
     return nullptr;
 }
 
-TEST(LoaderDialog, EnterAndEscapeLeaveARunningJobAloneAndCloseOnceItHasEnded) {
+TEST_F(MainWindowTest, EnterAndEscapeLeaveARunningJobAloneAndCloseOnceItHasEnded) {
     TestLoaderDialog dialog;
     TestEvent release;
     TestEvent inJob;
@@ -420,7 +428,7 @@ TEST(LoaderDialog, EnterAndEscapeLeaveARunningJobAloneAndCloseOnceItHasEnded) {
     EXPECT_EQ(dialog.closes, 0) << "Enter skips the close sequence";
 }
 
-TEST(LoaderDialog, CloseBoxEndsTheDialogDuringAJob) {
+TEST_F(MainWindowTest, CloseBoxEndsTheDialogDuringAJob) {
     TestLoaderDialog dialog;
     TestEvent inJob;
     dialog.jobBody = [&](TestLoaderDialog&) {
@@ -437,7 +445,7 @@ TEST(LoaderDialog, CloseBoxEndsTheDialogDuringAJob) {
     EXPECT_EQ(dialog.closes, 1);
 }
 
-TEST(LoaderDialog, AltSpaceAndRightClickOpenTheSystemMenuAndPressNothing) {
+TEST_F(MainWindowTest, AltSpaceAndRightClickOpenTheSystemMenuAndPressNothing) {
     TestLoaderDialog dialog;
     RunModal(dialog, [&] {
         QWidget* update = ControlWidget(dialog, IDC_UPDATE);
@@ -466,7 +474,7 @@ TEST(LoaderDialog, AltSpaceAndRightClickOpenTheSystemMenuAndPressNothing) {
     });
 }
 
-TEST(LoaderDialog, MessageBoxesShowTheirCaptionWholeAndCannotBeMaximised) {
+TEST_F(MainWindowTest, MessageBoxesShowTheirCaptionWholeAndCannotBeMaximised) {
     TestLoaderDialog dialog;
     dialog.jobBody = [&](TestLoaderDialog& self) { self.MessageBox(L"Error: 5"); };
     RunModal(dialog, [&] {
@@ -516,7 +524,7 @@ TEST(LoaderApp, IsNamedAfterTheProduct) {
     EXPECT_EQ(AfxGetApp(), previous);
 }
 
-TEST(LoaderDialog, DataExchangeDuringAJobLeavesTheJobsControlsAlone) {
+TEST_F(MainWindowTest, DataExchangeDuringAJobLeavesTheJobsControlsAlone) {
     // The job writes the status line and the bar from the worker while the window thread copies
     // the controls into the members, as "..." and the close do: the controls' bindings must not
     // change under the worker (a race detector or a crash shows it otherwise).

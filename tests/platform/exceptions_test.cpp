@@ -22,7 +22,9 @@ TEST(Exceptions, MessagesNameTheFileAndAreCutToTheBuffer) {
               L"Access to an unnamed file was denied.");
     EXPECT_EQ(MessageOf(CMemoryException()), L"Out of memory.");
     EXPECT_EQ(MessageOf(CArchiveException(CArchiveException::endOfFile, L"Tarvex2.cfg")),
-              L"An attempt was made to read Tarvex2.cfg past its end.");
+              L"An attempt was made to access Tarvex2.cfg past its end.");
+    EXPECT_EQ(MessageOf(CArchiveException(CArchiveException::genericException)),
+              L"An unknown error occurred while accessing an unnamed file.");
     EXPECT_EQ(MessageOf(COleException(E_INVALIDARG)), L"The parameter is incorrect.\n");
 
     wchar_t buffer[4] = L"xyz";

@@ -5,10 +5,13 @@
 //       reprograms the console with a generated Quorlex2000.hex and sends a generated
 //       ED-40517_Veziv16.fud to the sign (which asks once more, then stops), in a temporary
 //       working directory. Exits 0 when both devices received their files byte for byte.
-//   tarvex2-demo --port PATH --type N --workdir DIR
-//       Runs one job of setup type N on the port PATH with the firmware files in DIR (for the
-//       custom types, the first .hex or .fud file there), so that a real device or another
-//       simulator can take the simulator's place. Exits 0 when the job ended in success.
+//   tarvex2-demo --port PATH [--type N] --workdir DIR
+//       Starts the window in DIR as the program starts (reading DIR/Tarvex2.cfg if there is
+//       one), runs one job on the port PATH, then closes the window through File > Exit, which
+//       writes DIR/Tarvex2.cfg as the program does. The job is of setup type N with the firmware
+//       files in DIR (for the custom types, the first .hex or .fud file there); without --type,
+//       it runs the setup type and custom file the window shows after start-up. A real device
+//       or another simulator can take the simulator's place. Exits 0 when the job succeeded.
 //
 // Every status line, progress value and message box is printed as it happens; each box is
 // answered with OK. Without a display the window is drawn offscreen.
@@ -117,10 +120,17 @@ void Click(DemoDialog& dialog, int id) {
     qobject_cast<QAbstractButton*>(tarvex::platform::ControlWidget(dialog, id))->click();
 }
 
-// Presses Update with the setup type of `radioId` and waits for the job to end.
+// Closes the window as File > Exit does: through the close sequence, which saves the settings.
+void Close(DemoDialog& dialog) {
+    Print("press:    File > Exit");
+    dialog.PostMessage(WM_CLOSE);
+}
+
+// Presses Update with the setup type of `radioId` (or the one the window shows, for 0) and
+// waits for the job to end.
 bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout) {
     const int endsBefore = dialog.ends;
-    Click(dialog, radioId);
+    if (radioId != 0) Click(dialog, radioId);
     Print("press:    Update");
     Click(dialog, IDC_UPDATE);
     return PumpUntil([&] { return dialog.ends > endsBefore; }, timeout);
@@ -171,8 +181,8 @@ int RunBothDevices() {
     bool consoleOk = false;
     bool signOk = false;
     {
-        DemoDialog dialog({tarvex::platform::WidenAnsi(consoleLine.PortPath()),
-                           tarvex::platform::WidenAnsi(signLine.PortPath())});
+        DemoDialog dialog({tarvex::platform::FromSystemName(consoleLine.PortPath()),
+                           tarvex::platform::FromSystemName(signLine.PortPath())});
         QTimer::singleShot(0, [&] {
             WatchProgress(dialog);
             Print("choose:   Poolside (Quorlex2000.hex) on " + consoleLine.PortPath());
@@ -198,7 +208,7 @@ int RunBothDevices() {
                   std::to_string(signLine.Received().size()) + " bytes: " +
                   (signOk ? "the file and end byte twice, then stopped"
                           : "NOT what was sent " + signOutcome.failure));
-            dialog.EndDialog(IDCANCEL);
+            Close(dialog);
         });
         dialog.DoModal();
     }
@@ -224,31 +234,50 @@ std::wstring FirstFileWithExtension(const std::filesystem::path& dir,
 int RunOneJob(const std::string& port, int type, const std::string& workdir) {
     constexpr int kRadios[] = {IDC_RADIO_POOLSIDE, IDC_RADIO_ARENA,        IDC_RADIO_OVAL_TRACK,
                                IDC_RADIO_HUEVANE,  IDC_RADIO_OTHER_QX2000, IDC_RADIO_OTHER_TY5500};
-    if (type < 0 || type > 5) {
+    if (type > 5) {
         std::fprintf(stderr, "--type must be 0 to 5\n");
         return 2;
     }
-    std::filesystem::current_path(workdir);
-    const bool console = IsConsoleSetupType(type);
+    std::error_code error;
+    std::filesystem::current_path(workdir, error);
+    if (error) {
+        std::fprintf(stderr, "%s: %s\n", workdir.c_str(), error.message().c_str());
+        return 2;
+    }
     bool ok = false;
-    DemoDialog dialog({tarvex::platform::WidenAnsi(port)});
+    DemoDialog dialog({tarvex::platform::FromSystemName(port)});
     QTimer::singleShot(0, [&] {
         WatchProgress(dialog);
-        if (type >= 4) {
+        if (type < 0) {
+            dialog.UpdateData(TRUE);  // the choice start-up made from the settings file
+            type = dialog.m_nSetupType;
+            Print("choice:   setup type " + std::to_string(type) + " from start-up" +
+                  (type >= 4 ? ", file " + ToUtf8(dialog.m_strCustomFile) : std::string()));
+        } else if (type >= 4) {
             const std::wstring file = FirstFileWithExtension(".", type == 4 ? ".hex" : ".fud");
             Print("file:     " + ToUtf8(file));
             Click(dialog, kRadios[type]);
             qobject_cast<QLineEdit*>(tarvex::platform::ControlWidget(dialog, IDC_CUSTOM_FILE))
                 ->setText(QString::fromStdWString(std::filesystem::absolute(file).wstring()));
         }
+        if (!IsKnownSetupType(type)) {
+            Print("choice:   no setup type is checked: nothing to run");
+            Close(dialog);
+            return;
+        }
+        const bool console = IsConsoleSetupType(type);
         RunJob(dialog, kRadios[type], std::chrono::hours(24));
         ok = console
                  ? dialog.LastStatus() == L"Reprogramming of the Quorlex 2000 console complete."
                  : dialog.LastStatus() == L"Received stop signal." &&
                        dialog.SawStatus(L"Field update complete.  Waiting for retry or stop...");
-        dialog.EndDialog(IDCANCEL);
+        Close(dialog);
     });
     dialog.DoModal();
+    if (std::filesystem::exists(kSettingsFileName)) {
+        Print("settings: " + ToUtf8(kSettingsFileName) + " written, " +
+              std::to_string(std::filesystem::file_size(kSettingsFileName)) + " bytes");
+    }
     Print(ok ? "job:      succeeded" : "job:      did not succeed");
     return ok ? 0 : 1;
 }
@@ -287,8 +316,8 @@ int main(int argc, char** argv) {
     int result;
     if (port.empty() && workdir.empty() && type < 0) {
         result = RunBothDevices();
-    } else if (port.empty() || workdir.empty() || type < 0) {
-        std::fprintf(stderr, "--port, --type and --workdir go together\n");
+    } else if (port.empty() || workdir.empty()) {
+        std::fprintf(stderr, "--port and --workdir go together (--type is optional)\n");
         result = 2;
     } else {
         result = RunOneJob(port, type, workdir);

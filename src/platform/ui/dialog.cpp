@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <map>
 
+#include "platform/ui/button_check.h"
 #include "platform/ui/menu_items.h"
 #include "platform/ui/progress_bar.h"
 #include "platform/ui/qt_text.h"
@@ -327,6 +328,15 @@ CWnd* CDialog::GetDlgItem(int id) const {
     return item.get();
 }
 
+BOOL CDialog::CheckDlgButton(int id, UINT check) {
+    auto window = ControlWindow(id);
+    return window != nullptr && window->With<QAbstractButton>([&](QAbstractButton* button) {
+        SetButtonCheck(button, static_cast<int>(check));
+    })
+               ? TRUE
+               : FALSE;
+}
+
 CMenu CDialog::GetMenu() const { return m_impl->menuBar ? CMenu(m_impl->menuBar) : CMenu(); }
 
 CMenu CDialog::GetSystemMenu(BOOL /*revert*/) const {
@@ -431,12 +441,8 @@ void DDX_Radio(CDataExchange* pDX, int firstId, int& value) {
     }
     const bool inRange = value >= 0 && static_cast<std::size_t>(value) < group.size();
     for (std::size_t i = 0; i < group.size(); ++i) {
-        QRadioButton* radio = group[i];
-        if (radio == nullptr) continue;
-        // Clearing the last checked button of an exclusive group needs exclusivity off.
-        QButtonGroup* buttons = radio->group();
-        if (buttons != nullptr) buttons->setExclusive(false);
-        radio->setChecked(inRange && static_cast<std::size_t>(value) == i);
-        if (buttons != nullptr) buttons->setExclusive(true);
+        if (group[i] == nullptr) continue;
+        SetButtonCheck(group[i], inRange && static_cast<std::size_t>(value) == i ? BST_CHECKED
+                                                                                 : BST_UNCHECKED);
     }
 }

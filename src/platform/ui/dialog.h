@@ -50,6 +50,8 @@ class CDialog : public CWnd {
 
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     CWnd* GetDlgItem(int id) const;
+    // Sets the check state of button `id` (BST_CHECKED or BST_UNCHECKED).
+    BOOL CheckDlgButton(int id, UINT check);
     CMenu GetMenu() const;
     // The menu of the window's title bar (opened with Alt+Space); it holds "&Close".
     CMenu GetSystemMenu(BOOL revert) const;

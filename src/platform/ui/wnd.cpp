@@ -1,9 +1,11 @@
 #include "platform/ui/wnd.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 
+#include "platform/ui/button_check.h"
 #include "platform/ui/progress_bar.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/win_app.h"
@@ -22,6 +24,8 @@ bool With(const std::shared_ptr<WindowRef>& window, Use&& use) {
 }
 
 }  // namespace
+
+void CWnd::Serialize(CArchive& /*archive*/) {}
 
 void CWnd::Attach(std::shared_ptr<WindowRef> window) { m_window = std::move(window); }
 
@@ -89,8 +93,18 @@ int CButton::GetCheck() const {
 }
 
 void CButton::SetCheck(int check) {
-    With<QAbstractButton>(Window(),
-                          [&](QAbstractButton* button) { button->setChecked(check != 0); });
+    With<QAbstractButton>(Window(), [&](QAbstractButton* button) {
+        tarvex::platform::SetButtonCheck(button, check);
+    });
+}
+
+void tarvex::platform::SetButtonCheck(QAbstractButton* button, int check) {
+    // An exclusive group keeps its checked button checked: clearing it needs exclusivity off.
+    QButtonGroup* group = button->group();
+    const bool exclusive = group != nullptr && group->exclusive();
+    if (exclusive && check == BST_UNCHECKED) group->setExclusive(false);
+    button->setChecked(check != BST_UNCHECKED);
+    if (exclusive) group->setExclusive(true);
 }
 
 void CProgressCtrl::SetRange(short lower, short upper) {

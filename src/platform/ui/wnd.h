@@ -12,6 +12,7 @@
 namespace tarvex::platform {
 struct WindowRef;
 }
+class CArchive;
 
 inline constexpr int BST_UNCHECKED = 0;
 inline constexpr int BST_CHECKED = 1;
@@ -32,6 +33,9 @@ class CWnd {
     HWND GetSafeHwnd() const;
     // A modal box owned by this window; without a caption it carries the application's name.
     int MessageBox(const wchar_t* text, const wchar_t* caption = nullptr, UINT type = MB_OK) const;
+
+    // Reads or writes the object's persistent data; nothing by default.
+    virtual void Serialize(CArchive& archive);
 
     // Binds the object to a window; the dialog does this for itself and DDX_Control for controls.
     void Attach(std::shared_ptr<tarvex::platform::WindowRef> window);

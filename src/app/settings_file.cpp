@@ -1,0 +1,67 @@
+// The main window's settings file: read once at start-up, written once by the close sequence.
+#include "app/loader_dialog.h"
+#include "app/settings_record.h"
+#include "platform/archive.h"
+#include "platform/file.h"
+
+namespace {
+
+// The file or archive layer's failure, in a box owned by the window; the failure is consumed.
+void Report(const CWnd& window, CException* failure) {
+    constexpr UINT kMessageChars = 1024;
+    wchar_t message[kMessageChars] = {};
+    failure->GetErrorMessage(message, kMessageChars);
+    failure->Delete();
+    window.MessageBox(message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+void LoaderDialog::Serialize(CArchive& archive) {
+    if (archive.IsStoring()) {
+        UpdateData(TRUE);  // what the radio buttons and the edit box show now
+        StoreSettingsRecord(archive, {m_nSetupType, m_strCustomFile, m_nPortIndex});
+        return;
+    }
+    SettingsRecord record{m_nSetupType, m_strCustomFile, m_nPortIndex};
+    if (LoadSettingsRecord(archive, record)) {
+        m_nSetupType = record.setupType;
+        m_strCustomFile = std::move(record.customFile);
+        m_nPortIndex = record.portIndex;
+    }
+}
+
+bool LoaderDialog::LoadSettings() {
+    CFile file;
+    if (!file.Open(kSettingsFileName, CFile::modeRead | CFile::shareDenyWrite)) return false;
+    try {
+        CArchive archive(&file, CArchive::load);
+        Serialize(archive);
+        archive.Close();
+        file.Close();
+        return true;
+    } catch (CException* failure) {
+        Report(*this, failure);
+        return false;
+    }
+}
+
+bool LoaderDialog::SaveSettings() {
+    // The file is written whole or not at all: a failure leaves the old one as it was.
+    CFile file;
+    if (!file.Open(kSettingsFileName,
+                   CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive)) {
+        return false;
+    }
+    try {
+        CArchive archive(&file, CArchive::store);
+        Serialize(archive);
+        archive.Close();
+        file.Close();
+        return true;
+    } catch (CException* failure) {
+        file.Abort();
+        Report(*this, failure);
+        return false;
+    }
+}

@@ -1,0 +1,15 @@
+#include "app/settings_record.h"
+
+bool LoadSettingsRecord(CArchive& archive, SettingsRecord& record) {
+    std::int32_t version = 0;
+    archive >> version;
+    if (version != kSettingsVersion) return false;
+    SettingsRecord read;
+    archive >> read.setupType >> read.customFile >> read.portIndex;
+    record = std::move(read);
+    return true;
+}
+
+void StoreSettingsRecord(CArchive& archive, const SettingsRecord& record) {
+    archive << kSettingsVersion << record.setupType << record.customFile << record.portIndex;
+}

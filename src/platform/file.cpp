@@ -1,0 +1,213 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "platform/text.h"
+
+namespace {
+
+constexpr int kNoFile = -1;
+
+int OpenFlagsFor(UINT openFlags) {
+    switch (openFlags & 0x3) {
+        case CFile::modeWrite:
+            return O_WRONLY;
+        case CFile::modeReadWrite:
+            return O_RDWR;
+        default:
+            return O_RDONLY;
+    }
+}
+
+// The lock a sharing mode asks for; 0 for none.
+int LockFor(UINT openFlags) {
+    if (openFlags & CFile::shareExclusive) return LOCK_EX;
+    if (openFlags & CFile::shareDenyWrite) return LOCK_SH;
+    return 0;
+}
+
+bool Fail(CFileException* error, int osError, const std::wstring& name) {
+    if (error != nullptr) {
+        error->m_cause = CFileException::OsErrorToException(osError);
+        error->m_lOsError = osError;
+        error->m_strFileName = name;
+    }
+    return false;
+}
+
+// A name beside `target` that no other file has: ".<name>.<pid>-<n>", created here.
+int CreateBeside(const std::string& target, std::string& created, mode_t mode) {
+    static std::atomic<unsigned> counter{0};
+    const std::size_t slash = target.rfind('/');
+    const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        created = directory + "." + name + "." + std::to_string(getpid()) + "-" +
+                  std::to_string(counter++);
+        const int fd = open(created.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return kNoFile;
+}
+
+}  // namespace
+
+CFile::~CFile() { Abort(); }
+
+BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error) {
+    Abort();
+    const std::wstring name = fileName != nullptr ? fileName : L"";
+    if (name.empty()) return Fail(error, ENOENT, name);
+    const std::string path = tarvex::platform::ToSystemName(name);
+    const int lock = LockFor(openFlags);
+
+    if (openFlags & modeCreate) {
+        // The old file, if there is one, must be one this program may replace, and nobody
+        // else's to hold: it is locked as the sharing mode says until the new one takes its
+        // place.
+        mode_t mode = 0666;  // less the umask, as a plain create gives
+        const int old = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (old >= 0) {
+            struct stat info {};
+            const bool usable = fstat(old, &info) == 0 && S_ISREG(info.st_mode) &&
+                                access(path.c_str(), W_OK) == 0 &&
+                                (lock == 0 || flock(old, lock | LOCK_NB) == 0);
+            if (!usable) {
+                const int cause = S_ISREG(info.st_mode) ? errno : EISDIR;
+                close(old);
+                return Fail(error, cause == 0 ? EACCES : cause, name);
+            }
+            mode = info.st_mode & 07777;
+        } else if (errno != ENOENT) {
+            return Fail(error, errno, name);
+        }
+        std::string temporary;
+        const int fd = CreateBeside(path, temporary, mode);
+        if (fd < 0) {
+            const int cause = errno;
+            if (old >= 0) close(old);
+            return Fail(error, cause, name);
+        }
+        if (old >= 0) fchmod(fd, mode);  // the old file's mode, not the umask's
+        fd_ = fd;
+        targetLock_ = old;
+        target_ = path;
+        temporary_ = temporary;
+        m_strFileName = name;
+        return TRUE;
+    }
+
+    const int fd = open(path.c_str(), OpenFlagsFor(openFlags) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return Fail(error, errno, name);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return Fail(error, EACCES, name);
+    }
+    if (lock != 0 && flock(fd, lock | LOCK_NB) != 0) {
+        close(fd);
+        return Fail(error, EWOULDBLOCK, name);
+    }
+    fd_ = fd;
+    m_strFileName = name;
+    return TRUE;
+}
+
+void CFile::ThrowOsError(int osError) const {
+    AfxThrowFileException(CFileException::OsErrorToException(osError), osError, m_strFileName);
+}
+
+UINT CFile::Read(void* buffer, UINT count) {
+    if (fd_ < 0) ThrowOsError(EBADF);
+    UINT filled = 0;
+    while (filled < count) {
+        const ssize_t got = read(fd_, static_cast<char*>(buffer) + filled, count - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ThrowOsError(errno);
+        if (got == 0) break;
+        filled += static_cast<UINT>(got);
+    }
+    return filled;
+}
+
+void CFile::Write(const void* buffer, UINT count) {
+    if (fd_ < 0) ThrowOsError(EBADF);
+    UINT done = 0;
+    while (done < count) {
+        const ssize_t put = write(fd_, static_cast<const char*>(buffer) + done, count - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) ThrowOsError(put < 0 ? errno : ENOSPC);
+        done += static_cast<UINT>(put);
+    }
+}
+
+ULONGLONG CFile::GetLength() const {
+    struct stat info {};
+    if (fd_ < 0 || fstat(fd_, &info) != 0) return 0;
+    return static_cast<ULONGLONG>(info.st_size);
+}
+
+ULONGLONG CFile::GetPosition() const {
+    const off_t at = fd_ < 0 ? -1 : lseek(fd_, 0, SEEK_CUR);
+    return at < 0 ? 0 : static_cast<ULONGLONG>(at);
+}
+
+void CFile::Close() {
+    if (fd_ < 0) return;
+    if (!temporary_.empty()) {
+        // Everything on the disk before the new file takes the old one's name.
+        if (fsync(fd_) != 0 || close(std::exchange(fd_, kNoFile)) != 0 ||
+            rename(temporary_.c_str(), target_.c_str()) != 0) {
+            const int cause = errno;
+            Abort();
+            ThrowOsError(cause);
+        }
+        temporary_.clear();
+    }
+    Abort();
+}
+
+void CFile::Abort() {
+    if (fd_ >= 0) close(fd_);
+    if (!temporary_.empty()) unlink(temporary_.c_str());
+    if (targetLock_ >= 0) close(targetLock_);
+    fd_ = targetLock_ = kNoFile;
+    temporary_.clear();
+    target_.clear();
+}
+
+BOOL CMemFile::Open(const wchar_t* /*fileName*/, UINT openFlags, CFileException* /*error*/) {
+    if (openFlags & modeCreate) bytes_.clear();
+    position_ = 0;
+    return TRUE;
+}
+
+UINT CMemFile::Read(void* buffer, UINT count) {
+    const std::size_t take = std::min<std::size_t>(count, bytes_.size() - position_);
+    if (take > 0) std::memcpy(buffer, bytes_.data() + position_, take);
+    position_ += take;
+    return static_cast<UINT>(take);
+}
+
+void CMemFile::Write(const void* buffer, UINT count) {
+    const auto* bytes = static_cast<const BYTE*>(buffer);
+    if (count == 0) return;
+    bytes_.resize(std::max(bytes_.size(), position_ + count));
+    std::memcpy(bytes_.data() + position_, bytes, count);
+    position_ += count;
+}
+
+BOOL CFileFind::FindFile(const wchar_t* name) {
+    if (name == nullptr || *name == L'\0') return FALSE;
+    struct stat info {};
+    return lstat(tarvex::platform::ToSystemName(name).c_str(), &info) == 0 ? TRUE : FALSE;
+}
