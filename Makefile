@@ -8,7 +8,7 @@
 #   make fuzz   the libFuzzer targets, each for FUZZ_SECONDS
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
-            qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib \
+            qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
             fonts-dejavu-core
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
@@ -85,6 +85,7 @@ bench: build/build.ninja
 	cmake --build build
 	./build/bench/worker_bench
 	./build/bench/transfer_bench
+	./build/bench/download_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

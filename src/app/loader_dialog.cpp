@@ -259,4 +259,3 @@ bool LoaderDialog::SendFieldUpdate() { return RunFieldUpdate(*MakeJobHost(m_hSig
 // Nothing yet.
 void LoaderDialog::ShowAboutBox() {}
 void LoaderDialog::ShowHelp() {}
-void LoaderDialog::DownloadLatestHexFiles() {}

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/setup_types.h"
+#include "download/latest_hex_files.h"
 #include "platform/serial_port.h"
 #include "platform/serial_ports.h"
 #include "platform/ui/dialog.h"
@@ -53,10 +54,15 @@ class LoaderDialog : public CDialog, public CJobThread {
     // with the file's drawing number and version.
     void RefreshFirmwareChoices();
 
+    // Fetches the built-in console firmware files into the working directory, then refreshes
+    // the choices (File > Hex Files > Download Latest Hex Files...).
+    void DownloadLatestHexFiles();
+    // The server the download uses instead of the maker's (tests and the demo).
+    void UseDownloadServer(const DownloadServer& server);
+
     // Parts of the menus that have nothing to do yet.
     void ShowAboutBox();
     void ShowHelp();
-    void DownloadLatestHexFiles();
 
     // Members, in the order of the class's data.
     HICON m_hIcon = nullptr;
@@ -98,6 +104,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     CMenu CommunicationsMenu() const;
 
     PortTableReader m_readPorts;
+    std::unique_ptr<DownloadServer> m_downloadServer;  // none: the maker's
     // The setup type and custom path as Update saw them, copied before it signals a job: the
     // window thread may change the members while the job reads its copy.
     struct JobChoice {

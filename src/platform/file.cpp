@@ -1,6 +1,8 @@
 #include "platform/file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -183,6 +185,33 @@ void CFile::Abort() {
     fd_ = targetLock_ = kNoFile;
     temporary_.clear();
     target_.clear();
+}
+
+void CFile::RemoveAbandonedReplacements(const wchar_t* fileName) {
+    if (fileName == nullptr) return;
+    const std::string path = tarvex::platform::ToSystemName(fileName);
+    const std::size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string prefix =
+        "." + (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+    DIR* entries = opendir(directory.c_str());
+    if (entries == nullptr) return;
+    while (const dirent* entry = readdir(entries)) {
+        // ".<name>.<pid>-<n>", made by CreateBeside; only a dead program's are abandoned.
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix)) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos ||
+            rest.find_first_not_of("0123456789-") != std::string_view::npos) {
+            continue;
+        }
+        const pid_t owner = static_cast<pid_t>(std::stol(std::string(rest.substr(0, dash))));
+        if (owner != getpid() && kill(owner, 0) != 0 && errno == ESRCH) {
+            unlinkat(dirfd(entries), entry->d_name, 0);
+        }
+    }
+    closedir(entries);
 }
 
 BOOL CMemFile::Open(const wchar_t* /*fileName*/, UINT openFlags, CFileException* /*error*/) {

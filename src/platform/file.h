@@ -48,6 +48,9 @@ class CFile {
     virtual void Close();
     // Closes without raising anything; a created file is discarded.
     virtual void Abort();
+    // Removes the new files that a created `fileName` left beside it when its program died
+    // before closing it.
+    static void RemoveAbandonedReplacements(const wchar_t* fileName);
     const std::wstring& GetFilePath() const { return m_strFileName; }
 
   protected:

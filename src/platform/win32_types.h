@@ -16,6 +16,7 @@ using SCODE = HRESULT;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
+using DWORD_PTR = std::uintptr_t;
 using INT_PTR = std::intptr_t;
 using HANDLE = void*;
 using HWND = struct HWND__*;

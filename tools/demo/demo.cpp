@@ -12,6 +12,10 @@
 //       files in DIR (for the custom types, the first .hex or .fud file there); without --type,
 //       it runs the setup type and custom file the window shows after start-up. A real device
 //       or another simulator can take the simulator's place. Exits 0 when the job succeeded.
+//   tarvex2-demo --ftp HOST[:PORT] --workdir DIR
+//       Runs File > Hex Files > Download Latest Hex Files... against the FTP server HOST (port
+//       21 unless given) in DIR, then closes the window through File > Exit. Exits 0 when all
+//       three files arrived.
 //
 // Every status line, progress value and message box is printed as it happens; each box is
 // answered with OK. Without a display the window is drawn offscreen.
@@ -100,8 +104,10 @@ class PrintingMessageBox final : public MessageBoxPresenter {
   public:
     int Show(const MessageBoxRequest& request) override {
         Print("message:  [" + ToUtf8(request.caption) + "] " + ToUtf8(request.text) + " -> OK");
+        ++shown;
         return IDOK;
     }
+    std::atomic<int> shown{0};
 };
 
 // Keeps the window's events flowing until `done` holds or `timeout` passes.
@@ -282,11 +288,66 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
     return ok ? 0 : 1;
 }
 
+// The download blocks the window thread: its status lines are printed as the bar moves.
+int RunDownload(const std::string& server, const std::string& workdir,
+                const PrintingMessageBox& boxes) {
+    const std::size_t colon = server.rfind(':');
+    const std::string host = colon == std::string::npos ? server : server.substr(0, colon);
+    const int port = colon == std::string::npos ? 0 : std::atoi(server.c_str() + colon + 1);
+    if (host.empty() || port < 0 || port > 65535) {
+        std::fprintf(stderr, "--ftp takes HOST or HOST:PORT\n");
+        return 2;
+    }
+    std::error_code error;
+    std::filesystem::current_path(workdir, error);
+    if (error) {
+        std::fprintf(stderr, "%s: %s\n", workdir.c_str(), error.message().c_str());
+        return 2;
+    }
+    DemoDialog dialog({});
+    dialog.UseDownloadServer({.host = tarvex::platform::FromSystemName(host),
+                              .port = static_cast<INTERNET_PORT>(port),
+                              .timeouts = {}});
+    std::wstring shownStatus;
+    auto printStatus = [&] {
+        const std::wstring status = dialog.m_status.GetWindowText();
+        if (status != shownStatus) Print("status:   " + ToUtf8(status));
+        shownStatus = status;
+    };
+    bool ready = false;
+    QTimer::singleShot(0, [&] {
+        shownStatus = dialog.m_status.GetWindowText();
+        auto* bar =
+            qobject_cast<QProgressBar*>(tarvex::platform::ControlWidget(dialog, IDC_PROGRESS));
+        QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int value) {
+            printStatus();
+            Print("progress: " + std::to_string(value) + " of " + std::to_string(bar->maximum()));
+        });
+        Print("press:    File > Hex Files > Download Latest Hex Files... (" + server + ")");
+        dialog.OnCmdMsg(ID_FILE_DOWNLOAD);
+        printStatus();
+        ready = dialog.m_status.GetWindowText() == L"Ready.";
+        for (const SetupTypeRow& row : {kSetupTypes[0], kSetupTypes[1], kSetupTypes[2]}) {
+            const bool there = std::filesystem::exists(row.fileName);
+            Print("file:     " + ToUtf8(row.fileName) +
+                  (there
+                       ? ", " + std::to_string(std::filesystem::file_size(row.fileName)) + " bytes"
+                       : " missing"));
+        }
+        Close(dialog);
+    });
+    dialog.DoModal();
+    const bool ok = ready && boxes.shown == 0;
+    Print(ok ? "download: all three files arrived" : "download: did not fetch every file");
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string port;
     std::string workdir;
+    std::string ftp;
     int type = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -302,6 +363,8 @@ int main(int argc, char** argv) {
             type = std::atoi(value);
         else if (option == "--workdir")
             workdir = value;
+        else if (option == "--ftp")
+            ftp = value;
         else {
             std::fprintf(stderr, "unknown option %s\n", option.c_str());
             return 2;
@@ -314,7 +377,11 @@ int main(int argc, char** argv) {
     PrintingMessageBox boxes;
     MessageBoxPresenter* previous = SetMessageBoxPresenter(&boxes);
     int result;
-    if (port.empty() && workdir.empty() && type < 0) {
+    if (!ftp.empty()) {
+        result = workdir.empty() || !port.empty() || type >= 0
+                     ? (std::fprintf(stderr, "--ftp goes with --workdir alone\n"), 2)
+                     : RunDownload(ftp, workdir, boxes);
+    } else if (port.empty() && workdir.empty() && type < 0) {
         result = RunBothDevices();
     } else if (port.empty() || workdir.empty()) {
         std::fprintf(stderr, "--port and --workdir go together (--type is optional)\n");

@@ -16,7 +16,10 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTimer>
+#include <cwchar>
 #include <map>
+
+#include "platform/exceptions.h"
 
 #include "platform/ui/button_check.h"
 #include "platform/ui/menu_items.h"
@@ -270,7 +273,18 @@ void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 BOOL CDialog::OnCmdMsg(UINT id) {
     if (auto it = m_impl->commands.find(id); it != m_impl->commands.end()) {
-        it->second();
+        try {
+            it->second();
+        } catch (CException* failure) {
+            // The framework's handler for a failed command: a stop box with the failure's text.
+            constexpr UINT kMessageChars = 1024;
+            wchar_t message[kMessageChars] = {};
+            if (!failure->GetErrorMessage(message, kMessageChars)) {
+                std::wcsncpy(message, L"Command failed.", kMessageChars - 1);
+            }
+            failure->Delete();
+            MessageBox(message, nullptr, MB_OK | MB_ICONHAND);
+        }
         return TRUE;
     }
     if (id == IDOK) {

@@ -1,0 +1,64 @@
+#include "download/latest_hex_files.h"
+
+#include <memory>
+
+namespace {
+
+constexpr int kProgressTop = 6;
+
+std::wstring DownloadingText(int k, int count, const std::wstring& name) {
+    return L"Downloading file " + std::to_wstring(k) + L" of " + std::to_wstring(count) + L": \"" +
+           name + L"\"";
+}
+
+std::wstring FileFailedText(const std::wstring& name) {
+    return L"An error occurred while attempting to download the hex file '" + name +
+           L"'.  Please verify that your Internet connection is working properly.";
+}
+
+constexpr wchar_t kConnectionFailedText[] =
+    L"An error occurred while attempting to download the latest hex files.  Please verify that "
+    L"your Internet connection is working properly.";
+
+}  // namespace
+
+std::wstring RemoteHexFilePath(const std::wstring& fileName) {
+    return L"/Zedude_Rerezuri/Quorlex 2000/Timer/" + fileName;
+}
+
+bool DownloadLatestHexFiles(DownloadHost& host, const DownloadServer& server,
+                            const std::array<std::wstring, 3>& fileNames) {
+    host.SetProgressRange(0, kProgressTop);
+    host.SetProgress(0);
+    CInternetSession session;  // its failure is the command's, not the download's
+    session.SetTimeouts(server.timeouts);
+    std::unique_ptr<CFtpConnection> connection;
+    try {
+        connection.reset(
+            session.GetFtpConnection(server.host.c_str(), nullptr, nullptr, server.port, FALSE));
+        const int count = static_cast<int>(fileNames.size());
+        for (int k = 1; k <= count; ++k) {
+            const std::wstring& name = fileNames[static_cast<std::size_t>(k - 1)];
+            host.SetStatus(DownloadingText(k, count, name));
+            host.SetProgress(2 * k - 1);
+            if (!connection->GetFile(RemoteHexFilePath(name).c_str(), name.c_str(), FALSE,
+                                     FILE_ATTRIBUTE_NORMAL,
+                                     INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_UNKNOWN, 1)) {
+                host.ShowError(FileFailedText(name));
+            }
+        }
+        connection->Close();
+        connection.reset();
+    } catch (CException* failure) {
+        failure->Delete();
+        connection.reset();
+        host.ShowError(kConnectionFailedText);
+        session.Close();
+        return false;
+    }
+    host.SetStatus(L"Ready.");
+    host.SetProgress(0);
+    host.RefreshFirmwareChoices();
+    session.Close();
+    return true;
+}

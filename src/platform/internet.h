@@ -1,0 +1,77 @@
+// The class library's Internet session and FTP connection, on libcurl: anonymous login, active
+// mode, binary transfers.
+//
+// A connection either opens as a whole or fails (GetFtpConnection raises CInternetException);
+// each GetFile reports success or failure. Every step has a time-out, so a dead or stalled
+// server can never hold the caller for ever. A fetched file replaces the local one only after a
+// complete transfer: a broken download leaves the old file byte for byte.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/exceptions.h"
+#include "platform/win32_types.h"
+
+using INTERNET_PORT = std::uint16_t;
+inline constexpr INTERNET_PORT INTERNET_INVALID_PORT_NUMBER = 0;  // the protocol's own port
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_FTP_PORT = 21;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;
+inline constexpr DWORD FTP_TRANSFER_TYPE_UNKNOWN = 0;
+
+// How long each step of an FTP conversation may take, in milliseconds.
+struct InternetTimeouts {
+    long connectMs = 10'000;  // the control connection
+    long replyMs = 15'000;    // each reply of the server
+    long acceptMs = 10'000;   // the server's connect-back for the data (active mode)
+    long stallMs = 20'000;    // a transfer slower than one byte a second for this long fails
+};
+
+class CFtpConnection {
+  public:
+    ~CFtpConnection();
+    CFtpConnection(const CFtpConnection&) = delete;
+    CFtpConnection& operator=(const CFtpConnection&) = delete;
+
+    // Fetches the server's file `remoteFile` (an absolute path) into the local file
+    // `localFile`, replacing an existing one unless `failIfExists`. FALSE when the file could
+    // not be fetched or written; the local file is then as it was.
+    BOOL GetFile(const wchar_t* remoteFile, const wchar_t* localFile, BOOL failIfExists = TRUE,
+                 DWORD attributes = FILE_ATTRIBUTE_NORMAL,
+                 DWORD flags = FTP_TRANSFER_TYPE_UNKNOWN | INTERNET_FLAG_RELOAD,
+                 DWORD_PTR context = 1);
+    void Close();
+    // What the last failure was, for people (the client library's text and the server's code).
+    const std::string& LastError() const { return lastError_; }
+
+  private:
+    friend class CInternetSession;
+    struct Impl;
+    explicit CFtpConnection(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+    std::string lastError_;
+};
+
+class CInternetSession {
+  public:
+    // Raises CInternetException when the client library cannot be set up.
+    explicit CInternetSession(const wchar_t* agent = nullptr, DWORD_PTR context = 1);
+    ~CInternetSession();
+    CInternetSession(const CInternetSession&) = delete;
+    CInternetSession& operator=(const CInternetSession&) = delete;
+
+    void SetTimeouts(const InternetTimeouts& timeouts) { timeouts_ = timeouts; }
+
+    // Connects and logs in (anonymously without a user name). The caller deletes the
+    // connection. Raises CInternetException when the server cannot be reached or refuses.
+    CFtpConnection* GetFtpConnection(const wchar_t* server, const wchar_t* userName = nullptr,
+                                     const wchar_t* password = nullptr,
+                                     INTERNET_PORT port = INTERNET_INVALID_PORT_NUMBER,
+                                     BOOL passive = FALSE);
+    void Close() {}
+
+  private:
+    std::string agent_;
+    InternetTimeouts timeouts_;
+};

@@ -1,0 +1,216 @@
+// The download of the console firmware files against a real FTP server on 127.0.0.1 in active
+// mode, with the faults a real server and network have.
+#include "download/latest_hex_files.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "support/ftp_server.h"
+#include "support/working_directory.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::array<std::wstring, 3> kNames = {L"Quorlex2000.hex", L"Arena2000.hex", L"OvalTrack.hex"};
+
+// Everything the download told the window, in order, as text.
+class RecordingHost final : public DownloadHost {
+  public:
+    void SetStatus(const std::wstring& text) override { Add("status " + Narrow(text)); }
+    void SetProgressRange(int lower, int upper) override {
+        Add("range " + std::to_string(lower) + "-" + std::to_string(upper));
+    }
+    void SetProgress(int position) override { Add("pos " + std::to_string(position)); }
+    void ShowError(const std::wstring& text) override { Add("box " + Narrow(text)); }
+    void RefreshFirmwareChoices() override { Add("refresh"); }
+
+    std::vector<std::string> events;
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> boxes;
+        for (const std::string& event : events)
+            if (event.starts_with("box ")) boxes.push_back(event.substr(4));
+        return boxes;
+    }
+
+  private:
+    static std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }
+    void Add(std::string event) { events.push_back(std::move(event)); }
+};
+
+std::string FileFailed(const std::string& name) {
+    return "An error occurred while attempting to download the hex file '" + name +
+           "'.  Please verify that your Internet connection is working properly.";
+}
+
+std::string Contents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    return bytes;
+}
+
+class DownloadTest : public testing::Test {
+  protected:
+    DownloadTest() : timer(MakeTimerDirectory(serverRoot.path())) {}
+
+    void Publish(const std::string& name, const std::string& bytes) const {
+        std::ofstream(timer / name, std::ios::binary) << bytes;
+    }
+    DownloadServer Server(const FtpServer& ftp) const {
+        DownloadServer server{
+            .host = L"127.0.0.1", .port = static_cast<INTERNET_PORT>(ftp.port()), .timeouts = {}};
+        server.timeouts.stallMs = 2000;  // a test's patience, not the program's
+        return server;
+    }
+    std::size_t FilesInWorkdir() const {
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(workdir.path()), {}));
+    }
+
+    TempDir serverRoot;
+    std::filesystem::path timer;
+    ScopedWorkingDirectory workdir;
+    RecordingHost host;
+};
+
+TEST_F(DownloadTest, AllThreeFilesArriveByteForByteOverTheOldOnes) {
+    for (unsigned i = 0; i < 3; ++i) {
+        const std::string name(kNames[i].begin(), kNames[i].end());
+        Publish(name, RandomBytes(1'000'000, i));
+    }
+    workdir.Write("Arena2000.hex", "an old firmware file");
+    FtpServer ftp(serverRoot.path());
+    EXPECT_TRUE(DownloadLatestHexFiles(host, Server(ftp), kNames));
+    for (unsigned i = 0; i < 3; ++i) {
+        const std::string name(kNames[i].begin(), kNames[i].end());
+        EXPECT_EQ(Contents(workdir.path() / name), RandomBytes(1'000'000, i)) << name;
+    }
+    EXPECT_EQ(host.events, (std::vector<std::string>{
+                               "range 0-6",
+                               "pos 0",
+                               "status Downloading file 1 of 3: \"Quorlex2000.hex\"",
+                               "pos 1",
+                               "status Downloading file 2 of 3: \"Arena2000.hex\"",
+                               "pos 3",
+                               "status Downloading file 3 of 3: \"OvalTrack.hex\"",
+                               "pos 5",
+                               "status Ready.",
+                               "pos 0",
+                               "refresh",
+                           }));
+    EXPECT_EQ(FilesInWorkdir(), 3u) << "nothing left behind";
+}
+
+TEST_F(DownloadTest, MissingFilesGetAMessageEachAndTheOthersStillCome) {
+    Publish("Quorlex2000.hex", "Q");
+    Publish("OvalTrack.hex", "O");
+    {
+        FtpServer ftp(serverRoot.path());
+        EXPECT_TRUE(DownloadLatestHexFiles(host, Server(ftp), kNames));
+    }
+    EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Arena2000.hex")});
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "Q");
+    EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), "O") << "fetched after a failed file";
+    EXPECT_FALSE(std::filesystem::exists(workdir.path() / "Arena2000.hex"));
+
+    std::filesystem::remove_all(timer);
+    std::filesystem::create_directories(timer);
+    RecordingHost again;
+    FtpServer ftp(serverRoot.path());
+    EXPECT_TRUE(DownloadLatestHexFiles(again, Server(ftp), kNames));
+    EXPECT_EQ(again.Boxes(),
+              (std::vector<std::string>{FileFailed("Quorlex2000.hex"), FileFailed("Arena2000.hex"),
+                                        FileFailed("OvalTrack.hex")}));
+    ASSERT_GE(again.events.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(again.events.end() - 3, again.events.end()),
+              (std::vector<std::string>{"status Ready.", "pos 0", "refresh"}));
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "Q") << "the operation deletes nothing";
+}
+
+TEST_F(DownloadTest, UnreachableServerGivesOneMessageAndChangesNothingElse) {
+    // A port nothing listens on: bound, then let go of.
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    DownloadServer server{.host = L"127.0.0.1", .port = ntohs(address.sin_port), .timeouts = {}};
+    EXPECT_FALSE(DownloadLatestHexFiles(host, server, kNames));
+    EXPECT_EQ(host.events,
+              (std::vector<std::string>{
+                  "range 0-6", "pos 0",
+                  "box An error occurred while attempting to download the latest hex files.  "
+                  "Please verify that your Internet connection is working properly."}));
+}
+
+TEST_F(DownloadTest, BrokenOrStalledTransfersNeverDestroyTheOldFile) {
+    Publish("Quorlex2000.hex", RandomBytes(300'000, 1));
+    Publish("Arena2000.hex", RandomBytes(300'000, 2));
+    Publish("OvalTrack.hex", RandomBytes(300'000, 3));
+    workdir.Write("Quorlex2000.hex", "the good old console firmware");
+    workdir.Write("Arena2000.hex", "the good old arena firmware");
+    FtpServer ftp(serverRoot.path(),
+                  {"--drop", "Quorlex2000.hex:100000", "--stall", "Arena2000.hex:20000"});
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(DownloadLatestHexFiles(host, Server(ftp), kNames));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 60s) << "the stall was not bounded";
+    EXPECT_EQ(host.Boxes(), (std::vector<std::string>{FileFailed("Quorlex2000.hex"),
+                                                      FileFailed("Arena2000.hex")}));
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "the good old console firmware");
+    EXPECT_EQ(Contents(workdir.path() / "Arena2000.hex"), "the good old arena firmware");
+    EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), RandomBytes(300'000, 3))
+        << "a fresh connection after the failures";
+    EXPECT_EQ(FilesInWorkdir(), 3u) << "no partial file left beside them";
+}
+
+TEST_F(DownloadTest, LocalFileThatCannotBeWrittenIsAFailedFetch) {
+    Publish("Quorlex2000.hex", RandomBytes(50'000, 1));
+    Publish("Arena2000.hex", "A");
+    Publish("OvalTrack.hex", "O");
+    workdir.Write("Quorlex2000.hex", "kept");
+    FtpServer ftp(serverRoot.path());
+    // A disk that is full: the file-size limit stands in for it (root ignores file modes).
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 10'000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool ran = DownloadLatestHexFiles(host, Server(ftp), kNames);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Quorlex2000.hex")});
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "kept");
+    EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), "O");
+
+    if (geteuid() != 0) {  // a read-only file stops only an ordinary user
+        chmod((workdir.path() / "OvalTrack.hex").c_str(), 0444);
+        RecordingHost again;
+        EXPECT_TRUE(DownloadLatestHexFiles(again, Server(ftp), kNames));
+        EXPECT_EQ(again.Boxes(), std::vector<std::string>{FileFailed("OvalTrack.hex")});
+    }
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#!/usr/bin/python3
+"""A real FTP server on 127.0.0.1 for the download tests, with fault switches.
+
+    ftp_server.py --root DIR [--drop NAME:BYTES] [--stall NAME:BYTES]
+
+Anonymous users read DIR. It listens on a free port, prints "port N" and serves until it is
+killed or its standard input closes. --drop sends BYTES bytes of the file NAME and then closes
+the data connection (the server answers 426); --stall sends BYTES bytes and then nothing more,
+holding the connection open.
+"""
+import argparse
+import logging
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import ActiveDTP, DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+FAULTS = {}  # file name -> (kind, bytes)
+
+
+class FaultyDTPHandler(DTPHandler):
+    def _fault(self):
+        if self.file_obj is None:
+            return None
+        return FAULTS.get(os.path.basename(self.file_obj.name))
+
+    def send(self, data):
+        fault = self._fault()
+        if fault is None:
+            return DTPHandler.send(self, data)
+        kind, limit = fault
+        room = limit - self.tot_bytes_sent
+        if room <= 0:
+            if kind == "drop":
+                self.handle_close()
+            return 0
+        return DTPHandler.send(self, data[:room])
+
+    def writable(self):
+        fault = self._fault()
+        if fault is not None and fault[0] == "stall" and self.tot_bytes_sent >= fault[1]:
+            return False
+        return DTPHandler.writable(self)
+
+
+class ReconnectSafeActiveDTP(ActiveDTP):
+    """pyftpdlib 1.5.7 leaves the connector of an active data connection registered once it has
+    handed the socket over; a late close of it then answers "425" on the control connection of a
+    later command. Marking it closed once the connection is delegated keeps that reply away."""
+
+    def handle_connect(self):
+        ActiveDTP.handle_connect(self)
+        self._closed = True
+
+
+class Handler(FTPHandler):
+    dtp_handler = FaultyDTPHandler
+    active_dtp = ReconnectSafeActiveDTP
+    use_sendfile = False  # every byte through send(), where the faults are
+    timeout = 60
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--drop", action="append", default=[])
+    parser.add_argument("--stall", action="append", default=[])
+    args = parser.parse_args()
+    for kind, specs in (("drop", args.drop), ("stall", args.stall)):
+        for spec in specs:
+            name, count = spec.rsplit(":", 1)
+            FAULTS[name] = (kind, int(count))
+    logging.basicConfig(level=logging.CRITICAL)
+    authorizer = DummyAuthorizer()
+    authorizer.add_anonymous(args.root)
+    Handler.authorizer = authorizer
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    print("port %d" % server.socket.getsockname()[1], flush=True)
+
+    def end_with_input():
+        sys.stdin.read()
+        os._exit(0)
+
+    threading.Thread(target=end_with_input, daemon=True).start()
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
