@@ -1,7 +1,7 @@
 # The commands a user types. Each one installs the Debian packages it needs first.
 #   make demo   build, then update a simulated console and sign through the real main window
 #   make run    build and start Tarvex2 (needs a display)
-#   make screenshot  draw the main window into docs/main-window.png without a display
+#   make screenshot  draw the windows into docs/ without a display
 #   make test   build and run every test
 #   make asan   every test under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make tsan   the tests without Qt under ThreadSanitizer
@@ -71,15 +71,19 @@ run: build/build.ninja
 		echo "Without one, 'make test' runs every test and 'make screenshot' draws the window."; \
 		exit 1; \
 	fi
-	./build/tarvex2
+	cd build && ./tarvex2
 
 demo: build/build.ninja
 	cmake --build build --target tarvex2-demo
 	./build/tarvex2-demo
 
+# Run in build/, where the licence text lies beside the program.
 screenshot: build/build.ninja
 	cmake --build build --target tarvex2-screenshot
-	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot/tarvex2-screenshot docs/main-window.png
+	cd build && for window in main about system help; do \
+		QT_QPA_PLATFORM=offscreen ./tools/screenshot/tarvex2-screenshot \
+			../docs/$$window-window.png $$window || exit 1; \
+	done
 
 bench: build/build.ninja
 	cmake --build build

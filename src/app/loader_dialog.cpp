@@ -1,5 +1,7 @@
 #include "app/loader_dialog.h"
 
+#include "about/about_dialog.h"
+#include "about/help_dialog.h"
 #include "app/dialog_job_host.h"
 #include "app/port_menu.h"
 #include "app/resource.h"
@@ -256,6 +258,16 @@ bool LoaderDialog::ReprogramConsole() {
 
 bool LoaderDialog::SendFieldUpdate() { return RunFieldUpdate(*MakeJobHost(m_hSignEvent)); }
 
-// Nothing yet.
-void LoaderDialog::ShowAboutBox() {}
-void LoaderDialog::ShowHelp() {}
+void LoaderDialog::ShowAboutBox() {
+    const std::wstring version = LoadStringResource(IDS_VERSION);
+    AboutDialog about;
+    about.m_strProductLines = {L"", L"Tarvex2 by Morvane", L"Version " + version, L"", L""};
+    about.m_strCaptionName = L"Tarvex2 by Morvane";
+    about.m_strLicenseFile = L"OrvLicense.txt";
+    about.DoModal();
+}
+
+void LoaderDialog::ShowHelp() {
+    HelpDialog help;
+    help.DoModal();
+}

@@ -60,7 +60,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     // The server the download uses instead of the maker's (tests and the demo).
     void UseDownloadServer(const DownloadServer& server);
 
-    // Parts of the menus that have nothing to do yet.
+    // About > About Tarvex2... and the system menu's About item; About > Help using Tarvex2....
     void ShowAboutBox();
     void ShowHelp();
 

@@ -214,6 +214,33 @@ void CFile::RemoveAbandonedReplacements(const wchar_t* fileName) {
     closedir(entries);
 }
 
+BOOL CStdioFile::ReadString(std::wstring& line) {
+    line.clear();
+    std::string bytes;
+    for (;;) {
+        if (at_ == buffer_.size()) {
+            if (ended_) break;
+            buffer_.resize(4096);
+            buffer_.resize(Read(buffer_.data(), static_cast<UINT>(buffer_.size())));
+            at_ = 0;
+            if (buffer_.empty()) {
+                ended_ = true;
+                break;
+            }
+        }
+        const char byte = buffer_[at_++];
+        if (byte == '\n') {
+            if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+            line = tarvex::platform::WidenCp1252(bytes);
+            return TRUE;
+        }
+        bytes.push_back(byte);
+    }
+    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    line = tarvex::platform::WidenCp1252(bytes);
+    return bytes.empty() ? FALSE : TRUE;
+}
+
 BOOL CMemFile::Open(const wchar_t* /*fileName*/, UINT openFlags, CFileException* /*error*/) {
     if (openFlags & modeCreate) bytes_.clear();
     position_ = 0;

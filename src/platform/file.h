@@ -64,6 +64,20 @@ class CFile {
     std::wstring m_strFileName;
 };
 
+// A text file read line by line. Lines end at LF (a CR before it is dropped); the bytes are
+// taken as Windows-1252.
+class CStdioFile : public CFile {
+  public:
+    // The next line, without its line break. FALSE at the end of the file, with `line` empty;
+    // a last line without a line break is still a line.
+    BOOL ReadString(std::wstring& line);
+
+  private:
+    std::vector<char> buffer_;
+    std::size_t at_ = 0;
+    bool ended_ = false;
+};
+
 // A file in memory: reads what it was given, collects what is written.
 class CMemFile : public CFile {
   public:

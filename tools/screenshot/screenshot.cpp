@@ -1,34 +1,84 @@
-// Draws the main window as a technician first sees it, without a display, into a PNG file:
-//   tarvex2-screenshot docs/main-window.png
-// The serial ports shown are the usual names of a PC's first UART and a USB adapter.
+// Draws one of Tarvex2's windows as a technician first sees it, without a display, into a PNG:
+//   tarvex2-screenshot OUTPUT.png [main|about|system|help]
+// The main window is shown in a working folder that holds the four built-in firmware files (the
+// field-update file of drawing 40517, version 16), with the usual names of a PC's first UART and
+// a USB adapter as its serial ports; the About box reads OrvLicense.txt from the working folder, the System Information
+// report describes this computer.
+#include <QFileInfo>
 #include <QTimer>
 #include <QtGlobal>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
+#include <unistd.h>
+
+#include "about/about_dialog.h"
+#include "about/help_dialog.h"
+#include "about/system_info_dialog.h"
 #include "app/loader_dialog.h"
 #include "platform/ui/qt_access.h"
 #include "platform/ui/window_system.h"
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
-        return 2;
-    }
-    const QString output = QString::fromLocal8Bit(argv[1]);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    tarvex::platform::WindowSystem windowSystem(argc, argv);
-    CWinApp application(L"Tarvex2");
+namespace {
 
-    LoaderDialog dialog(nullptr, [] {
-        return SerialPortList(std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"});
-    });
+// Shows `dialog` and saves its picture once it has been laid out and painted.
+bool Save(CDialog& dialog, const QString& output) {
     bool saved = false;
-    QTimer::singleShot(100, [&] {
+    QTimer::singleShot(200, [&] {
         QDialog* window = tarvex::platform::DialogWidget(dialog);
         saved = window != nullptr && window->grab().save(output);
         dialog.EndDialog(IDCANCEL);
     });
     dialog.DoModal();
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string which = argc == 3 ? argv[2] : "main";
+    if (argc < 2 || argc > 3 ||
+        (which != "main" && which != "about" && which != "system" && which != "help")) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [main|about|system|help]\n", argv[0]);
+        return 2;
+    }
+    const QString output = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    tarvex::platform::WindowSystem windowSystem(argc, argv);
+    CWinApp application(L"Tarvex2");
+
+    bool saved = false;
+    if (which == "about") {
+        AboutDialog about;
+        about.m_strProductLines = {L"", L"Tarvex2 by Morvane", L"Version 2.0.0", L"", L""};
+        about.m_strCaptionName = L"Tarvex2 by Morvane";
+        about.m_strLicenseFile = L"OrvLicense.txt";
+        saved = Save(about, output);
+    } else if (which == "system") {
+        SystemInfoDialog report;
+        saved = Save(report, output);
+    } else if (which == "help") {
+        HelpDialog help;
+        saved = Save(help, output);
+    } else {
+        const auto folder = std::filesystem::temp_directory_path() /
+                            ("tarvex2-screenshot-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder);
+        for (const char* name : {"Quorlex2000.hex", "Arena2000.hex", "OvalTrack.hex"}) {
+            std::ofstream(folder / name) << ":00000001FF\n";
+        }
+        std::ofstream(folder / "ED-40517_Veziv16.fud") << "E040517-0016 field update";
+        const auto previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
+        LoaderDialog dialog(nullptr, [] {
+            return SerialPortList(std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"});
+        });
+        saved = Save(dialog, output);
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
     if (!saved) std::fprintf(stderr, "could not write %s\n", argv[1]);
     return saved ? 0 : 1;
 }

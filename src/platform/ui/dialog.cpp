@@ -12,9 +12,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QTimer>
 #include <cwchar>
 #include <map>
@@ -22,6 +25,8 @@
 #include "platform/exceptions.h"
 
 #include "platform/ui/button_check.h"
+#include "platform/ui/control_text.h"
+#include "platform/ui/gdi.h"
 #include "platform/ui/menu_items.h"
 #include "platform/ui/progress_bar.h"
 #include "platform/ui/qt_text.h"
@@ -37,6 +42,8 @@ class DialogWindowAccess {
     static void Close(CDialog& dialog) { dialog.OnClose(); }
     static void Timer(CDialog& dialog, UINT_PTR id) { dialog.OnTimer(id); }
     static void SysCommand(CDialog& dialog, UINT id) { dialog.OnSysCommand(id, 0); }
+    static bool Paint(CDialog& dialog, CDC& dc) { return dialog.OnPaint(dc); }
+    static void Notify(CDialog& dialog, int id);
 };
 
 namespace {
@@ -46,6 +53,7 @@ class DialogWindow final : public QDialog {
     DialogWindow(CDialog& owner, QWidget* parent) : QDialog(parent), owner_(owner) {}
 
     QMenu* systemMenu = nullptr;
+    CDialog& Owner() const { return owner_; }
 
   protected:
     // The close box and the window manager's Close arrive as WM_CLOSE.
@@ -78,6 +86,28 @@ class DialogWindow final : public QDialog {
 
     void reject() override { DialogWindowAccess::Command(owner_, IDCANCEL); }
 
+    // The dialog's own drawing goes into an image of the client area, shown in one piece.
+    void paintEvent(QPaintEvent* event) override {
+        QDialog::paintEvent(event);
+        QImage client(size(), QImage::Format_RGB32);
+        client.fill(palette().color(backgroundRole()));
+        CDC dc(&client);
+        if (DialogWindowAccess::Paint(owner_, dc)) QPainter(this).drawImage(0, 0, client);
+    }
+
+    // A click on a static text that asks for notifications (SS_NOTIFY) is its STN_CLICKED.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (label != nullptr && event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            (label->property(kStyleProperty).toUInt() & SS_NOTIFY) != 0 &&
+            label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            DialogWindowAccess::Notify(owner_, label->property(kIdProperty).toInt());
+            return true;
+        }
+        return QDialog::eventFilter(watched, event);
+    }
+
   private:
     CDialog& owner_;
 };
@@ -103,13 +133,33 @@ class DialogUnits {
     int baseY_;
 };
 
-QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
+QWidget* MakeMultiLineEdit(const DialogControl& control, const DialogUnits& units,
+                           QWidget* parent) {
+    auto* edit = new QTextEdit(parent);
+    edit->setReadOnly((control.style & ES_READONLY) != 0);
+    edit->setAcceptRichText(false);
+    edit->setFrameShape((control.style & WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
+    edit->setVerticalScrollBarPolicy((control.style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                  : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QTextOption option = edit->document()->defaultTextOption();
+    option.setAlignment((control.style & ES_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft);
+    option.setTabStopDistance(units.X(32));  // an edit box's tab stops: every 32 dialog units
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    edit->document()->setDefaultTextOption(option);
+    edit->document()->setDocumentMargin(1);
+    if (control.text != nullptr) SetControlText(edit, QString::fromWCharArray(control.text));
+    return edit;
+}
+
+QWidget* MakeControl(const DialogControl& control, const DialogUnits& units, QWidget* parent) {
     const QString text =
         control.text != nullptr ? QString::fromWCharArray(control.text) : QString();
     switch (control.kind) {
         case ControlKind::PushButton: {
             auto* button = new QPushButton(text, parent);
             button->setAutoDefault(false);
+            button->setDefault((control.style & BS_DEFPUSHBUTTON) != 0);
             return button;
         }
         case ControlKind::AutoRadioButton: {
@@ -122,10 +172,13 @@ QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
         case ControlKind::Static: {
             auto* label = new QLabel(text, parent);
             label->setWordWrap(true);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(((control.style & SS_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                Qt::AlignTop);
             return label;
         }
         case ControlKind::Edit: {
+            if (control.style & ES_MULTILINE) return MakeMultiLineEdit(control, units, parent);
             auto* edit = new QLineEdit(text, parent);
             edit->setFrame((control.style & WS_BORDER) != 0);
             return edit;
@@ -147,6 +200,7 @@ struct CDialog::Impl {
     std::shared_ptr<WindowRef> systemMenu;
     std::map<UINT, std::function<void()>> commands;
     std::map<UINT_PTR, QTimer*> timers;
+    std::map<int, CWnd*> subclassed;  // the objects DDX_Control bound, by control id
 
     void Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
     std::shared_ptr<WindowRef> Ref(QWidget* widget, int id) {
@@ -209,8 +263,11 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
     QWidget* previous = nullptr;
     std::vector<QWidget*> groupBoxes;
     for (const DialogControl& control : dialogTemplate.controls) {
-        QWidget* widget = MakeControl(control, window);
+        QWidget* widget = MakeControl(control, units, window);
         widget->setGeometry(units.Rect(control.rect, top));
+        widget->setProperty(kStyleProperty, static_cast<uint>(control.style));
+        widget->setProperty(kIdProperty, control.id);
+        if (qobject_cast<QLabel*>(widget) != nullptr) widget->installEventFilter(window);
         if (control.style & WS_GROUP) radioGroup = nullptr;
         if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
             if (radioGroup == nullptr) radioGroup = new QButtonGroup(window);
@@ -252,11 +309,14 @@ INT_PTR CDialog::DoModal() {
     Attach(self);
 
     OnInitDialog();
+    ApplyColours(0);
+    for (const auto& [id, control] : m_impl->controls) ApplyColours(id);
     const int result = m_impl->window->exec();
 
     // The window goes now: every later call on it, from any thread, fails.
     m_impl->link->Close();
     UnregisterWindow(self->hwnd);
+    m_impl->subclassed.clear();
     for (auto& [id, timer] : m_impl->timers) delete timer;
     m_impl->timers.clear();
     delete m_impl->window;
@@ -270,6 +330,87 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
+
+bool CDialog::OnPaint(CDC& /*dc*/) { return false; }
+
+HBRUSH CDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {
+    return control != nullptr && control != this ? control->CtlColor(dc, ctlColor) : nullptr;
+}
+
+void CDialog::SubclassControl(int id, CWnd& control) {
+    if (m_impl->subclassed[id] == &control) return;
+    m_impl->subclassed[id] = &control;
+    control.PreSubclassWindow();
+}
+
+void DialogWindowAccess::Notify(CDialog& dialog, int id) {
+    auto it = dialog.m_impl->subclassed.find(id);
+    if (it != dialog.m_impl->subclassed.end() && it->second->OnReflectedNotify(STN_CLICKED)) return;
+    dialog.OnCmdMsg(static_cast<UINT>(id));
+}
+
+void CDialog::ApplyColours(int id) {
+    QWidget* widget = nullptr;
+    CWnd* object = this;
+    UINT type = CTLCOLOR_DLG;
+    if (id == 0) {
+        widget = m_impl->window;
+    } else {
+        auto control = ControlWindow(id);
+        widget = control != nullptr ? control->widget.data() : nullptr;
+        auto it = m_impl->subclassed.find(id);
+        object = it != m_impl->subclassed.end() ? it->second : GetDlgItem(id);
+        const bool readOnly = (qobject_cast<QTextEdit*>(widget) != nullptr &&
+                               qobject_cast<QTextEdit*>(widget)->isReadOnly()) ||
+                              (qobject_cast<QLineEdit*>(widget) != nullptr &&
+                               qobject_cast<QLineEdit*>(widget)->isReadOnly());
+        if (qobject_cast<QPushButton*>(widget) != nullptr ||
+            qobject_cast<QRadioButton*>(widget) != nullptr) {
+            type = CTLCOLOR_BTN;
+        } else if (qobject_cast<QTextEdit*>(widget) != nullptr ||
+                   qobject_cast<QLineEdit*>(widget) != nullptr) {
+            type = readOnly ? CTLCOLOR_STATIC : CTLCOLOR_EDIT;
+        } else {
+            type = CTLCOLOR_STATIC;
+        }
+    }
+    if (widget == nullptr) return;
+    CDC dc;
+    HBRUSH brush = OnCtlColor(&dc, object, type);
+    if (brush == nullptr) return;  // the system's look
+    const bool textBox =
+        qobject_cast<QTextEdit*>(widget) != nullptr || qobject_cast<QLineEdit*>(widget) != nullptr;
+    QPalette palette = widget->palette();
+    COLORREF colour = 0;
+    if (BrushColour(brush, colour)) {
+        const QColor fill = QColor::fromRgb(ToQRgb(colour));
+        palette.setColor(textBox ? QPalette::Base : QPalette::Window, fill);
+        if (!textBox) widget->setAutoFillBackground(true);
+    } else {
+        if (textBox) palette.setColor(QPalette::Base, Qt::transparent);
+        widget->setAutoFillBackground(false);
+    }
+    if (dc.TextColourSet()) {
+        const QColor text = QColor::fromRgb(ToQRgb(dc.GetTextColor()));
+        palette.setColor(QPalette::WindowText, text);
+        palette.setColor(QPalette::Text, text);
+    }
+    widget->setPalette(palette);
+    if (CFont* font = dc.GetSelectedFont(); font != nullptr && font->IsCreated()) {
+        QFont drawn = widget->font();
+        drawn.setUnderline(font->Description().lfUnderline != 0);
+        widget->setFont(drawn);
+    }
+    widget->update();
+}
+
+void tarvex::platform::RefreshColoursOf(QWidget* control) {
+    if (auto* window = dynamic_cast<DialogWindow*>(control->window())) {
+        RefreshControlColours(window->Owner(), control->property(kIdProperty).toInt());
+    }
+}
+
+void RefreshControlColours(CDialog& dialog, int id) { dialog.ApplyColours(id); }
 
 BOOL CDialog::OnCmdMsg(UINT id) {
     if (auto it = m_impl->commands.find(id); it != m_impl->commands.end()) {
@@ -419,7 +560,9 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     // Bound once per window: a job may be using the control from the worker meanwhile, and
     // rebinding it would change what that thread reads.
     auto window = pDX->m_pDlgWnd->ControlWindow(id);
-    if (window != nullptr && control.Window() != window) control.Attach(window);
+    if (window == nullptr || control.Window() == window) return;
+    control.Attach(window);
+    pDX->m_pDlgWnd->SubclassControl(id, control);
 }
 
 void DDX_Text(CDataExchange* pDX, int id, std::wstring& value) {

@@ -18,6 +18,8 @@
 #include "platform/ui/wnd.h"
 
 class CDialog;
+class CDC;
+using HBRUSH = struct HBRUSH__*;
 
 class CDataExchange {
   public:
@@ -73,8 +75,21 @@ class CDialog : public CWnd {
     // functions above.
     std::shared_ptr<tarvex::platform::WindowRef> ControlWindow(int id) const;
 
+    // Marks `control` as the object of control `id` (DDX_Control does this): it gets the
+    // control's reflected notifications and colour requests. PreSubclassWindow runs first.
+    void SubclassControl(int id, CWnd& control);
+
   protected:
     virtual void DoDataExchange(CDataExchange* pDX);
+    // Paints the client area into `dc` after the dialog's own background; true when it drew.
+    virtual bool OnPaint(CDC& dc);
+    // The colours of a control (CTLCOLOR_STATIC for static texts and read-only edit boxes) or
+    // of the dialog itself (CTLCOLOR_DLG, `control` null), asked once the dialog is set up and
+    // again when a control is invalidated. The handler sets the text and background colours,
+    // background mode and font in `dc` and returns the brush of the background; the null stock
+    // brush leaves the background unpainted. The default asks the control itself (CtlColor) and
+    // otherwise returns null: the control keeps the system's look.
+    virtual HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor);
     virtual void OnOK();
     virtual void OnCancel();
     virtual void OnClose();
@@ -86,6 +101,8 @@ class CDialog : public CWnd {
 
   private:
     friend class DialogWindowAccess;
+    friend void RefreshControlColours(CDialog& dialog, int id);
+    void ApplyColours(int id);
     struct Impl;
 
     const DialogTemplate& m_template;

@@ -4,8 +4,11 @@
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextEdit>
 
 #include "platform/ui/button_check.h"
+#include "platform/ui/control_text.h"
+#include "platform/ui/gdi.h"
 #include "platform/ui/progress_bar.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/win_app.h"
@@ -27,12 +30,74 @@ bool With(const std::shared_ptr<WindowRef>& window, Use&& use) {
 
 void CWnd::Serialize(CArchive& /*archive*/) {}
 
+HBRUSH CWnd::CtlColor(CDC* /*dc*/, UINT /*ctlColor*/) { return nullptr; }
+
+BOOL CWnd::OnReflectedNotify(UINT /*code*/) { return FALSE; }
+
+DWORD CWnd::GetStyle() const {
+    DWORD style = 0;
+    With<QWidget>(m_window, [&](QWidget* widget) {
+        style = widget->property(tarvex::platform::kStyleProperty).toUInt();
+    });
+    return style;
+}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
+    return With<QWidget>(m_window,
+                         [&](QWidget* widget) {
+                             const DWORD style =
+                                 widget->property(tarvex::platform::kStyleProperty).toUInt();
+                             widget->setProperty(tarvex::platform::kStyleProperty,
+                                                 static_cast<uint>((style & ~remove) | add));
+                         })
+               ? TRUE
+               : FALSE;
+}
+
+void CWnd::Invalidate(BOOL /*erase*/) {
+    With<QWidget>(m_window, [](QWidget* widget) {
+        tarvex::platform::RefreshColoursOf(widget);
+        widget->update();
+    });
+}
+
+BOOL CWnd::GetFont(LOGFONTW* font) const {
+    if (font == nullptr) return FALSE;
+    return With<QWidget>(m_window,
+                         [&](QWidget* widget) {
+                             const QFont drawn = widget->font();
+                             font->lfHeight = -drawn.pixelSize();
+                             font->lfUnderline = drawn.underline() ? 1 : 0;
+                             font->lfWeight = static_cast<BYTE>(drawn.bold() ? 7 : 4);
+                         })
+               ? TRUE
+               : FALSE;
+}
+
 void CWnd::Attach(std::shared_ptr<WindowRef> window) { m_window = std::move(window); }
+
+void tarvex::platform::SetControlText(QWidget* control, const QString& text) {
+    auto* edit = qobject_cast<QTextEdit*>(control);
+    if (edit == nullptr) return;
+    edit->setProperty("tarvexText", text);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    edit->setPlainText(shown);
+}
+
+QString tarvex::platform::ControlText(const QWidget* control) {
+    const QVariant kept = control->property("tarvexText");
+    if (kept.isValid()) return kept.toString();
+    auto* edit = qobject_cast<const QTextEdit*>(control);
+    return edit != nullptr ? edit->toPlainText() : QString();
+}
 
 BOOL CWnd::SetWindowText(const std::wstring& text) {
     const QString qtext = tarvex::platform::ToQString(text);
     return With<QWidget>(m_window, [&](QWidget* widget) {
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (qobject_cast<QTextEdit*>(widget) != nullptr) {
+            tarvex::platform::SetControlText(widget, qtext);
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
             label->setText(qtext);
         } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             edit->setText(qtext);
@@ -47,7 +112,9 @@ BOOL CWnd::SetWindowText(const std::wstring& text) {
 std::wstring CWnd::GetWindowText() const {
     QString text;
     With<QWidget>(m_window, [&](QWidget* widget) {
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (qobject_cast<QTextEdit*>(widget) != nullptr) {
+            text = tarvex::platform::ControlText(widget);
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
             text = label->text();
         } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             text = edit->text();

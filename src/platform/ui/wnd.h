@@ -13,6 +13,11 @@ namespace tarvex::platform {
 struct WindowRef;
 }
 class CArchive;
+class CDC;
+struct LOGFONTW;
+using HBRUSH = struct HBRUSH__*;
+
+inline constexpr UINT STN_CLICKED = 0;
 
 inline constexpr int BST_UNCHECKED = 0;
 inline constexpr int BST_CHECKED = 1;
@@ -36,6 +41,22 @@ class CWnd {
 
     // Reads or writes the object's persistent data; nothing by default.
     virtual void Serialize(CArchive& archive);
+
+    // Called as the object is bound to its control (DDX_Control), before anything else.
+    virtual void PreSubclassWindow() {}
+    // A colour request reflected from the dialog to the control (see CDialog::OnCtlColor);
+    // null: the control does not handle it.
+    virtual HBRUSH CtlColor(CDC* dc, UINT ctlColor);
+    // A notification of the control reflected to its object (STN_CLICKED, BN_CLICKED: code 0);
+    // FALSE passes it on to the dialog as the control's command.
+    virtual BOOL OnReflectedNotify(UINT code);
+
+    DWORD GetStyle() const;
+    BOOL ModifyStyle(DWORD remove, DWORD add);
+    // Redraws the control, asking its colours afresh.
+    void Invalidate(BOOL erase = TRUE);
+    // The font the control is drawn in.
+    BOOL GetFont(LOGFONTW* font) const;
 
     // Binds the object to a window; the dialog does this for itself and DDX_Control for controls.
     void Attach(std::shared_ptr<tarvex::platform::WindowRef> window);

@@ -1,0 +1,5 @@
+#include "about/help_dialog.h"
+
+#include "about/templates.h"
+
+HelpDialog::HelpDialog() : CDialog(kHelpTemplate, nullptr) {}

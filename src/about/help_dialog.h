@@ -1,0 +1,9 @@
+// The Help page: four steps of operating instructions, all of them in the dialog's template.
+#pragma once
+
+#include "platform/ui/dialog.h"
+
+class HelpDialog : public CDialog {
+  public:
+    HelpDialog();
+};

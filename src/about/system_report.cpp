@@ -1,0 +1,200 @@
+#include "about/system_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cwctype>
+
+namespace {
+
+constexpr wchar_t kProcessorKey[] = L"Hardware\\Description\\System\\CentralProcessor\\0";
+constexpr std::size_t kValueBufferBytes = 260;  // given for every value query
+constexpr wchar_t kUnknown[] = L"unknown";      // what a failed query shows
+
+bool IsWin9x(const std::wstring& name) {
+    return name == L"Win95" || name == L"Win98" || name == L"WinME";
+}
+
+bool IsNt5(const std::wstring& name) {
+    return name == L"Win2000" || name == L"WinXP" || name == L"Win2003 Server";
+}
+
+std::wstring Megabytes(ULONGLONG bytes) {
+    return std::to_wstring(static_cast<std::uint32_t>(bytes >> 20));
+}
+
+std::wstring SignedMegabytes(ULONGLONG bytes) {
+    return std::to_wstring(static_cast<std::int32_t>(bytes >> 20));
+}
+
+// A registry value as the report reads it: a value that does not fit the buffer (with its
+// terminating zero, in 16-bit characters) cannot be read.
+std::optional<std::wstring> ReadValue(SystemFacts& facts, const wchar_t* name) {
+    auto value = facts.Value(kProcessorKey, name);
+    if (value && (value->size() + 1) * 2 > kValueBufferBytes) return std::nullopt;
+    return value;
+}
+
+std::optional<std::wstring> IdentifierOrVendor(SystemFacts& facts) {
+    if (auto identifier = ReadValue(facts, L"Identifier")) return identifier;
+    return ReadValue(facts, L"VendorIdentifier");
+}
+
+std::wstring TrimmedBlanks(const std::wstring& text) {
+    const auto first = std::find_if_not(text.begin(), text.end(), iswspace);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), iswspace).base();
+    return first < last ? std::wstring(first, last) : std::wstring();
+}
+
+std::wstring LevelText(SystemFacts& facts, WORD level) {
+    switch (level) {
+        case 3:
+            return L"386 Processor\r\n";
+        case 4:
+            return L"486 Processor\r\n";
+        case 5:
+            return L"Pentium 1 Processor\r\n";
+        case 6: {
+            const auto identifier = IdentifierOrVendor(facts);
+            if (!identifier) return {};
+            if (identifier->find(L'5') != std::wstring::npos)
+                return L"Pentium Pro or Pentium 2 CPU\r\n";
+            if (identifier->find(L'8') != std::wstring::npos) return L"Pentium 3 Processor\r\n";
+            return {};
+        }
+        case 15:
+            return L"Pentium 4 Processor\r\n";
+        default:
+            return L"Unknown processor\r\n";
+    }
+}
+
+}  // namespace
+
+std::wstring OperatingSystemName(const OsVersion& version) {
+    struct Row {
+        DWORD platformId, major, minor;
+        const wchar_t* name;
+    };
+    static constexpr Row kNames[] = {
+        {VER_PLATFORM_WIN32_NT, 5, 0, L"Win2000"},
+        {VER_PLATFORM_WIN32_NT, 5, 1, L"WinXP"},
+        {VER_PLATFORM_WIN32_NT, 5, 2, L"Win2003 Server"},
+        {VER_PLATFORM_WIN32_NT, 4, 0, L"WinNT4.0"},
+        {VER_PLATFORM_WIN32_NT, 3, 51, L"WinNT3.51"},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, L"Win95"},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 10, L"Win98"},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, L"WinME"},
+    };
+    if (version.platformId == VER_PLATFORM_LINUX) {
+        return version.productName.empty() ? L"Linux" : version.productName;
+    }
+    for (const Row& row : kNames) {
+        if (row.platformId == version.platformId && row.major == version.major &&
+            row.minor == version.minor) {
+            return row.name;
+        }
+    }
+    return {};
+}
+
+std::wstring PercentText(double share) {
+    char rounded[64];
+    std::snprintf(rounded, sizeof rounded, "%.2f", share);
+    int whole = 0;
+    int hundredths = 0;
+    std::sscanf(rounded, "%d.%d", &whole, &hundredths);
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%02d", whole * 100 + hundredths);
+    return text;
+}
+
+std::wstring DiskSection(const std::optional<DiskSpace>& disk) {
+    std::wstring text = L"\tDisk Space:\r\n\r\n";
+    if (!disk) return text + L"The disk space could not be read.";
+    const ULONGLONG totalMb = disk->totalBytes >> 20;
+    const ULONGLONG freeMb = disk->freeBytes >> 20;
+    const ULONGLONG usedMb = totalMb - std::min(freeMb, totalMb);
+    // A drive below 1 MB has no share to show (0 divided by 0).
+    const std::wstring percent =
+        totalMb == 0
+            ? std::wstring(kUnknown)
+            : PercentText(static_cast<double>(usedMb) / static_cast<double>(totalMb)) + L"%";
+    text += L"Disk Space Available: \t" + Megabytes(disk->freeBytes) + L" MB";
+    text += L"\r\nTotal Disk Size: \t\t" + Megabytes(disk->totalBytes) + L" MB";
+    text += L"\r\nPercent Used: \t\t" + percent;
+    text +=
+        L"\r\nDisk Space Used: \t\t" + std::to_wstring(static_cast<std::uint32_t>(usedMb)) + L" MB";
+    return text;
+}
+
+std::wstring MemorySection(const MemoryStatus& memory) {
+    const std::wstring percent =
+        memory.totalPhys == 0
+            ? std::wstring(kUnknown)
+            : PercentText(static_cast<double>(memory.totalPhys - memory.availPhys) /
+                          static_cast<double>(memory.totalPhys)) +
+                  L"%";
+    return L"\tRAM Status:\r\n\r\n"
+           L"Total Physical RAM: \t" +
+           SignedMegabytes(memory.totalPhys) + L"\r\nTotal Available RAM: \t" +
+           SignedMegabytes(memory.availPhys) + L"\r\nPercent Used: \t\t" + percent +
+           L"\r\nTotal Virtual RAM: \t\t" + SignedMegabytes(memory.totalVirtual) +
+           L"\r\nAvailable Virtual RAM: \t" + SignedMegabytes(memory.availVirtual) + L"\r\n";
+}
+
+std::wstring ProtocolsSection(SystemFacts& facts, const std::wstring& osName) {
+    struct Row {
+        const wchar_t* subkey;
+        const wchar_t* line;
+    };
+    static constexpr Row kProtocols[] = {{L"NBF", L"NetBEUI"},
+                                         {L"TCPIP", L"TCP\\IP"},
+                                         {L"DECDNP", L"DECNet"},
+                                         {L"NWSIPX32", L"IPX\\SPX"}};
+    std::wstring text = L"\r\nProtocols Installed:\r\n";
+    const auto subkeys =
+        facts.SubKeys(IsWin9x(osName) ? L"Enum\\Network" : L"SYSTEM\\CurrentControlSet\\Services");
+    if (!subkeys) return text;
+    for (const std::wstring& subkey : *subkeys) {
+        std::wstring upper = subkey;
+        std::transform(upper.begin(), upper.end(), upper.begin(), towupper);
+        for (const Row& row : kProtocols) {
+            if (upper == row.subkey) text += std::wstring(row.line) + L"\r\n";
+        }
+    }
+    return text;
+}
+
+std::wstring ProcessorText(SystemFacts& facts, const std::wstring& osName) {
+    const WORD level = facts.ProcessorLevel();  // GetSystemInfo, asked in every case
+    // Linux reports its processor's name as Windows 2000 and later do.
+    const bool linux = facts.Version().platformId == VER_PLATFORM_LINUX;
+    if (!linux && IsWin9x(osName)) {
+        const auto identifier = IdentifierOrVendor(facts);
+        return identifier ? *identifier + L"\r\n" : std::wstring();
+    }
+    if (linux || IsNt5(osName)) {
+        if (auto name = ReadValue(facts, L"ProcessorName")) return *name + L"\r\n";
+        if (auto name = ReadValue(facts, L"ProcessorNameString")) {
+            return TrimmedBlanks(*name) + L"\r\n";
+        }
+        return {};
+    }
+    if (osName == L"WinNT4.0") return LevelText(facts, level);
+    return {};
+}
+
+std::wstring UserLine(const std::optional<std::wstring>& userName) {
+    return L"User: " + (userName ? userName->substr(0, 259) : std::wstring(kUnknown));
+}
+
+std::wstring OverviewText(SystemFacts& facts) {
+    const OsVersion version = facts.Version();
+    const std::wstring servicePack = version.csdVersion;
+    const std::wstring osName = OperatingSystemName(version);
+    const std::wstring protocols = ProtocolsSection(facts, osName);
+    const std::wstring processor = ProcessorText(facts, osName);
+    const std::wstring user = UserLine(facts.UserName());
+    return user + L"\r\n" + processor + L"\r\n" + osName + L"\r\n" + servicePack + L"\r\n" +
+           protocols;
+}

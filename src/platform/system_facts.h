@@ -1,0 +1,63 @@
+// What the System Information report asks of the computer: the user, the disk of the working
+// directory, memory, the operating system's version, the processor level, and registry-like
+// keys and values (subkeys of a key, text values of a key).
+//
+// The Windows answers come from the calls of their names; this Linux backend answers in the same
+// shapes: the version with platform VER_PLATFORM_LINUX, the PRETTY_NAME of /etc/os-release as
+// its product name and the kernel release as its service-pack text; the processor's key
+// "Hardware\Description\System\CentralProcessor\0" with "ProcessorNameString" (the model name of
+// /proc/cpuinfo), "Identifier" and "VendorIdentifier"; and the services key
+// "SYSTEM\CurrentControlSet\Services" with the subkey "Tcpip" when the kernel has IPv4.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32_types.h"
+
+using ULONGLONG = std::uint64_t;
+
+inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+inline constexpr DWORD VER_PLATFORM_LINUX = 0x100;  // not a Windows value: this backend's own
+
+struct DiskSpace {
+    ULONGLONG totalBytes = 0;
+    ULONGLONG freeBytes = 0;  // of the whole volume
+};
+
+struct MemoryStatus {
+    ULONGLONG totalPhys = 0;
+    ULONGLONG availPhys = 0;
+    ULONGLONG totalVirtual = 0;
+    ULONGLONG availVirtual = 0;
+};
+
+struct OsVersion {
+    DWORD platformId = 0;
+    DWORD major = 0;
+    DWORD minor = 0;
+    std::wstring csdVersion;   // the service pack; on Linux the kernel release
+    std::wstring productName;  // Linux only: the distribution's name
+};
+
+class SystemFacts {
+  public:
+    virtual ~SystemFacts() = default;
+    virtual std::optional<std::wstring> UserName() = 0;
+    virtual std::optional<DiskSpace> Disk() = 0;
+    virtual MemoryStatus Memory() = 0;
+    virtual OsVersion Version() = 0;
+    virtual WORD ProcessorLevel() = 0;
+    // The subkeys of `key` under HKEY_LOCAL_MACHINE in enumeration order; none when it cannot be
+    // opened.
+    virtual std::optional<std::vector<std::wstring>> SubKeys(const std::wstring& key) = 0;
+    // A text value of `key`; none when the key or the value cannot be read.
+    virtual std::optional<std::wstring> Value(const std::wstring& key,
+                                              const std::wstring& name) = 0;
+};
+
+// The facts of this computer.
+std::unique_ptr<SystemFacts> MakeSystemFacts();

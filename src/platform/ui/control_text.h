@@ -1,0 +1,29 @@
+// Private to the window layer: the text of a control as the class library's controls keep it,
+// and what the window layer asks of a dialog for one of its controls.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "platform/win32_types.h"
+
+namespace tarvex::platform {
+
+// Widget properties: the control's style bits and id.
+inline constexpr char kStyleProperty[] = "tarvexStyle";
+inline constexpr char kIdProperty[] = "tarvexId";
+
+// A multi-line edit box keeps the text exactly as set (CR LF line breaks included) and shows it
+// with the line breaks as lines.
+void SetControlText(QWidget* control, const QString& text);
+QString ControlText(const QWidget* control);
+
+// Asks the control's dialog for its colours afresh.
+void RefreshColoursOf(QWidget* control);
+
+inline QRgb ToQRgb(DWORD colour) {
+    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+}  // namespace tarvex::platform

@@ -1,0 +1,232 @@
+// The About box, the System Information report and the Help page on the offscreen platform.
+#include "about/about_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QUrl>
+
+#include "about/draw_transparent_bitmap.h"
+#include "about/help_dialog.h"
+#include "about/resource.h"
+#include "about/system_info_dialog.h"
+#include "app/loader_dialog.h"
+#include "app/resource.h"
+#include "support/dialog_driver.h"
+#include "support/working_directory.h"
+
+namespace {
+
+using tarvex::platform::ControlWidget;
+using tarvex::platform::DialogWidget;
+
+class HostedAbout : public AboutDialog {
+  public:
+    HostedAbout() {
+        m_strProductLines = {L"", L"Tarvex2 by Morvane", L"Version 2.0.0", L"", L""};
+        m_strCaptionName = L"Tarvex2 by Morvane";
+        m_strLicenseFile = L"OrvLicense.txt";
+    }
+};
+
+std::wstring TextOf(const CDialog& dialog, int id) {
+    CWnd* item = dialog.GetDlgItem(id);
+    return item != nullptr ? item->GetWindowText() : std::wstring();
+}
+
+QColor TextColour(const CDialog& dialog, int id) {
+    return ControlWidget(dialog, id)->palette().color(QPalette::WindowText);
+}
+
+// Records the links the desktop was asked to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void Open(const QUrl& url) { opened.push_back(url); }
+};
+
+TEST(AboutDialog, ShowsTheMakerTheProductAndTheLicence) {
+    ScopedWorkingDirectory workdir;
+    const std::vector<std::pair<std::string, std::wstring>> licences = {
+        {"one\ntwo\nthree\n", L"one\r\ntwo\r\nthree\r\n\r\n"},
+        {"one\r\ntwo\r\nthree", L"one\r\ntwo\r\nthree\r\n\r\n"},
+        {"", L"\r\n"},
+        {"caf\xE9\n", L"caf\u00E9\r\n\r\n"},
+    };
+    for (const auto& [file, shown] : licences) {
+        workdir.Write("OrvLicense.txt", file);
+        HostedAbout about;
+        RunModal(about, [&] {
+            EXPECT_EQ(TextOf(about, IDC_LICENSE), shown);
+            EXPECT_EQ(DialogWidget(about)->windowTitle(),
+                      QStringLiteral("About Tarvex2 by Morvane"));
+        });
+    }
+    std::filesystem::remove(workdir.path() / "OrvLicense.txt");
+    HostedAbout about;
+    RunModal(about, [&] {
+        EXPECT_EQ(TextOf(about, IDC_LICENSE), L"") << "a missing licence: empty, no message";
+        EXPECT_EQ(TextOf(about, IDC_COMPANY), about.m_strCompany + L"\r\n" + about.m_strStreet +
+                                                  L"\r\n" + about.m_strPostOfficeBox + L"\r\n" +
+                                                  about.m_strCity);
+        EXPECT_EQ(TextOf(about, IDC_PRODUCT), L"\r\nTarvex2 by Morvane\r\nVersion 2.0.0\r\n\r\n");
+        EXPECT_EQ(TextOf(about, IDC_WEB_LINK), L"Web Site: " + about.m_strWebAddress);
+        EXPECT_EQ(TextOf(about, IDC_EMAIL_LINK), about.m_strEmail);
+        EXPECT_EQ(TextOf(about, IDC_PHONE), L"Phone: " + about.m_strPhone);
+        EXPECT_EQ(TextOf(about, IDC_FAX), L"Fax: " + about.m_strFax);
+        EXPECT_TRUE(about.m_strEmail.ends_with(L".example"));
+        EXPECT_TRUE(ControlWidget(about, IDC_WEB_LINK)
+                        ->toolTip()
+                        .contains(QStringLiteral("https://www.morvane.example/")));
+        EXPECT_TRUE(ControlWidget(about, IDC_EMAIL_LINK)
+                        ->toolTip()
+                        .contains(QStringLiteral("mailto:support@morvane.example")));
+        EXPECT_TRUE(ControlWidget(about, IDC_EMAIL_LINK)
+                        ->toolTip()
+                        .contains(QStringLiteral("width=\"120\"")));
+    });
+}
+
+TEST(AboutDialog, LinksAreBlueUntilOpenedAndPurpleAfter) {
+    ScopedWorkingDirectory workdir;
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "Open");
+    HostedAbout about;
+    RunModal(about, [&] {
+        const QColor blue(0, 0, 255);
+        const QColor purple(128, 0, 128);
+        EXPECT_EQ(TextColour(about, IDC_WEB_LINK), blue);
+        EXPECT_EQ(TextColour(about, IDC_EMAIL_LINK), blue);
+        EXPECT_TRUE(ControlWidget(about, IDC_WEB_LINK)->font().underline());
+        EXPECT_FALSE(ControlWidget(about, IDC_WEB_LINK)->autoFillBackground()) << "no box behind";
+        EXPECT_FALSE(ControlWidget(about, IDC_FAX)->font().underline());
+        EXPECT_EQ(TextColour(about, IDC_FAX).rgb() & 0xFFFFFF,
+                  QApplication::palette().color(QPalette::ButtonText).rgb() & 0xFFFFFF);
+        EXPECT_EQ(ControlWidget(about, IDC_LICENSE)->palette().color(QPalette::Base).rgb(),
+                  QApplication::palette().color(QPalette::Button).rgb())
+            << "the read-only boxes take the dialog's colours";
+
+        QTest::mouseClick(ControlWidget(about, IDC_WEB_LINK), Qt::LeftButton);
+        ASSERT_EQ(recorder.opened.size(), 1);
+        EXPECT_EQ(recorder.opened[0], QUrl(QStringLiteral("https://www.morvane.example/")));
+        EXPECT_EQ(TextColour(about, IDC_WEB_LINK), purple) << "visited, at once";
+
+        // No handler for mail on this platform: the open fails, the link only beeps.
+        QTest::mouseClick(ControlWidget(about, IDC_EMAIL_LINK), Qt::LeftButton);
+        EXPECT_EQ(TextColour(about, IDC_EMAIL_LINK), blue);
+        EXPECT_EQ(recorder.opened.size(), 1);
+    });
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    HostedAbout again;
+    RunModal(again, [&] {
+        EXPECT_EQ(TextColour(again, IDC_WEB_LINK), QColor(0, 0, 255))
+            << "a new box starts unvisited";
+    });
+}
+
+TEST(AboutDialog, OpensFromTheMenuAndTheSystemMenuAndShowsTheReport) {
+    ScopedWorkingDirectory workdir;
+    LoaderDialog main(nullptr, [] { return SerialPortList(std::vector<std::wstring>{}); });
+    RunModal(main, [&] {
+        for (int route = 0; route < 2; ++route) {
+            QString title;
+            QString report;
+            QTimer::singleShot(50, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (box == nullptr) return;
+                title = box->windowTitle();
+                // The System button opens the report above the box.
+                QTimer::singleShot(50, [&] {
+                    QWidget* system = QApplication::activeModalWidget();
+                    if (system != nullptr && system != box) {
+                        report = system->windowTitle();
+                        qobject_cast<QDialog*>(system)->accept();
+                    }
+                    qobject_cast<QDialog*>(box)->accept();
+                });
+                for (auto* button : box->findChildren<QPushButton*>()) {
+                    if (button->text() == QStringLiteral("System")) button->click();
+                }
+            });
+            if (route == 0) {
+                MenuAction(main, ID_ABOUT_ABOUT)->trigger();
+            } else {
+                main.PostMessage(WM_SYSCOMMAND, IDM_ABOUTBOX);
+                QTest::qWait(300);
+            }
+            EXPECT_EQ(title, QStringLiteral("About Tarvex2 by Morvane")) << "route " << route;
+            EXPECT_EQ(report, QStringLiteral("System Information")) << "route " << route;
+        }
+    });
+}
+
+TEST(SystemInfoDialog, FillsItsThreeBoxesFromThisComputer) {
+    ScopedWorkingDirectory workdir;
+    SystemInfoDialog report;
+    report.SetColours(RGB(10, 20, 30), RGB(200, 210, 220));
+    RunModal(report, [&] {
+        const std::wstring overview = TextOf(report, IDC_OVERVIEW);
+        EXPECT_TRUE(overview.starts_with(L"User: ")) << testing::PrintToString(overview);
+        EXPECT_NE(overview.find(L"\r\nProtocols Installed:\r\n"), std::wstring::npos);
+        EXPECT_TRUE(TextOf(report, IDC_DISK).starts_with(L"\tDisk Space:\r\n\r\n"));
+        EXPECT_TRUE(TextOf(report, IDC_MEMORY).starts_with(L"\tRAM Status:\r\n\r\n"));
+        auto* box = qobject_cast<QTextEdit*>(ControlWidget(report, IDC_DISK));
+        EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_EQ(box->palette().color(QPalette::Base), QColor(10, 20, 30));
+        EXPECT_EQ(box->palette().color(QPalette::Text), QColor(200, 210, 220));
+    });
+}
+
+TEST(HelpDialog, ShowsTheFourInstructionsEachTime) {
+    for (int showing = 0; showing < 2; ++showing) {
+        HelpDialog help;
+        const INT_PTR result = RunModal(help, [&] {
+            QStringList texts;
+            for (auto* label : DialogWidget(help)->findChildren<QLabel*>()) texts << label->text();
+            EXPECT_TRUE(texts.contains(QStringLiteral("Tarvex2 Instructions")));
+            EXPECT_TRUE(texts.contains(QStringLiteral(
+                "Select \"Update\" from the \"Console\" menu or click on the \"Update\" button on "
+                "the screen.  The Tarvex program will guide you through the programming "
+                "procedure.")));
+            EXPECT_EQ(texts.size(), 9);
+            EXPECT_EQ(DialogWidget(help)->windowTitle(), QStringLiteral("Tarvex2 Help"));
+            QTest::keyClick(DialogWidget(help), Qt::Key_Escape);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+    }
+}
+
+TEST(DrawTransparentBitmap, WhiteLeavesTheTargetAndTheRestIsTheLogo) {
+    QImage logo(QStringLiteral(":/bitmaps/1010.bmp"));
+    ASSERT_FALSE(logo.isNull());
+    EXPECT_EQ(logo.size(), QSize(113, 75));
+    QImage target(140, 100, QImage::Format_RGB32);
+    target.fill(qRgb(200, 30, 40));
+    CDC dc(&target);
+    DrawTransparentBitmap(&dc, 10, 7, IDB_LOGO, RGB(255, 255, 255));
+    int white = 0;
+    for (int y = 0; y < target.height(); ++y) {
+        for (int x = 0; x < target.width(); ++x) {
+            const bool inside = x >= 10 && x < 123 && y >= 7 && y < 82;
+            const QRgb source = inside ? logo.pixel(x - 10, y - 7) : qRgb(255, 255, 255);
+            const QRgb expected = (source & 0xFFFFFF) == 0xFFFFFF ? qRgb(200, 30, 40) : source;
+            if (inside && (source & 0xFFFFFF) == 0xFFFFFF) ++white;
+            ASSERT_EQ(target.pixel(x, y) & 0xFFFFFF, expected & 0xFFFFFF) << x << "," << y;
+        }
+    }
+    EXPECT_GT(white, 1000) << "the logo has a white background";
+    DrawTransparentBitmap(nullptr, 0, 0, IDB_LOGO, 0);  // no target: nothing
+    const QImage before = target;
+    DrawTransparentBitmap(&dc, 0, 0, 4242, RGB(255, 255, 255));  // no such bitmap: nothing
+    EXPECT_EQ(target, before);
+}
+
+}  // namespace
+
+#include "about_dialog_test.moc"
