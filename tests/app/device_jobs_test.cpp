@@ -141,12 +141,17 @@ class DeviceJobsTest : public testing::Test {
         return path.wstring();
     }
 
-    // Chooses a custom setup type with `file`, presses Update and waits for the job's end.
-    void RunJob(WatchedDialog& dialog, int radioId, const std::wstring& file, int endsBefore = 0) {
+    // Chooses a custom setup type with `file` and presses Update.
+    static void PressUpdate(WatchedDialog& dialog, int radioId, const std::wstring& file) {
         Click(dialog, radioId);
         qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))
             ->setText(QString::fromStdWString(file));
         Click(dialog, IDC_UPDATE);
+    }
+
+    // Chooses a custom setup type with `file`, presses Update and waits for the job's end.
+    void RunJob(WatchedDialog& dialog, int radioId, const std::wstring& file, int endsBefore = 0) {
+        PressUpdate(dialog, radioId, file);
         ASSERT_TRUE(WaitUntil([&] { return dialog.record.ends > endsBefore; }, 30000));
         ASSERT_TRUE(WaitUntil([&] { return ControlWidget(dialog, IDC_UPDATE)->isEnabled(); }));
     }
@@ -382,10 +387,7 @@ TEST_F(DeviceJobsTest, ClosingTheWindowWhileAJobWaitsEndsTheJob) {
     const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
     auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
     RunModal(*dialog, [&] {
-        Click(*dialog, IDC_RADIO_OTHER_QX2000);
-        qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))
-            ->setText(QString::fromStdWString(file));
-        Click(*dialog, IDC_UPDATE);
+        PressUpdate(*dialog, IDC_RADIO_OTHER_QX2000, file);
         // The console never answers. (The window thread keeps pumping: the job's set-up talks to
         // it.)
         ASSERT_TRUE(WaitUntil([&] { return line.WaitConfigured(115200, false, 1ms); }));
@@ -491,10 +493,7 @@ TEST_F(DeviceJobsTest, CancelledJobHasNoThreadOfItsOwnToWaitFor) {
     const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
     auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
     RunModal(*dialog, [&] {
-        Click(*dialog, IDC_RADIO_OTHER_QX2000);
-        qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))
-            ->setText(QString::fromStdWString(file));
-        Click(*dialog, IDC_UPDATE);
+        PressUpdate(*dialog, IDC_RADIO_OTHER_QX2000, file);
         ASSERT_TRUE(WaitUntil([&] { return line.WaitConfigured(115200, false, 1ms); }));
         dialog->EndDialog(IDCANCEL);  // ends without the close sequence, the job still waiting
     });
@@ -539,10 +538,7 @@ TEST_F(DeviceJobsTest, EndingTheWindowAtARandomMomentOfAJobNeverHangs) {
             std::vector<std::wstring>{tarvex::platform::WidenAnsi(runLine.PortPath())});
         std::chrono::steady_clock::time_point endedAt;
         RunModal(*dialog, [&] {
-            Click(*dialog, IDC_RADIO_OTHER_QX2000);
-            qobject_cast<QLineEdit*>(ControlWidget(*dialog, IDC_CUSTOM_FILE))
-                ->setText(QString::fromStdWString(file));
-            Click(*dialog, IDC_UPDATE);
+            PressUpdate(*dialog, IDC_RADIO_OTHER_QX2000, file);
             QTest::qWait(static_cast<int>(delay.count()));
             QDialog* window = tarvex::platform::DialogWidget(*dialog);
             endedAt = std::chrono::steady_clock::now();

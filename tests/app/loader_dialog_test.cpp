@@ -83,6 +83,14 @@ class MainWindowTest : public testing::Test {
     ScopedWorkingDirectory workdir;
 };
 
+// A job body that says it has started, then waits until the test releases it.
+std::function<void(TestLoaderDialog&)> BlockUntil(TestEvent& started, TestEvent& release) {
+    return [&started, &release](TestLoaderDialog&) {
+        started.Set();
+        release.WaitFor();
+    };
+}
+
 bool Enabled(const CDialog& dialog, int id) { return ControlWidget(dialog, id)->isEnabled(); }
 
 bool Checked(const CDialog& dialog, int id) {
@@ -131,10 +139,7 @@ TEST_F(MainWindowTest, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
     TestLoaderDialog dialog;
     TestEvent release;
     TestEvent inJob;
-    dialog.jobBody = [&](TestLoaderDialog&) {
-        inJob.Set();
-        release.WaitFor();
-    };
+    dialog.jobBody = BlockUntil(inJob, release);
     RunModal(dialog, [&] {
         for (std::size_t i = 0; i < cases.size(); ++i) {
             Click(dialog, cases[i].first);
@@ -405,10 +410,7 @@ TEST_F(MainWindowTest, EnterAndEscapeLeaveARunningJobAloneAndCloseOnceItHasEnded
     TestLoaderDialog dialog;
     TestEvent release;
     TestEvent inJob;
-    dialog.jobBody = [&](TestLoaderDialog&) {
-        inJob.Set();
-        release.WaitFor();
-    };
+    dialog.jobBody = BlockUntil(inJob, release);
     const INT_PTR result = RunModal(dialog, [&] {
         Click(dialog, IDC_UPDATE);
         ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));

@@ -126,6 +126,14 @@ void Click(DemoDialog& dialog, int id) {
     qobject_cast<QAbstractButton*>(tarvex::platform::ControlWidget(dialog, id))->click();
 }
 
+// Makes `workdir` the working directory, or says why it cannot be.
+bool EnterWorkdir(const std::string& workdir) {
+    std::error_code error;
+    std::filesystem::current_path(workdir, error);
+    if (error) std::fprintf(stderr, "%s: %s\n", workdir.c_str(), error.message().c_str());
+    return !error;
+}
+
 // Closes the window as File > Exit does: through the close sequence, which saves the settings.
 void Close(DemoDialog& dialog) {
     Print("press:    File > Exit");
@@ -244,12 +252,7 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
         std::fprintf(stderr, "--type must be 0 to 5\n");
         return 2;
     }
-    std::error_code error;
-    std::filesystem::current_path(workdir, error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", workdir.c_str(), error.message().c_str());
-        return 2;
-    }
+    if (!EnterWorkdir(workdir)) return 2;
     bool ok = false;
     DemoDialog dialog({tarvex::platform::FromSystemName(port)});
     QTimer::singleShot(0, [&] {
@@ -298,12 +301,7 @@ int RunDownload(const std::string& server, const std::string& workdir,
         std::fprintf(stderr, "--ftp takes HOST or HOST:PORT\n");
         return 2;
     }
-    std::error_code error;
-    std::filesystem::current_path(workdir, error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", workdir.c_str(), error.message().c_str());
-        return 2;
-    }
+    if (!EnterWorkdir(workdir)) return 2;
     DemoDialog dialog({});
     dialog.UseDownloadServer({.host = tarvex::platform::FromSystemName(host),
                               .port = static_cast<INTERNET_PORT>(port),
