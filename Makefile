@@ -90,6 +90,7 @@ bench: build/build.ninja
 	./build/bench/worker_bench
 	./build/bench/transfer_bench
 	./build/bench/download_bench
+	./build/bench/devsim_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

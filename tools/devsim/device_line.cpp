@@ -34,8 +34,10 @@ bool EndsWith(const Bytes& bytes, const std::string& tail) {
            std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<long>(tail.size()));
 }
 
-bool Contains(const Bytes& bytes, const std::string& text) {
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+// Whether `text` stands in `bytes` at or after `from`.
+bool ContainsFrom(const Bytes& bytes, std::size_t from, const std::string& text) {
+    const auto start = bytes.begin() + static_cast<long>(std::min(from, bytes.size()));
+    return std::search(start, bytes.end(), text.begin(), text.end()) != bytes.end();
 }
 
 }  // namespace
@@ -146,26 +148,61 @@ bool DeviceLine::ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSec
     const auto deadline = start + timeout;
     const std::size_t already = received_.size();
     auto lastByte = Clock::now();
+    bool ended = false;
+    std::size_t searched = already;  // the end record is looked for in new bytes only
     for (;;) {
         const auto now = Clock::now();
-        const Bytes image(received_.begin() + static_cast<long>(already), received_.end());
-        const bool ended = Contains(image, kEndRecord);
-        if (!image.empty() && now - lastByte >= (ended ? Millis(50) : idleGap)) return true;
+        const std::size_t imageSize = received_.size() - already;
+        if (!ended && ContainsFrom(received_, searched, kEndRecord)) ended = true;
+        searched =
+            std::max(already, received_.size() - std::min(received_.size(), kEndRecord.size() - 1));
+        if (imageSize > 0 && now - lastByte >= (ended ? Millis(50) : idleGap)) return true;
         if (now >= deadline) return false;
         std::size_t limit = 4096;
         if (bytesPerSecond > 0) {
             const double elapsed = std::chrono::duration<double>(now - start).count();
             const auto allowed = static_cast<std::size_t>(elapsed * bytesPerSecond);
-            if (allowed <= image.size()) {
+            if (allowed <= imageSize) {
                 std::this_thread::sleep_for(Millis(1));
                 continue;
             }
-            limit = std::min(limit, allowed - image.size());
+            limit = std::min(limit, allowed - imageSize);
         }
         const std::size_t before = received_.size();
-        if (!ReadSome(Millis(20), limit)) return !image.empty();
+        if (!ReadSome(Millis(20), limit)) return imageSize > 0;
         if (received_.size() != before) lastByte = Clock::now();
     }
+}
+
+bool DeviceLine::WaitProgramClosed(Millis timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
+        // The master reports a hang-up while no program has the port open.
+        pollfd fds{master_, 0, 0};
+        if (poll(&fds, 1, 10) > 0 && (fds.revents & POLLHUP) != 0) return true;
+    }
+    return false;
+}
+
+std::string Difference(const Bytes& received, const Bytes& expected) {
+    const auto [got, want] =
+        std::mismatch(received.begin(), received.end(), expected.begin(), expected.end());
+    if (got == received.end() && want == expected.end()) return {};
+    const std::size_t at = static_cast<std::size_t>(got - received.begin());
+    char text[160];
+    if (got == received.end()) {
+        std::snprintf(text, sizeof text, "%zu of %zu bytes received: cut off at byte %zu",
+                      received.size(), expected.size(), at);
+    } else if (want == expected.end()) {
+        std::snprintf(text, sizeof text, "%zu bytes received, %zu more than expected",
+                      received.size(), received.size() - expected.size());
+    } else {
+        std::snprintf(text, sizeof text,
+                      "byte %zu is 0x%02X, expected 0x%02X (%zu bytes received of %zu)", at,
+                      static_cast<unsigned>(*got), static_cast<unsigned>(*want), received.size(),
+                      expected.size());
+    }
+    return text;
 }
 
 std::string MakeIntelHex(std::size_t dataBytes) {

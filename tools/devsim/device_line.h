@@ -49,6 +49,9 @@ class DeviceLine {
     const Bytes& Received() const { return received_; }
     void ClearReceived() { received_.clear(); }
 
+    // Waits until the program has closed the port.
+    bool WaitProgramClosed(Millis timeout);
+
     // Drops the line, as an unplugged adapter or a switched-off device does.
     void HangUp();
     // Ends every wait now and later; callable from any thread.
@@ -64,6 +67,10 @@ class DeviceLine {
     Bytes received_;
     std::atomic<bool> stopped_{false};
 };
+
+// What differs between what was received and what was expected, for people; empty when they
+// are the same.
+std::string Difference(const Bytes& received, const Bytes& expected);
 
 // A generated firmware image: Intel HEX records of `dataBytes` bytes, ending with the end record.
 std::string MakeIntelHex(std::size_t dataBytes);

@@ -1,14 +1,20 @@
 // tarvex2-devsim: a simulated Quorlex 2000 console or Tessary 5500 sign controller on a
 // pseudo-terminal, for trying Tarvex2 without the hardware.
 //
-//   tarvex2-devsim console [--out FILE] [--split] [--noise] [--line-rate] [--hang-up-after N]
-//   tarvex2-devsim sign --size BYTES [--retries N] [--xoff-after N [--xoff-ms MS]] ...
+//   tarvex2-devsim console [--expect FILE] [--out FILE] [--split] [--noise] [--line-rate]
+//                          [--hang-up-after N]
+//   tarvex2-devsim sign (--size BYTES | --expect FILE) [--retries N] [--xoff-after N
+//                       [--xoff-ms MS]] ...
 //
 // It prints the port to choose in the Communications menu, plays the device once and exits 0
-// when the program kept to the protocol.
+// when the program kept to the protocol. With --expect, the bytes received must be exactly the
+// file (for the sign, the file and the end byte each time): what differs is said, and the exit
+// is 1.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "simulators.h"
@@ -21,6 +27,7 @@ int main(int argc, char** argv) {
     const std::string device = argv[1];
     devsim::Faults faults;
     std::string out;
+    std::string expect;
     std::size_t size = 0;
     int retries = 0;
     for (int i = 2; i < argc; ++i) {
@@ -28,6 +35,8 @@ int main(int argc, char** argv) {
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : "0"; };
         if (option == "--out")
             out = value();
+        else if (option == "--expect")
+            expect = value();
         else if (option == "--split")
             faults.splitMarkers = true;
         else if (option == "--noise")
@@ -49,15 +58,25 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    std::optional<devsim::Bytes> expected;
+    if (!expect.empty()) {
+        std::ifstream in(expect, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "cannot read %s\n", expect.c_str());
+            return 2;
+        }
+        expected.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     devsim::DeviceLine line;
     std::printf("%s\n", line.PortPath().c_str());
     std::fflush(stdout);
     const devsim::Millis patience(10 * 60 * 1000);
     devsim::Outcome outcome;
     if (device == "console") {
-        outcome = devsim::PlayConsole(line, faults, patience);
+        outcome = devsim::PlayConsole(line, faults, patience, expected ? &*expected : nullptr);
     } else if (device == "sign") {
-        outcome = devsim::PlaySign(line, size, retries, faults, patience);
+        outcome = devsim::PlaySign(line, size, retries, faults, patience,
+                                   expected ? &*expected : nullptr);
     } else {
         std::fprintf(stderr, "no such device: %s\n", device.c_str());
         return 2;

@@ -25,10 +25,14 @@ Outcome Failed(std::string what) { return Outcome{false, std::move(what)}; }
 
 }  // namespace
 
-Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout) {
+// How long the sign stays connected after its stop for the program to close the port.
+constexpr Millis kStopLinger{2000};
+
+Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, const Bytes* expected) {
     if (!line.WaitConfigured(115200, false, timeout)) return Failed("the port was never set up");
     if (!SendMarker(line, "!0", faults) || !line.Expect("#0", timeout)) return Failed("no #0");
     if (!SendMarker(line, "!3", faults) || !line.Expect("#1", timeout)) return Failed("no #1");
+    const std::size_t imageStart = line.Received().size();
     if (!SendMarker(line, "!6", faults)) return Failed("could not send !6");
     const double rate = faults.lineRate ? kConsoleBytesPerSecond : 0;
     if (faults.hangUpAfter > 0) {
@@ -36,12 +40,22 @@ Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout) {
         line.HangUp();
         return Failed("hung up during the transfer, as asked");
     }
+    if (expected != nullptr) {
+        line.ReceiveCount(expected->size(), timeout, rate);
+        const Bytes image(line.Received().begin() + static_cast<long>(imageStart),
+                          line.Received().end());
+        if (std::string difference = Difference(image, *expected); !difference.empty()) {
+            return Failed("the image is not the file: " + difference);
+        }
+        return Outcome{true, {}};
+    }
     if (!line.ReceiveImage(Millis(500), timeout, rate)) return Failed("no image");
     return Outcome{true, {}};
 }
 
 Outcome PlaySign(DeviceLine& line, std::size_t fileSize, int retries, const Faults& faults,
-                 Millis timeout) {
+                 Millis timeout, const Bytes* file) {
+    if (file != nullptr) fileSize = file->size();
     if (!line.WaitConfigured(19200, true, timeout)) return Failed("the port was never set up");
     const double rate = faults.lineRate ? kSignBytesPerSecond : 0;
     for (int request = 0; request <= retries; ++request) {
@@ -60,10 +74,22 @@ Outcome PlaySign(DeviceLine& line, std::size_t fileSize, int retries, const Faul
             line.HangUp();
             return Failed("hung up during the transfer, as asked");
         }
+        const std::size_t start = line.Received().size() - (fileSize + 1 - expected);
         if (!line.ReceiveCount(expected, timeout, rate)) return Failed("short transmission");
         if (line.Received().empty() || line.Received().back() != 0x7D) return Failed("no end byte");
+        if (file != nullptr) {
+            Bytes wanted = *file;
+            wanted.push_back(0x7D);
+            const Bytes sent(line.Received().begin() + static_cast<long>(start),
+                             line.Received().end());
+            if (std::string difference = Difference(sent, wanted); !difference.empty()) {
+                return Failed("transmission " + std::to_string(request + 1) +
+                              " is not the file and its end byte: " + difference);
+            }
+        }
     }
     if (!SendMarker(line, "!10", faults)) return Failed("could not send !10");
+    line.WaitProgramClosed(kStopLinger);
     return Outcome{true, {}};
 }
 

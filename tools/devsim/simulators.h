@@ -22,14 +22,18 @@ struct Outcome {
 };
 
 // Plays the console after a power cycle: "!0", waits for "#0", "!3", waits for "#1", "!6", then
-// receives the image until its Intel HEX end record or an idle gap. The bytes the program sent
+// receives the image until its Intel HEX end record or an idle gap (with `expected`, until its
+// length or an idle gap, and the image must be exactly `expected`). The bytes the program sent
 // are in the line's Received().
-Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout);
+Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout,
+                    const Bytes* expected = nullptr);
 
 // Plays the sign controller: asks with "!0" `1 + retries` times, each time receiving
-// `fileSize` bytes and the end byte 0x7D, then sends "!10".
+// `fileSize` bytes and the end byte 0x7D (with `file`, exactly that file and the end byte),
+// then sends "!10" and stays connected until the program has closed the port, as a powered sign
+// does, so that the stop is never lost to the sign's own hang-up.
 Outcome PlaySign(DeviceLine& line, std::size_t fileSize, int retries, const Faults& faults,
-                 Millis timeout);
+                 Millis timeout, const Bytes* file = nullptr);
 
 // The bytes a console should have received for `image`: "#0", "#1", then the image.
 Bytes ExpectedConsoleBytes(const Bytes& image);

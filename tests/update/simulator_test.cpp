@@ -1,0 +1,119 @@
+// The device simulator as an independent check: with the file it expects, it rejects an image
+// that was cut off or changed, and says what differs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "platform/serial_port.h"
+#include "platform/text.h"
+#include "simulators.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using tarvex::platform::Cancellation;
+using tarvex::platform::EV_RXCHAR;
+using tarvex::platform::SerialLineSettings;
+using tarvex::platform::SerialPort;
+
+// The program's side of the line, played by hand: answers the markers in order, then sends
+// `image` (for the sign, then the end byte) and closes the port.
+class ProgramSide {
+  public:
+    ProgramSide(devsim::DeviceLine& line, bool sign) : port_(std::make_shared<Cancellation>()) {
+        const SerialLineSettings console{115200, 8, 0, 0, true, std::nullopt};
+        const SerialLineSettings signLine{19200, 8,    0,
+                                          0,     true, SerialLineSettings::XonXoff{0x11, 0x13}};
+        ok_ = port_.Open(tarvex::platform::FromSystemName(line.PortPath())) &&
+              port_.ReadSettings() && port_.ApplySettings(sign ? signLine : console) &&
+              port_.SetEventMask(EV_RXCHAR);
+    }
+    // Waits for `marker`, then writes `reply`.
+    bool Answer(const std::string& marker, const devsim::Bytes& reply) {
+        std::string seen;
+        while (seen.find(marker) == std::string::npos) {
+            DWORD events = 0;
+            if (!port_.WaitForEvent(events)) return false;
+            std::uint8_t chunk[64];
+            const std::size_t count = port_.ReadAvailable(chunk, sizeof chunk);
+            seen.append(reinterpret_cast<char*>(chunk), count);
+        }
+        std::size_t written = 0;
+        return port_.Write(reply.data(), reply.size(), written);
+    }
+    bool ok() const { return ok_; }
+    void Close() { port_.Close(); }
+
+  private:
+    SerialPort port_;
+    bool ok_ = false;
+};
+
+devsim::Bytes Text(const std::string& text) { return {text.begin(), text.end()}; }
+
+TEST(Simulator, ConsoleAcceptsOnlyTheExpectedImage) {
+    const std::string hex = devsim::MakeIntelHex(5000);
+    const devsim::Bytes image(hex.begin(), hex.end());
+    devsim::Bytes corrupted = image;
+    corrupted[1234] ^= 0x20;
+    const devsim::Bytes truncated(image.begin(), image.begin() + 3000);
+    const std::vector<std::pair<devsim::Bytes, std::string>> cases = {
+        {image, ""},
+        {corrupted, "byte 1234 is"},
+        {truncated, "3000 of " + std::to_string(image.size()) + " bytes received"},
+    };
+    for (const auto& [sent, failure] : cases) {
+        devsim::DeviceLine line;
+        auto console = std::async(std::launch::async,
+                                  [&] { return devsim::PlayConsole(line, {}, 3s, &image); });
+        ProgramSide program(line, false);
+        ASSERT_TRUE(program.ok());
+        ASSERT_TRUE(program.Answer("!0", Text("#0")));
+        ASSERT_TRUE(program.Answer("!3", Text("#1")));
+        ASSERT_TRUE(program.Answer("!6", sent));
+        const devsim::Outcome outcome = console.get();
+        EXPECT_EQ(outcome.ok, failure.empty()) << outcome.failure;
+        EXPECT_NE(outcome.failure.find(failure), std::string::npos) << outcome.failure;
+    }
+}
+
+TEST(Simulator, SignChecksEachTransmissionAndStaysUntilThePortCloses) {
+    const devsim::Bytes file = devsim::MakeFieldUpdate(3000);
+    devsim::Bytes good = file;
+    good.push_back(0x7D);
+    devsim::Bytes bad = good;
+    bad[2999] ^= 1;
+    for (const bool corrupt : {false, true}) {
+        devsim::DeviceLine line;
+        auto sign = std::async(std::launch::async,
+                               [&] { return devsim::PlaySign(line, 0, 0, {}, 3s, &file); });
+        ProgramSide program(line, true);
+        ASSERT_TRUE(program.ok());
+        ASSERT_TRUE(program.Answer("!0", corrupt ? bad : good));
+        if (!corrupt) {
+            ASSERT_TRUE(program.Answer("!10", {}));  // the stop arrives before any hang-up
+            EXPECT_EQ(sign.wait_for(200ms), std::future_status::timeout)
+                << "the sign stays connected while the port is open";
+            program.Close();
+        }
+        const devsim::Outcome outcome = sign.get();
+        EXPECT_EQ(outcome.ok, !corrupt) << outcome.failure;
+        if (corrupt) {
+            EXPECT_NE(outcome.failure.find("byte 2999 is"), std::string::npos);
+        }
+    }
+}
+
+TEST(Simulator, DifferenceSaysWhatDiffers) {
+    EXPECT_EQ(devsim::Difference(Text("abc"), Text("abc")), "");
+    EXPECT_EQ(devsim::Difference(Text("ab"), Text("abc")),
+              "2 of 3 bytes received: cut off at byte 2");
+    EXPECT_EQ(devsim::Difference(Text("abcd"), Text("abc")),
+              "4 bytes received, 1 more than expected");
+    EXPECT_EQ(devsim::Difference(Text("aXc"), Text("abc")),
+              "byte 1 is 0x58, expected 0x62 (3 bytes received of 3)");
+}
+
+}  // namespace
