@@ -1,6 +1,47 @@
+#include <cstdio>
+#include <cstring>
+
 #include "app/loader_app.h"
+#include "app/resource.h"
+#include "app/resources.h"
+#include "platform/text.h"
 
 // The one application object; AfxWinMain runs it.
 LoaderApp theApp;
 
-int main(int argc, char** argv) { return AfxWinMain(argc, argv); }
+namespace {
+
+// --help and --version answer as a Linux program does and start nothing; every other argument
+// goes to the window system.
+bool AnswersInformationOption(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Tarvex2 %s\n",
+                        tarvex::platform::ToUtf8(LoadStringResource(IDS_VERSION)).c_str());
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf(
+                "Usage: tarvex2 [--help] [--version]\n"
+                "\n"
+                "Tarvex2 updates the firmware of a Quorlex 2000 timing console or a Tessary 5500\n"
+                "sign controller over a serial port, and downloads the newest console firmware.\n"
+                "\n"
+                "It works in the folder it is started in: the built-in firmware files\n"
+                "(Quorlex2000.hex, Arena2000.hex, OvalTrack.hex, ED-40517_Veziv16.fud), the\n"
+                "settings file Tarvex2.cfg and the licence text OrvLicense.txt are there.\n"
+                "\n"
+                "  --help     show this text and exit\n"
+                "  --version  show the version and exit\n");
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (AnswersInformationOption(argc, argv)) return 0;
+    return AfxWinMain(argc, argv);
+}

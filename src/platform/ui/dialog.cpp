@@ -167,8 +167,17 @@ QWidget* MakeControl(const DialogControl& control, const DialogUnits& units, QWi
             radio->setAutoExclusive(false);  // its group's QButtonGroup keeps it exclusive
             return radio;
         }
-        case ControlKind::GroupBox:
-            return new QGroupBox(text, parent);
+        case ControlKind::GroupBox: {
+            // A group box's title stands on its frame's top line, as the template's rectangle
+            // intends; Qt's own styles put it above a frame that starts lower.
+            auto* box = new QGroupBox(text, parent);
+            box->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                " margin-top: 0.5em; }"
+                "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                " left: 6px; padding: 0 2px; }"));
+            return box;
+        }
         case ControlKind::Static: {
             auto* label = new QLabel(text, parent);
             label->setWordWrap(true);

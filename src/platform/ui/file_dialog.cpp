@@ -1,6 +1,8 @@
 #include "platform/ui/file_dialog.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 #include <vector>
 
 #include "platform/message_box.h"
@@ -84,6 +86,12 @@ INT_PTR CFileDialog::DoModal() {
     dialog.setDefaultSuffix(QString::fromStdWString(extension));
     dialog.setNameFilter(QString::fromStdWString(ConvertFilter(m_filter)));
     if (!m_fileName.empty()) dialog.selectFile(QString::fromStdWString(m_fileName));
+    dialog.setViewMode(QFileDialog::Detail);
+    // Columns as wide as their text, so that long firmware names and dates can be read.
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    }
+    dialog.resize(820, 480);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
     m_pathName = dialog.selectedFiles().front().toStdWString();
     return IDOK;
