@@ -209,6 +209,17 @@ void LoaderDialog::FillPortMenu(int positionToCheck) {
     ::FillPortMenu(ports, m_readPorts ? m_readPorts() : std::nullopt, positionToCheck);
 }
 
+void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
+    CDialog::OnInitMenuPopup(popup, index, systemMenu);
+    if (systemMenu || index != kCommunicationsMenuPosition || !m_readPorts) return;
+    const SerialPortList ports = m_readPorts();
+    if (!ports) return;  // an unreadable table keeps the items as they are
+    const int checked = RebuildPortMenu(popup, *ports, CheckedPortName(popup));
+    // The settings keep the checked item's position, as they always have.
+    if (checked >= 0) m_nPortIndex = checked;
+    if (m_bJobRunning) EnablePortItems(popup, false);
+}
+
 void LoaderDialog::OnSelectPort(UINT id) {
     m_nPortIndex = static_cast<int>(id - kFirstPortCommand);
     CMenu ports = CommunicationsMenu();

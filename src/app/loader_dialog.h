@@ -92,6 +92,8 @@ class LoaderDialog : public CDialog, public CJobThread {
     void OnClose() override;
     void OnTimer(UINT_PTR id) override;
     void OnSysCommand(UINT id, LPARAM lParam) override;
+    // Opening the Communications menu lists the ports of this moment (adapters come and go).
+    void OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) override;
 
   private:
     void OnUpdate();

@@ -13,6 +13,21 @@ void FillPortMenu(CMenu& menu, const SerialPortList& ports, int positionToCheck)
     }
 }
 
+int RebuildPortMenu(CMenu& menu, const std::vector<std::wstring>& ports,
+                    const std::wstring& checked) {
+    while (menu.GetMenuItemCount() > 0) menu.DeleteMenu(0, MF_BYPOSITION);
+    int position = ports.empty() ? -1 : 0;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        if (!checked.empty() && ports[i].substr(0, kMaxPortNameLength) == checked) {
+            position = static_cast<int>(i);
+        }
+    }
+    // The placeholder is gone already, so filling appends the items alone.
+    menu.AppendMenu(MF_STRING, ID_COMM_PLACEHOLDER, L"");
+    FillPortMenu(menu, ports, position);
+    return position;
+}
+
 bool IsPortCommand(unsigned id) { return id - kFirstPortCommand < kPortCommandCount; }
 
 void CheckPortItem(CMenu& menu, unsigned id) {

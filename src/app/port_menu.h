@@ -13,6 +13,12 @@ inline constexpr std::size_t kMaxPortNameLength = 100;
 // one at `positionToCheck`. Without a port table the placeholder stays.
 void FillPortMenu(CMenu& menu, const SerialPortList& ports, int positionToCheck);
 
+// Makes the menu's items the ports of `ports`, keeping the check on the item named `checked`
+// when it is still listed and on the first item otherwise; returns the checked position (-1
+// for an empty list).
+int RebuildPortMenu(CMenu& menu, const std::vector<std::wstring>& ports,
+                    const std::wstring& checked);
+
 // True when `id` is a port item's command that can be chosen.
 bool IsPortCommand(unsigned id);
 

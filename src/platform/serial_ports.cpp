@@ -2,7 +2,10 @@
 
 #include <libserialport.h>
 
+#include <algorithm>
+
 #include "platform/text.h"
+#include "platform/virtual_ports.h"
 
 SerialPortList ReadSystemSerialPorts() {
     sp_port** ports = nullptr;
@@ -12,5 +15,8 @@ SerialPortList ReadSystemSerialPorts() {
         names.push_back(tarvex::platform::FromSystemName(sp_get_port_name(*port)));
     }
     sp_free_port_list(ports);
+    for (std::wstring& name : ListVirtualPorts()) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
     return names;
 }

@@ -9,6 +9,7 @@
 // cannot be read.
 using SerialPortList = std::optional<std::vector<std::wstring>>;
 
-// Reads the table once through libserialport: a sysfs walk that skips virtual terminals and
-// probes 8250 UARTs, giving names such as "/dev/ttyS0" or "/dev/ttyUSB0".
+// Reads the table through libserialport (a sysfs walk that skips virtual terminals and probes
+// 8250 UARTs, giving names such as "/dev/ttyS0" or "/dev/ttyUSB0"), followed by the virtual
+// ports that programs registered (platform/virtual_ports.h).
 SerialPortList ReadSystemSerialPorts();

@@ -18,6 +18,7 @@
 #include "app/loader_dialog.h"
 #include "app/resource.h"
 #include "platform/text.h"
+#include "platform/virtual_ports.h"
 #include "simulators.h"
 #include "support/dialog_driver.h"
 #include "support/recording_message_box.h"
@@ -121,6 +122,9 @@ class WatchedDialog : public LoaderDialog {
   public:
     explicit WatchedDialog(SerialPortList ports)
         : LoaderDialog(nullptr, [ports] { return ports; }) {
+        record.worker = this;
+    }
+    explicit WatchedDialog(PortTableReader readPorts) : LoaderDialog(nullptr, readPorts) {
         record.worker = this;
     }
     ~WatchedDialog() override { EndJobs(); }
@@ -565,6 +569,47 @@ TEST_F(DeviceJobsTest, EndingTheWindowAtARandomMomentOfAJobNeverHangs) {
         runLine.Stop();
         EXPECT_LT(std::chrono::steady_clock::now() - endedAt, 7s) << "run " << run;
     }
+}
+
+TEST_F(DeviceJobsTest, SimulatorStartedAfterTheWindowIsOfferedWhenTheMenuOpens) {
+    TempDir runtime;  // the user's runtime folder, where virtual ports are registered
+    const std::string previous =
+        std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'A', 'B'});
+    const std::wstring simulated = tarvex::platform::FromSystemName(line.PortPath());
+    auto listed = [](const CDialog& dialog, const std::wstring& name) {
+        CMenu ports = dialog.GetMenu().GetSubMenu(2);
+        for (int i = 0; i < ports.GetMenuItemCount(); ++i) {
+            std::wstring text;
+            ports.GetMenuString(static_cast<UINT>(i), text, MF_BYPOSITION);
+            if (text == name) return i;
+        }
+        return -1;
+    };
+    WatchedDialog dialog{LoaderDialog::PortTableReader(ReadSystemSerialPorts)};
+    RunModal(dialog, [&] {
+        EXPECT_EQ(listed(dialog, simulated), -1) << "not running yet";
+        auto registration = std::make_unique<VirtualPortRegistration>(line.PortPath(), "console");
+        emit MenuAt(dialog, 2)->aboutToShow();
+        const int position = listed(dialog, simulated);
+        ASSERT_GE(position, 0) << "offered once the menu opens";
+        MenuAction(dialog, kFirstPortCommand + static_cast<unsigned>(position))->trigger();
+        EXPECT_EQ(dialog.GetSelectedPortName(), simulated);
+        emit MenuAt(dialog, 2)->aboutToShow();
+        EXPECT_EQ(dialog.GetSelectedPortName(), simulated) << "kept by name across a rebuild";
+
+        Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+        EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
+        EXPECT_TRUE(console.Join().ok);
+
+        registration.reset();  // the simulator ends
+        emit MenuAt(dialog, 2)->aboutToShow();
+        EXPECT_EQ(listed(dialog, simulated), -1) << "gone with the simulator";
+        EXPECT_NE(dialog.GetSelectedPortName(), simulated);
+    });
+    setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
 }
 
 }  // namespace

@@ -96,4 +96,25 @@ TEST_F(PortMenuTest, OnlyTheFirst256ItemsCanBeChosenAndAllAreGrayed) {
     EXPECT_EQ(menu.GetMenuState(299, MF_BYPOSITION) & MF_GRAYED, 0u);
 }
 
+TEST_F(PortMenuTest, RebuildKeepsTheCheckedPortByNameOrFallsBackToTheFirst) {
+    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 1);
+    // An adapter plugged in before the checked one: the check follows the name.
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyS0", L"/dev/ttyACM0", L"/dev/ttyUSB0"},
+                              CheckedPortName(menu)),
+              2);
+    ASSERT_EQ(menu.GetMenuItemCount(), 3);
+    EXPECT_EQ(TextAt(1), L"/dev/ttyACM0");
+    EXPECT_EQ(menu.GetMenuItemID(2), 502u);
+    EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyUSB0");
+    EXPECT_EQ(menu.GetMenuState(500, MF_BYCOMMAND), MF_UNCHECKED);
+    // The checked adapter unplugged: the first item is checked, as at start-up.
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyACM0", L"/dev/ttyS0"}, CheckedPortName(menu)), 0);
+    EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyACM0");
+    EXPECT_EQ(menu.GetMenuItemCount(), 2);
+    // Nothing left: an empty menu, nothing checked.
+    EXPECT_EQ(RebuildPortMenu(menu, {}, CheckedPortName(menu)), -1);
+    EXPECT_EQ(menu.GetMenuItemCount(), 0);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/virtual_ports.h"
 #include "simulators.h"
 
 int main(int argc, char** argv) {
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
         expected.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     devsim::DeviceLine line;
+    // Offered in Tarvex2's Communications menu while this simulator runs.
+    const VirtualPortRegistration registration(
+        line.PortPath(), device == "sign" ? "simulated Tessary 5500 sign controller"
+                                          : "simulated Quorlex 2000 console");
     std::printf("%s\n", line.PortPath().c_str());
     std::fflush(stdout);
     const devsim::Millis patience(10 * 60 * 1000);

@@ -43,6 +43,10 @@ class DialogWindowAccess {
     static void Timer(CDialog& dialog, UINT_PTR id) { dialog.OnTimer(id); }
     static void SysCommand(CDialog& dialog, UINT id) { dialog.OnSysCommand(id, 0); }
     static bool Paint(CDialog& dialog, CDC& dc) { return dialog.OnPaint(dc); }
+    static void InitMenuPopup(CDialog& dialog, UINT index) {
+        CMenu popup = dialog.GetMenu().GetSubMenu(static_cast<int>(index));
+        dialog.OnInitMenuPopup(popup, index, FALSE);
+    }
     static void Notify(CDialog& dialog, int id);
 };
 
@@ -243,6 +247,14 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
         bar->setNativeMenuBar(false);
         AppendMenuItems(bar, dialogTemplate.menu);
         top = bar->sizeHint().height();
+        const QList<QAction*> popups = bar->actions();
+        for (int index = 0; index < popups.size(); ++index) {
+            if (QMenu* popup = popups[index]->menu()) {
+                QObject::connect(popup, &QMenu::aboutToShow, window, [&owner, index] {
+                    DialogWindowAccess::InitMenuPopup(owner, static_cast<UINT>(index));
+                });
+            }
+        }
         bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
         QObject::connect(bar, &QMenuBar::triggered, window, [&owner](QAction* action) {
             RestoreCheckMark(action);
@@ -341,6 +353,8 @@ BOOL CDialog::OnInitDialog() {
 void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 bool CDialog::OnPaint(CDC& /*dc*/) { return false; }
+
+void CDialog::OnInitMenuPopup(CMenu& /*popup*/, UINT /*index*/, BOOL /*systemMenu*/) {}
 
 HBRUSH CDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {
     return control != nullptr && control != this ? control->CtlColor(dc, ctlColor) : nullptr;

@@ -90,6 +90,8 @@ class CDialog : public CWnd {
     // brush leaves the background unpainted. The default asks the control itself (CtlColor) and
     // otherwise returns null: the control keeps the system's look.
     virtual HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor);
+    // A popup of the menu bar is about to open (WM_INITMENUPOPUP): `index` is its position.
+    virtual void OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu);
     virtual void OnOK();
     virtual void OnCancel();
     virtual void OnClose();
