@@ -9,6 +9,7 @@
 #include "platform/kernel_objects.h"
 #include "platform/ui/file_dialog.h"
 #include "update/console_job.h"
+#include "update/job_log.h"
 #include "update/sign_job.h"
 
 namespace {
@@ -260,7 +261,9 @@ void LoaderDialog::EnableControlsAfterJob() {
 }
 
 std::unique_ptr<JobHost> LoaderDialog::MakeJobHost(HANDLE jobEvent) {
-    return std::make_unique<DialogJobHost>(*this, jobEvent);
+    return std::make_unique<JobLogHost>(
+        std::make_unique<DialogJobHost>(*this, jobEvent),
+        jobEvent == m_hConsoleEvent ? "console reprogramming" : "field update");
 }
 
 bool LoaderDialog::ReprogramConsole() {

@@ -612,4 +612,69 @@ TEST_F(DeviceJobsTest, SimulatorStartedAfterTheWindowIsOfferedWhenTheMenuOpens) 
     setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
 }
 
+// The lines of the job log, without their times.
+std::vector<std::string> JobLogLines() {
+    std::ifstream in(std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "tarvex2" / "jobs.log");
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.size() > 24) lines.push_back(line.substr(24));  // "2026-12-09 01:10:22.123 "
+    }
+    return lines;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& wanted) {
+    return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+TEST_F(DeviceJobsTest, EveryJobLeavesWhatHappenedOnTheWireInTheLog) {
+    std::filesystem::remove_all(std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "tarvex2");
+    const std::wstring hex = WriteFile("console.hex", devsim::Bytes{'a', 'b', 'c'});
+    const devsim::Bytes fud = devsim::MakeFieldUpdate(2500);
+    const std::wstring signFile = WriteFile("sign.fud", fud);
+    devsim::DeviceLine signLine;
+    Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
+    Device sign([&] { return devsim::PlaySign(signLine, fud.size(), 0, {}, 10s); });
+    WatchedDialog dialog(
+        std::vector<std::wstring>{Port(), tarvex::platform::FromSystemName(signLine.PortPath())});
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, hex);
+        MenuAction(dialog, 501)->trigger();
+        RunJob(dialog, IDC_RADIO_OTHER_TY5500, signFile, 1);
+        MenuAction(dialog, 500)->trigger();
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, (dir.path() / "gone.hex").wstring(), 2);
+    });
+    EXPECT_TRUE(console.Join().ok);
+    EXPECT_TRUE(sign.Join().ok);
+    const std::vector<std::string> lines = JobLogLines();
+    const std::string consolePort = line.PortPath();
+    const std::vector<std::string> consoleJob = {
+        "job: console reprogramming",
+        "status: Verifying Communications Port...",
+        "port: " + consolePort,
+        "file: " + tarvex::platform::ToUtf8(hex) +
+            " (3 bytes, sha256 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad)",
+        "open: ok",
+    };
+    ASSERT_GE(lines.size(), consoleJob.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5), consoleJob);
+    EXPECT_TRUE(HasLine(lines, "received: \"!0\""));
+    EXPECT_TRUE(HasLine(lines, "sent: \"#0\""));
+    EXPECT_TRUE(HasLine(lines, "sent: \"#1\""));
+    EXPECT_TRUE(HasLine(
+        lines,
+        "end: Reprogramming of the Quorlex 2000 console complete. (3 bytes of the file sent)"));
+    EXPECT_TRUE(HasLine(lines, "job: field update"));
+    EXPECT_TRUE(HasLine(lines, "port: " + signLine.PortPath()));
+    EXPECT_TRUE(HasLine(lines, "sent: 2500 bytes of the file"));
+    EXPECT_TRUE(HasLine(lines, "sent: \"}\"")) << "the end byte";
+    EXPECT_TRUE(HasLine(lines, "received: \"!10\""));
+    EXPECT_TRUE(HasLine(lines, "end: Received stop signal. (2500 bytes of the file sent)"));
+    EXPECT_TRUE(
+        HasLine(lines, "file: " + tarvex::platform::ToUtf8((dir.path() / "gone.hex").wstring()) +
+                           " (cannot be read)"));
+    EXPECT_EQ(lines.back(), "end: Verifying Communications Port... (0 bytes of the file sent)")
+        << "the failed job says how it ended";
+}
+
 }  // namespace

@@ -1,0 +1,192 @@
+#include "update/job_log.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/text.h"
+#include "update/sha256.h"
+
+namespace {
+
+std::string Now() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    char withMillis[48];
+    std::snprintf(withMillis, sizeof withMillis, "%s.%03d", text, static_cast<int>(millis));
+    return withMillis;
+}
+
+// Bytes as a quoted text, non-printable ones as \xNN.
+std::string Quoted(const std::uint8_t* bytes, std::size_t count) {
+    std::string text = "\"";
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned byte = bytes[i];
+        if (byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\') {
+            text.push_back(static_cast<char>(byte));
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        }
+    }
+    return text + "\"";
+}
+
+std::string Narrow(const std::wstring& text) { return tarvex::platform::ToUtf8(text); }
+
+// Describes the firmware file: its size and SHA-256, read without locking it from the job.
+std::string DescribeFile(const std::wstring& path) {
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
+        return Narrow(path) + " (cannot be read)";
+    }
+    try {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.GetLength()));
+        bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
+        return Narrow(path) + " (" + std::to_string(bytes.size()) + " bytes, sha256 " +
+               Sha256Hex(bytes) + ")";
+    } catch (CException* failure) {
+        failure->Delete();
+        return Narrow(path) + " (cannot be read)";
+    }
+}
+
+// The link as the log sees it.
+class JobLogLink final : public SerialLink {
+  public:
+    JobLogLink(std::unique_ptr<SerialLink> inner, JobLogHost& log)
+        : inner_(std::move(inner)), log_(log) {}
+
+    bool Open(const std::wstring& portName) override {
+        const bool ok = inner_->Open(portName);
+        log_.Write("open", ok ? "ok" : "failed, error " + std::to_string(inner_->LastError()));
+        return ok;
+    }
+    bool ReadSettings() override { return inner_->ReadSettings(); }
+    bool ApplySettings(const LinkProfile& profile) override {
+        return inner_->ApplySettings(profile);
+    }
+    bool SetEventMask(std::uint32_t mask) override { return inner_->SetEventMask(mask); }
+    bool ReadTimeouts() override { return inner_->ReadTimeouts(); }
+    bool ApplyTimeouts() override { return inner_->ApplyTimeouts(); }
+    bool WaitForEvent(std::uint32_t& events) override {
+        const bool ok = inner_->WaitForEvent(events);
+        if (!ok) {
+            log_.TellSent();
+            log_.Write("line", "the wait ended, error " + std::to_string(inner_->LastError()));
+        }
+        return ok;
+    }
+    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override {
+        const std::size_t count = inner_->ReadAvailable(buffer, room);
+        if (count > 0) {
+            log_.TellSent();
+            log_.Write("received", Quoted(buffer, count));
+        }
+        return count;
+    }
+    bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
+        const bool ok = inner_->Write(bytes, count, written);
+        log_.Sent(bytes, written, ok, inner_->LastError());
+        return ok;
+    }
+    void Close() override {
+        log_.TellSent();
+        inner_->Close();
+    }
+    std::uint32_t LastError() const override { return inner_->LastError(); }
+
+  private:
+    std::unique_ptr<SerialLink> inner_;
+    JobLogHost& log_;
+};
+
+}  // namespace
+
+JobLogHost::JobLogHost(std::unique_ptr<JobHost> inner, const std::string& jobName)
+    : ForwardingJobHost(std::move(inner)), log_(kJobLogName) {
+    log_.Append("");
+    Write("job", jobName);
+}
+
+void JobLogHost::Write(const std::string& what, const std::string& detail) {
+    log_.Append(Now() + " " + what + ": " + detail);
+}
+
+void JobLogHost::Sent(const std::uint8_t* bytes, std::size_t written, bool ok,
+                      std::uint32_t error) {
+    const std::size_t ofFile = std::min(written, fileLeft_);
+    fileLeft_ -= ofFile;
+    unsentCount_ += ofFile;
+    total_ += ofFile;
+    if (written > ofFile || (ofFile == 0 && ok)) {
+        TellSent();
+        Write("sent", Quoted(bytes + ofFile, written - ofFile));
+    }
+    if (!ok) {
+        TellSent();
+        Write("write", "failed, error " + std::to_string(error));
+    }
+}
+
+void JobLogHost::BeginConsoleProgress(std::int32_t fileLength) {
+    fileLeft_ = static_cast<std::size_t>(std::max(fileLength, 0));
+    ForwardingJobHost::BeginConsoleProgress(fileLength);
+}
+
+void JobLogHost::BeginSignProgress(std::int32_t fileLength) {
+    fileLeft_ = static_cast<std::size_t>(std::max(fileLength, 0));
+    ForwardingJobHost::BeginSignProgress(fileLength);
+}
+
+void JobLogHost::TellSent() {
+    if (unsentCount_ == 0) return;
+    Write("sent", std::to_string(unsentCount_) + " bytes of the file");
+    unsentCount_ = 0;
+}
+
+std::wstring JobLogHost::SelectedPortName() {
+    std::wstring port = ForwardingJobHost::SelectedPortName();
+    Write("port", port.empty() ? "none checked" : Narrow(port));
+    return port;
+}
+
+std::optional<std::wstring> JobLogHost::FirmwarePath() {
+    std::optional<std::wstring> path = ForwardingJobHost::FirmwarePath();
+    Write("file", path ? DescribeFile(*path) : "none");
+    return path;
+}
+
+std::unique_ptr<SerialLink> JobLogHost::MakeLink() {
+    return std::make_unique<JobLogLink>(ForwardingJobHost::MakeLink(), *this);
+}
+
+void JobLogHost::SetStatus(const std::wstring& text) {
+    TellSent();
+    lastStatus_ = Narrow(text);
+    Write("status", lastStatus_);
+    ForwardingJobHost::SetStatus(text);
+}
+
+void JobLogHost::ShowMessage(const std::wstring& text) {
+    TellSent();
+    Write("message", Narrow(text));
+    ForwardingJobHost::ShowMessage(text);
+}
+
+void JobLogHost::EnableControlsAfterJob() {
+    TellSent();
+    Write("end", lastStatus_ + " (" + std::to_string(total_) + " bytes of the file sent)");
+    ForwardingJobHost::EnableControlsAfterJob();
+}

@@ -1,0 +1,44 @@
+// The job log: what happened in each device job, appended to the user's "jobs.log" (see
+// platform/user_log.h), for support when a job could not be completed: the time, the port, the
+// firmware file with its size and SHA-256, each status line and message box, each chunk received
+// and reply sent with its time, the bytes of the file sent, and how the job ended. The log
+// watches a job through its host and link; it changes nothing of what they do.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/user_log.h"
+#include "update/forwarding_job_host.h"
+
+inline constexpr char kJobLogName[] = "jobs.log";
+
+class JobLogHost final : public ForwardingJobHost {
+  public:
+    // `jobName` says which job this is ("console reprogramming", "field update").
+    JobLogHost(std::unique_ptr<JobHost> inner, const std::string& jobName);
+
+    std::wstring SelectedPortName() override;
+    std::optional<std::wstring> FirmwarePath() override;
+    std::unique_ptr<SerialLink> MakeLink() override;
+    void SetStatus(const std::wstring& text) override;
+    void ShowMessage(const std::wstring& text) override;
+    void EnableControlsAfterJob() override;
+    void BeginConsoleProgress(std::int32_t fileLength) override;
+    void BeginSignProgress(std::int32_t fileLength) override;
+
+    // A timestamped line of the log.
+    void Write(const std::string& what, const std::string& detail);
+    // A write to the port: the file's bytes (from the start of a transfer, up to the file's
+    // length) are counted and told in one line before the next event; anything else is a reply
+    // and logged byte for byte.
+    void Sent(const std::uint8_t* bytes, std::size_t written, bool ok, std::uint32_t error);
+    void TellSent();
+
+  private:
+    std::size_t fileLeft_ = 0;  // bytes of the file the transfer has still to send
+    UserLog log_;
+    std::string lastStatus_;
+    std::size_t unsentCount_ = 0;  // bytes sent since the last line that said so
+    std::size_t total_ = 0;
+};

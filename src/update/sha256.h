@@ -1,0 +1,8 @@
+// SHA-256 of a byte string, as lower-case hex: the job log names the firmware file by it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+std::string Sha256Hex(std::span<const std::uint8_t> bytes);
