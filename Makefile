@@ -6,17 +6,18 @@
 #   make asan   every test under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make tsan   the tests without Qt under ThreadSanitizer
 #   make fuzz   the libFuzzer targets, each for FUZZ_SECONDS
+#   make package  the Debian package, checked inside
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
-            fonts-dejavu-core
+            fonts-dejavu-core dpkg-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 CTEST := ctest --output-on-failure -j $(JOBS)
 SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 SANITIZE_TSAN := -fsanitize=thread
 
-.PHONY: deps demo run screenshot test asan tsan fuzz bench format clean
+.PHONY: deps demo run screenshot test asan tsan fuzz bench package format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -91,6 +92,12 @@ bench: build/build.ninja
 	./build/bench/transfer_bench
 	./build/bench/download_bench
 	./build/bench/devsim_bench
+
+# The Debian package, then a look inside it (and the validators that are installed).
+package: build/build.ninja
+	cmake --build build
+	cd build && cpack -G DEB
+	./packaging/check_package.sh build/tarvex2_2.0.0-*.deb
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

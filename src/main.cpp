@@ -5,6 +5,7 @@
 #include "app/resource.h"
 #include "app/resources.h"
 #include "platform/text.h"
+#include "platform/user_folder.h"
 
 // The one application object; AfxWinMain runs it.
 LoaderApp theApp;
@@ -22,7 +23,7 @@ bool AnswersInformationOption(int argc, char** argv) {
         }
         if (std::strcmp(argv[i], "--help") == 0) {
             std::printf(
-                "Usage: tarvex2 [--help] [--version]\n"
+                "Usage: tarvex2 [--desktop] | --help | --version\n"
                 "\n"
                 "Tarvex2 updates the firmware of a Quorlex 2000 timing console or a Tessary 5500\n"
                 "sign controller over a serial port, and downloads the newest console firmware.\n"
@@ -31,6 +32,8 @@ bool AnswersInformationOption(int argc, char** argv) {
                 "(Quorlex2000.hex, Arena2000.hex, OvalTrack.hex, ED-40517_Veziv16.fud), the\n"
                 "settings file Tarvex2.cfg and the licence text OrvLicense.txt are there.\n"
                 "\n"
+                "  --desktop  work in ~/Tarvex2 (made on the first start, the licence copied in),\n"
+                "             as the desktop's menu entry starts it\n"
                 "  --help     show this text and exit\n"
                 "  --version  show the version and exit\n");
             return true;
@@ -43,5 +46,12 @@ bool AnswersInformationOption(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (AnswersInformationOption(argc, argv)) return 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--desktop") == 0 &&
+            !EnterUserFolder("Tarvex2", "OrvLicense.txt")) {
+            std::fprintf(stderr, "tarvex2: cannot make or enter the folder ~/Tarvex2\n");
+            return 1;
+        }
+    }
     return AfxWinMain(argc, argv);
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the program icon (resource 128): a timing console's face with a firmware arrow.
 
-Run once by hand; its output, resources/icons/128.png, is committed."""
+Run once by hand; its outputs are committed:
+    make_icon.py                      resources/icons/128.png (the window icon, 64 pixels)
+    make_icon.py --hicolor DIR        DIR/<N>.png for the desktop's icon theme, N = 16 ... 256"""
 import struct
 import sys
 import zlib
@@ -44,6 +46,33 @@ def png(width, height, rows):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
-rows = [[pixel(x, y) for x in range(SIZE)] for y in range(SIZE)]
-with open(sys.argv[1] if len(sys.argv) > 1 else "resources/icons/128.png", "wb") as out:
-    out.write(png(SIZE, SIZE, rows))
+def scaled(size):
+    """The icon drawn at `size` pixels: each pixel the mean of 4 by 4 samples of the design."""
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            samples = [pixel_at((x + (i + 0.5) / 4) * SIZE / size, (y + (j + 0.5) / 4) * SIZE / size)
+                       for i in range(4) for j in range(4)]
+            alpha = sum(s[3] for s in samples)
+            if alpha == 0:
+                row.append((0, 0, 0, 0))
+                continue
+            row.append(tuple(round(sum(s[c] * s[3] for s in samples) / alpha) for c in range(3)) +
+                       (round(alpha / 16),))
+        rows.append(row)
+    return rows
+
+
+def pixel_at(px, py):
+    return pixel(px - 0.5, py - 0.5)
+
+
+if len(sys.argv) > 2 and sys.argv[1] == "--hicolor":
+    for size in (16, 32, 48, 64, 128, 256):
+        with open("%s/%d.png" % (sys.argv[2], size), "wb") as out:
+            out.write(png(size, size, scaled(size)))
+else:
+    rows = [[pixel(x, y) for x in range(SIZE)] for y in range(SIZE)]
+    with open(sys.argv[1] if len(sys.argv) > 1 else "resources/icons/128.png", "wb") as out:
+        out.write(png(SIZE, SIZE, rows))
