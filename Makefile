@@ -81,7 +81,7 @@ demo: build/build.ninja
 # Run in build/, where the licence text lies beside the program.
 screenshot: build/build.ninja
 	cmake --build build --target tarvex2-screenshot
-	cd build && for window in main about system help; do \
+	cd build && for window in main about system help ports; do \
 		QT_QPA_PLATFORM=offscreen ./tools/screenshot/tarvex2-screenshot \
 			../docs/$$window-window.png $$window || exit 1; \
 	done

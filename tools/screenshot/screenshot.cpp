@@ -1,10 +1,15 @@
 // Draws one of Tarvex2's windows as a technician first sees it, without a display, into a PNG:
-//   tarvex2-screenshot OUTPUT.png [main|about|system|help]
+//   tarvex2-screenshot OUTPUT.png [main|about|system|help|ports]
 // The main window is shown in a working folder that holds the four built-in firmware files (the
 // field-update file of drawing 40517, version 16), with the usual names of a PC's first UART and
-// a USB adapter as its serial ports; the About box reads OrvLicense.txt from the working folder, the System Information
-// report describes this computer.
+// a USB adapter as its serial ports; the About box reads OrvLicense.txt from the working folder,
+// the System Information report describes this computer; "ports" opens the Communications menu
+// while a simulated console runs, as the README's steps without hardware have it.
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QtGlobal>
 #include <cstdio>
@@ -18,8 +23,10 @@
 #include "about/help_dialog.h"
 #include "about/system_info_dialog.h"
 #include "app/loader_dialog.h"
+#include "device_line.h"
 #include "platform/ui/qt_access.h"
 #include "platform/ui/window_system.h"
+#include "platform/virtual_ports.h"
 
 namespace {
 
@@ -35,13 +42,65 @@ bool Save(CDialog& dialog, const QString& output) {
     return saved;
 }
 
+// A working folder with the four built-in firmware files, for the picture's life.
+class FirmwareFolder {
+  public:
+    FirmwareFolder()
+        : folder_(std::filesystem::temp_directory_path() /
+                  ("tarvex2-screenshot-" + std::to_string(getpid()))),
+          previous_(std::filesystem::current_path()) {
+        std::filesystem::create_directories(folder_);
+        for (const char* name : {"Quorlex2000.hex", "Arena2000.hex", "OvalTrack.hex"}) {
+            std::ofstream(folder_ / name) << ":00000001FF\n";
+        }
+        std::ofstream(folder_ / "ED-40517_Veziv16.fud") << "E040517-0016 field update";
+        std::filesystem::current_path(folder_);
+    }
+    ~FirmwareFolder() {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(folder_);
+    }
+
+  private:
+    std::filesystem::path folder_;
+    std::filesystem::path previous_;
+};
+
+// The main window with its Communications menu open while a simulated console runs.
+bool SaveWithPortMenu(const QString& output) {
+    const FirmwareFolder folder;
+    devsim::DeviceLine console;
+    const VirtualPortRegistration registration(console.PortPath(),
+                                               "simulated Quorlex 2000 console");
+    LoaderDialog dialog;  // the system's port table, as the program reads it
+    bool saved = false;
+    QTimer::singleShot(200, [&] {
+        QDialog* window = tarvex::platform::DialogWidget(dialog);
+        QMenuBar* bar = tarvex::platform::MenuBarWidget(dialog);
+        QAction* communications = bar->actions().at(2);
+        QMenu* menu = communications->menu();
+        menu->popup(bar->mapToGlobal(bar->actionGeometry(communications).bottomLeft()));
+        QTimer::singleShot(300, [&, window, menu] {
+            const QRect area = window->frameGeometry().united(menu->geometry());
+            const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(
+                0, area.x(), area.y(), area.width(), area.height());
+            saved = !screen.isNull() && screen.save(output);
+            menu->hide();
+            dialog.EndDialog(IDCANCEL);
+        });
+    });
+    dialog.DoModal();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string which = argc == 3 ? argv[2] : "main";
     if (argc < 2 || argc > 3 ||
-        (which != "main" && which != "about" && which != "system" && which != "help")) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [main|about|system|help]\n", argv[0]);
+        (which != "main" && which != "about" && which != "system" && which != "help" &&
+         which != "ports")) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [main|about|system|help|ports]\n", argv[0]);
         return 2;
     }
     const QString output = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
@@ -62,22 +121,14 @@ int main(int argc, char** argv) {
     } else if (which == "help") {
         HelpDialog help;
         saved = Save(help, output);
+    } else if (which == "ports") {
+        saved = SaveWithPortMenu(output);
     } else {
-        const auto folder = std::filesystem::temp_directory_path() /
-                            ("tarvex2-screenshot-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        for (const char* name : {"Quorlex2000.hex", "Arena2000.hex", "OvalTrack.hex"}) {
-            std::ofstream(folder / name) << ":00000001FF\n";
-        }
-        std::ofstream(folder / "ED-40517_Veziv16.fud") << "E040517-0016 field update";
-        const auto previous = std::filesystem::current_path();
-        std::filesystem::current_path(folder);
+        const FirmwareFolder folder;
         LoaderDialog dialog(nullptr, [] {
             return SerialPortList(std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"});
         });
         saved = Save(dialog, output);
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(folder);
     }
     if (!saved) std::fprintf(stderr, "could not write %s\n", argv[1]);
     return saved ? 0 : 1;
