@@ -8,6 +8,7 @@
 
 #include "platform/file.h"
 #include "platform/text.h"
+#include "update/forwarding_serial_link.h"
 #include "update/sha256.h"
 
 namespace {
@@ -63,33 +64,26 @@ std::string DescribeFile(const std::wstring& path) {
 }
 
 // The link as the log sees it.
-class JobLogLink final : public SerialLink {
+class JobLogLink final : public ForwardingSerialLink {
   public:
     JobLogLink(std::unique_ptr<SerialLink> inner, JobLogHost& log)
-        : inner_(std::move(inner)), log_(log) {}
+        : ForwardingSerialLink(std::move(inner)), log_(log) {}
 
     bool Open(const std::wstring& portName) override {
-        const bool ok = inner_->Open(portName);
-        log_.Write("open", ok ? "ok" : "failed, error " + std::to_string(inner_->LastError()));
+        const bool ok = ForwardingSerialLink::Open(portName);
+        log_.Write("open", ok ? "ok" : "failed, error " + std::to_string(LastError()));
         return ok;
     }
-    bool ReadSettings() override { return inner_->ReadSettings(); }
-    bool ApplySettings(const LinkProfile& profile) override {
-        return inner_->ApplySettings(profile);
-    }
-    bool SetEventMask(std::uint32_t mask) override { return inner_->SetEventMask(mask); }
-    bool ReadTimeouts() override { return inner_->ReadTimeouts(); }
-    bool ApplyTimeouts() override { return inner_->ApplyTimeouts(); }
     bool WaitForEvent(std::uint32_t& events) override {
-        const bool ok = inner_->WaitForEvent(events);
+        const bool ok = ForwardingSerialLink::WaitForEvent(events);
         if (!ok) {
             log_.TellSent();
-            log_.Write("line", "the wait ended, error " + std::to_string(inner_->LastError()));
+            log_.Write("line", "the wait ended, error " + std::to_string(LastError()));
         }
         return ok;
     }
     std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override {
-        const std::size_t count = inner_->ReadAvailable(buffer, room);
+        const std::size_t count = ForwardingSerialLink::ReadAvailable(buffer, room);
         if (count > 0) {
             log_.TellSent();
             log_.Write("received", Quoted(buffer, count));
@@ -97,18 +91,16 @@ class JobLogLink final : public SerialLink {
         return count;
     }
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
-        const bool ok = inner_->Write(bytes, count, written);
-        log_.Sent(bytes, written, ok, inner_->LastError());
+        const bool ok = ForwardingSerialLink::Write(bytes, count, written);
+        log_.Sent(bytes, written, ok, LastError());
         return ok;
     }
     void Close() override {
         log_.TellSent();
-        inner_->Close();
+        ForwardingSerialLink::Close();
     }
-    std::uint32_t LastError() const override { return inner_->LastError(); }
 
   private:
-    std::unique_ptr<SerialLink> inner_;
     JobLogHost& log_;
 };
 

@@ -24,6 +24,7 @@
 #include "support/recording_message_box.h"
 #include "support/working_directory.h"
 #include "update/forwarding_job_host.h"
+#include "update/forwarding_serial_link.h"
 
 namespace {
 
@@ -60,31 +61,16 @@ struct JobRecord {
     }
 };
 
-class RecordingLink : public SerialLink {
+class RecordingLink : public ForwardingSerialLink {
   public:
     RecordingLink(std::unique_ptr<SerialLink> inner, JobRecord& record)
-        : inner_(std::move(inner)), record_(record) {}
-    bool Open(const std::wstring& name) override { return inner_->Open(name); }
-    bool ReadSettings() override { return inner_->ReadSettings(); }
-    bool ApplySettings(const LinkProfile& profile) override {
-        return inner_->ApplySettings(profile);
-    }
-    bool SetEventMask(std::uint32_t mask) override { return inner_->SetEventMask(mask); }
-    bool ReadTimeouts() override { return inner_->ReadTimeouts(); }
-    bool ApplyTimeouts() override { return inner_->ApplyTimeouts(); }
-    bool WaitForEvent(std::uint32_t& events) override { return inner_->WaitForEvent(events); }
-    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override {
-        return inner_->ReadAvailable(buffer, room);
-    }
+        : ForwardingSerialLink(std::move(inner)), record_(record) {}
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
         record_.Add(record_.writes, count);
-        return inner_->Write(bytes, count, written);
+        return ForwardingSerialLink::Write(bytes, count, written);
     }
-    void Close() override { inner_->Close(); }
-    std::uint32_t LastError() const override { return inner_->LastError(); }
 
   private:
-    std::unique_ptr<SerialLink> inner_;
     JobRecord& record_;
 };
 
