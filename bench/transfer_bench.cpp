@@ -146,7 +146,7 @@ void MarkerLatency() {
         port.Open(tarvex::platform::WidenAnsi(echoLine.PortPath()));
         port.ReadSettings();
         port.ApplySettings({115200, 8, 0, 0, true, std::nullopt});
-        port.SetEventMask(tarvex::platform::EV_RXCHAR);
+        port.SetEventMask(EV_RXCHAR);
         std::uint8_t buffer[64];
         DWORD events = 0;
         while (!stop && port.WaitForEvent(events)) {

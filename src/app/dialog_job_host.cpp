@@ -39,4 +39,4 @@ void DialogJobHost::EnableControlsAfterJob() { dialog_.EnableControlsAfterJob();
 
 void DialogJobHost::ResetJobEvent() { ResetEvent(jobEvent_); }
 
-void DialogJobHost::StopWorker() { dialog_.StopThread(nullptr, 1000); }
+void DialogJobHost::StopWorker() { dialog_.StopThread(nullptr, CJobThread::kJobEndWaitMs); }

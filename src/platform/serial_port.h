@@ -44,8 +44,6 @@ struct SerialLineSettings {
     std::optional<XonXoff> flowControl;
 };
 
-inline constexpr DWORD EV_RXCHAR = 0x0001;
-
 class SerialPort {
   public:
     explicit SerialPort(std::shared_ptr<Cancellation> cancellation);

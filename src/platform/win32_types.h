@@ -64,6 +64,9 @@ inline constexpr DWORD QS_SENDMESSAGE = 0x0040;
 inline constexpr DWORD QS_HOTKEY = 0x0080;
 inline constexpr DWORD QS_ALLPOSTMESSAGE = 0x0100;
 
+// Communications events (SetCommMask, WaitCommEvent).
+inline constexpr DWORD EV_RXCHAR = 0x0001;
+
 // Threads.
 inline constexpr DWORD CREATE_SUSPENDED = 0x4;
 inline constexpr DWORD STILL_ACTIVE = 259;

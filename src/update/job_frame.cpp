@@ -30,7 +30,7 @@ std::optional<std::wstring_view> SetUpLink(SerialLink& link, const std::wstring&
     if (!opened) return kOpenFailed;
     if (!link.ReadSettings()) return kGetStateFailed;
     if (!link.ApplySettings(profile)) return kSetStateFailed;
-    if (!link.SetEventMask(kEventRxChar)) return kSetStateFailed;
+    if (!link.SetEventMask(EV_RXCHAR)) return kSetStateFailed;
     if (!link.ReadTimeouts()) return kTimeoutsFailed;
     if (!link.ApplyTimeouts()) return kTimeoutsFailed;
     return std::nullopt;
@@ -50,6 +50,9 @@ bool RunJobFrame(JobHost& host, const LinkProfile& profile, const Conversation& 
         link = host.MakeLink();
         const auto failure = SetUpLink(*link, port, profile, opened);
         if (failure) {
+            // A failed set-up resets the event and lets go of the worker first, closes the port
+            // and the file, and gives the controls back last: this loop then ends (false), and
+            // an Update pressed as the controls come back starts a new thread.
             host.SetStatus(WithPort(*failure, port));
             host.ResetJobEvent();
             host.StopWorker();
@@ -79,7 +82,7 @@ void ReceiveMarkers(SerialLink& link, std::span<const std::wstring_view> markers
     for (;;) {
         std::uint32_t events = 0;
         if (!link.WaitForEvent(events)) return;
-        if ((events & kEventRxChar) == 0) continue;
+        if ((events & EV_RXCHAR) == 0) continue;
         const std::size_t count = link.ReadAvailable(chunk.data(), kReceiveChunk);
         chunk[count] = 0;
         reply.Append(chunk.data(), count);

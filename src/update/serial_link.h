@@ -8,7 +8,7 @@
 
 #include "update/link_profile.h"
 
-inline constexpr std::uint32_t kEventRxChar = 0x0001;  // EV_RXCHAR
+#include "platform/win32_types.h"  // EV_RXCHAR, the one event bit the jobs ask for
 
 class SerialLink {
   public:

@@ -234,7 +234,7 @@ HANDLE CJobThread::StartThread(DWORD newWaitTimeout, DWORD creationFlags,
 
     // The post fails until the new thread has made its queue.
     while (!PostThreadMessageW(id, WM_NULL, 0, 0)) {
-        if (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) continue;
+        if (WaitForSingleObject(thread, kQueueRetryMs) == WAIT_TIMEOUT) continue;
         // The thread has ended before its queue existed.
         PostThreadMessageW(id, WM_QUIT, 0, 0);
         WaitPumpingMessages(thread, 0);
@@ -243,7 +243,7 @@ HANDLE CJobThread::StartThread(DWORD newWaitTimeout, DWORD creationFlags,
         threadId = 0;
         return nullptr;
     }
-    WaitForSingleObject(startedEvent, 2000);
+    WaitForSingleObject(startedEvent, kStartWaitMs);
     return thread;
 }
 

@@ -113,6 +113,13 @@ class CJobThread {
 
     // How long the object, as it goes, waits for its threads to end.
     static constexpr DWORD kEndWaitMs = 5000;
+    // How long StartThread waits for a new thread to say it has started.
+    static constexpr DWORD kStartWaitMs = 2000;
+    // How often StartThread tries again to reach a new thread that has no queue yet.
+    static constexpr DWORD kQueueRetryMs = 10;
+    // What a job (or the close sequence) gives the thread it stops: a job stops its own thread,
+    // so the wait always runs out and the thread is let go of.
+    static constexpr DWORD kJobEndWaitMs = 1000;
 
   protected:
     // TakeThreadsForEnd, then WaitForThreadsToEnd. The destructor does this; a derived class

@@ -14,7 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using tarvex::platform::Cancellation;
-using tarvex::platform::EV_RXCHAR;
 using tarvex::platform::SerialLineSettings;
 using tarvex::platform::SerialPort;
 

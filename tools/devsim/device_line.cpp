@@ -16,6 +16,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The simulator keeps its own copy of the two speeds rather than using the program's: it is an
+// independent check of what the program set on the line.
 speed_t SpeedFor(std::uint32_t baudRate) {
     switch (baudRate) {
         case 19200:
