@@ -29,8 +29,8 @@
 #include "platform/text.h"
 #include "platform/ui/window_link.h"
 #include "update/console_job.h"
+#include "update/link_profile.h"
 #include "update/sign_job.h"
-#include "update/system_serial_link.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ class BenchHost : public JobHost {
         return tarvex::platform::WidenAnsi(file_);
     }
     std::unique_ptr<SerialLink> MakeLink() override {
-        return std::make_unique<SystemSerialLink>(cancellation_);
+        return std::make_unique<tarvex::platform::SerialPort>(cancellation_);
     }
     void SetStatus(const std::wstring&) override {}
     void SetStepProgress(bool) override {}
@@ -145,7 +145,7 @@ void MarkerLatency() {
         tarvex::platform::SerialPort port(std::make_shared<Cancellation>());
         port.Open(tarvex::platform::WidenAnsi(echoLine.PortPath()));
         port.ReadSettings();
-        port.ApplySettings({115200, 8, 0, 0, true, std::nullopt});
+        port.ApplySettings(kConsoleProfile);
         port.SetEventMask(EV_RXCHAR);
         std::uint8_t buffer[64];
         DWORD events = 0;

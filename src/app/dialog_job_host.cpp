@@ -2,14 +2,14 @@
 
 #include "app/loader_dialog.h"
 #include "platform/kernel_objects.h"
-#include "update/system_serial_link.h"
+#include "platform/serial_port.h"
 
 std::wstring DialogJobHost::SelectedPortName() { return dialog_.GetSelectedPortName(); }
 
 std::optional<std::wstring> DialogJobHost::FirmwarePath() { return dialog_.JobFirmwarePath(); }
 
 std::unique_ptr<SerialLink> DialogJobHost::MakeLink() {
-    return std::make_unique<SystemSerialLink>(dialog_.m_cancellation);
+    return std::make_unique<tarvex::platform::SerialPort>(dialog_.m_cancellation);
 }
 
 void DialogJobHost::SetStatus(const std::wstring& text) { dialog_.m_status.SetWindowText(text); }

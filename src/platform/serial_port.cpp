@@ -94,7 +94,7 @@ SerialPort::SerialPort(std::shared_ptr<Cancellation> cancellation)
 SerialPort::~SerialPort() { Close(); }
 
 bool SerialPort::Fail() {
-    lastError_ = static_cast<DWORD>(errno);
+    lastError_ = static_cast<std::uint32_t>(errno);
     return false;
 }
 
@@ -108,7 +108,7 @@ bool SerialPort::Open(const std::wstring& path) {
     if (fd < 0) return Fail();
     // flock keeps out programs that cooperate, TIOCEXCL the rest (but root); both must hold.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
-        lastError_ = static_cast<DWORD>(errno);
+        lastError_ = static_cast<std::uint32_t>(errno);
         close(fd);
         return false;
     }
@@ -123,12 +123,12 @@ bool SerialPort::ReadSettings() {
     return true;
 }
 
-bool SerialPort::ApplySettings(const SerialLineSettings& line) {
+bool SerialPort::ApplySettings(const LinkProfile& line) {
     if (!settings_) {
         lastError_ = EINVAL;
         return false;
     }
-    const speed_t speed = SpeedFor(line.baudRate);
+    const speed_t speed = SpeedFor(line.BaudRate);
     if (speed == B0) {
         lastError_ = EINVAL;
         return false;
@@ -146,38 +146,38 @@ bool SerialPort::ApplySettings(const SerialLineSettings& line) {
     // Exactly the job's fields.
     cfsetispeed(&tio, speed);
     cfsetospeed(&tio, speed);
-    tio.c_cflag = (tio.c_cflag & ~CSIZE) | SizeFlag(line.byteSize);
-    if (line.parity == 0) {
+    tio.c_cflag = (tio.c_cflag & ~CSIZE) | SizeFlag(line.ByteSize);
+    if (line.Parity == 0) {
         tio.c_cflag &= ~PARENB;
     } else {
         tio.c_cflag |= PARENB;
-        if (line.parity == 1) {
+        if (line.Parity == 1) {
             tio.c_cflag |= PARODD;
         } else {
             tio.c_cflag &= ~PARODD;
         }
     }
-    if (line.stopBits == 2) {
+    if (line.StopBits == 2) {
         tio.c_cflag |= CSTOPB;
     } else {
         tio.c_cflag &= ~CSTOPB;
     }
-    if (line.parityCheck) {
+    if (line.fParity) {
         tio.c_iflag |= INPCK;
     } else {
         tio.c_iflag &= ~INPCK;
     }
-    if (line.flowControl) {
+    if (line.fOutX.value_or(false)) {
         // Without IXANY only XON restarts output; with it any received byte would.
         tio.c_iflag = (tio.c_iflag | IXON) & ~IXANY;
-        tio.c_cc[VSTART] = static_cast<cc_t>(line.flowControl->xon);
-        tio.c_cc[VSTOP] = static_cast<cc_t>(line.flowControl->xoff);
+        tio.c_cc[VSTART] = static_cast<cc_t>(line.XonChar.value_or('\x11'));
+        tio.c_cc[VSTOP] = static_cast<cc_t>(line.XoffChar.value_or('\x13'));
     }
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) return Fail();
     return true;
 }
 
-bool SerialPort::SetEventMask(DWORD mask) {
+bool SerialPort::SetEventMask(std::uint32_t mask) {
     if (fd_ < 0) return false;
     eventMask_ = mask;
     return true;
@@ -198,7 +198,7 @@ bool SerialPort::Await(short events, short& revents) {
     return true;
 }
 
-bool SerialPort::WaitForEvent(DWORD& events) {
+bool SerialPort::WaitForEvent(std::uint32_t& events) {
     events = 0;
     if (fd_ < 0 || (eventMask_ & EV_RXCHAR) == 0) {
         lastError_ = EINVAL;
@@ -223,7 +223,7 @@ std::size_t SerialPort::ReadAvailable(std::uint8_t* buffer, std::size_t room) {
         const ssize_t count = read(fd_, buffer, room);
         if (count >= 0) return static_cast<std::size_t>(count);
         if (errno == EINTR) continue;
-        if (errno != EAGAIN) lastError_ = static_cast<DWORD>(errno);
+        if (errno != EAGAIN) lastError_ = static_cast<std::uint32_t>(errno);
         return 0;
     }
 }

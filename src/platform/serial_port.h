@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/serial_link.h"
 #include "platform/win32_types.h"
 
 namespace tarvex::platform {
@@ -29,22 +30,8 @@ class Cancellation {
     int fd_;
 };
 
-// The line settings a job changes; every other setting keeps what the port had.
-struct SerialLineSettings {
-    std::uint32_t baudRate;
-    std::uint8_t byteSize;  // 5 to 8
-    std::uint8_t parity;    // 0 none, 1 odd, 2 even
-    std::uint8_t stopBits;  // 0 one, 2 two
-    bool parityCheck;       // INPCK
-    // XON/XOFF flow control on transmit with these characters; none leaves it as it was.
-    struct XonXoff {
-        char xon;
-        char xoff;
-    };
-    std::optional<XonXoff> flowControl;
-};
-
-class SerialPort {
+// The system's serial link: a termios port.
+class SerialPort final : public SerialLink {
   public:
     explicit SerialPort(std::shared_ptr<Cancellation> cancellation);
     ~SerialPort();
@@ -52,26 +39,27 @@ class SerialPort {
     SerialPort& operator=(const SerialPort&) = delete;
 
     // Opens the device named exactly `path`, for this program alone (flock and TIOCEXCL).
-    bool Open(const std::wstring& path);
-    // Reads the current settings; ApplySettings changes `settings` in them, in raw mode.
-    bool ReadSettings();
-    bool ApplySettings(const SerialLineSettings& settings);
-    bool SetEventMask(DWORD mask);
+    bool Open(const std::wstring& path) override;
+    // Reads the current settings; ApplySettings changes the profile's fields in them, on top of
+    // raw mode as cfmakeraw makes it.
+    bool ReadSettings() override;
+    bool ApplySettings(const LinkProfile& profile) override;
+    bool SetEventMask(std::uint32_t mask) override;
     // Reads return at once; writes have no time-out.
-    bool ReadTimeouts();
-    bool ApplyTimeouts();
+    bool ReadTimeouts() override;
+    bool ApplyTimeouts() override;
     // Sleeps until a byte has arrived (EV_RXCHAR in `events`); fails on a hang-up, an error or
     // cancellation.
-    bool WaitForEvent(DWORD& events);
+    bool WaitForEvent(std::uint32_t& events) override;
     // Takes what has arrived, up to `room` bytes, without waiting.
-    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room);
+    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override;
     // Hands all bytes to the port, waiting while it is full (or held by XOFF); false on failure,
     // with `written` bytes handed over.
-    bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written);
-    void Close();
+    bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;
+    void Close() override;
 
     // The operating system's error number of the last failure.
-    DWORD LastError() const { return lastError_; }
+    std::uint32_t LastError() const override { return lastError_; }
 
   private:
     bool Fail();
@@ -83,8 +71,8 @@ class SerialPort {
     std::shared_ptr<Cancellation> cancellation_;
     int fd_ = -1;
     std::unique_ptr<Settings> settings_;  // read by ReadSettings
-    DWORD eventMask_ = 0;
-    DWORD lastError_ = 0;
+    std::uint32_t eventMask_ = 0;
+    std::uint32_t lastError_ = 0;
 };
 
 }  // namespace tarvex::platform

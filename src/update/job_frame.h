@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "platform/exclusive_file.h"
+#include "platform/serial_link.h"
 #include "update/job_host.h"
 #include "update/link_profile.h"
-#include "update/serial_link.h"
 
 struct JobContext {
     JobHost& host;

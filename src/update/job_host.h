@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "update/serial_link.h"
+#include "platform/serial_link.h"
 
 class JobHost {
   public:

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/forwarding_serial_link.h"
 #include "platform/text.h"
-#include "update/forwarding_serial_link.h"
 #include "update/sha256.h"
 
 namespace {

@@ -17,6 +17,7 @@
 
 #include "app/loader_dialog.h"
 #include "app/resource.h"
+#include "platform/forwarding_serial_link.h"
 #include "platform/text.h"
 #include "platform/virtual_ports.h"
 #include "simulators.h"
@@ -24,7 +25,6 @@
 #include "support/recording_message_box.h"
 #include "support/working_directory.h"
 #include "update/forwarding_job_host.h"
-#include "update/forwarding_serial_link.h"
 
 namespace {
 

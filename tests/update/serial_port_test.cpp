@@ -16,21 +16,21 @@
 #include "device_line.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
+#include "update/link_profile.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using tarvex::platform::Cancellation;
-using tarvex::platform::SerialLineSettings;
 using tarvex::platform::SerialPort;
 
-const SerialLineSettings kConsole{115200, 8, 0, 0, true, std::nullopt};
-const SerialLineSettings kSign{19200, 8, 0, 0, true, SerialLineSettings::XonXoff{0x11, 0x13}};
+const LinkProfile kConsole = kConsoleProfile;
+const LinkProfile kSign = kSignProfile;
 
 class SerialPortTest : public testing::Test {
   protected:
     std::wstring Path() const { return tarvex::platform::WidenAnsi(line.PortPath()); }
-    bool SetUpPort(const SerialLineSettings& settings) {
+    bool SetUpPort(const LinkProfile& settings) {
         return port.Open(Path()) && port.ReadSettings() && port.ApplySettings(settings) &&
                port.SetEventMask(EV_RXCHAR) && port.ReadTimeouts() && port.ApplyTimeouts();
     }
@@ -69,7 +69,9 @@ TEST_F(SerialPortTest, ProfilesChangeOnlyTheirFieldsInRawMode) {
     ASSERT_TRUE(console.Open(Path()) && console.ReadSettings());
     ASSERT_TRUE(console.ApplySettings(kConsole));
     EXPECT_TRUE(line.WaitConfigured(115200, false, 1s));
-    EXPECT_FALSE(console.ApplySettings({12345, 8, 0, 0, true, std::nullopt})) << "no such speed";
+    LinkProfile unknownSpeed = kConsoleProfile;
+    unknownSpeed.BaudRate = 12345;
+    EXPECT_FALSE(console.ApplySettings(unknownSpeed)) << "no such speed";
 }
 
 TEST_F(SerialPortTest, WaitSleepsUntilBytesComeAndReadsTakeThemAtOnce) {

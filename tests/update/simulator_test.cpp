@@ -9,12 +9,12 @@
 #include "platform/serial_port.h"
 #include "platform/text.h"
 #include "simulators.h"
+#include "update/link_profile.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using tarvex::platform::Cancellation;
-using tarvex::platform::SerialLineSettings;
 using tarvex::platform::SerialPort;
 
 // The program's side of the line, played by hand: answers the markers in order, then sends
@@ -22,11 +22,8 @@ using tarvex::platform::SerialPort;
 class ProgramSide {
   public:
     ProgramSide(devsim::DeviceLine& line, bool sign) : port_(std::make_shared<Cancellation>()) {
-        const SerialLineSettings console{115200, 8, 0, 0, true, std::nullopt};
-        const SerialLineSettings signLine{19200, 8,    0,
-                                          0,     true, SerialLineSettings::XonXoff{0x11, 0x13}};
         ok_ = port_.Open(tarvex::platform::FromSystemName(line.PortPath())) &&
-              port_.ReadSettings() && port_.ApplySettings(sign ? signLine : console) &&
+              port_.ReadSettings() && port_.ApplySettings(sign ? kSignProfile : kConsoleProfile) &&
               port_.SetEventMask(EV_RXCHAR);
     }
     // Waits for `marker`, then writes `reply`.

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "update/serial_link.h"
+#include "platform/serial_link.h"
 
 class ForwardingSerialLink : public SerialLink {
   public:

@@ -6,9 +6,22 @@
 #include <cstdint>
 #include <string>
 
-#include "update/link_profile.h"
+#include <optional>
 
 #include "platform/win32_types.h"  // EV_RXCHAR, the one event bit the jobs ask for
+
+// The line settings a job applies on top of the port's own, in the order of the platform's
+// device-control record. A field left empty keeps what the port's raw state has (XON/XOFF off).
+struct LinkProfile {
+    std::uint32_t BaudRate = 0;
+    bool fParity = false;       // parity checking
+    std::optional<bool> fOutX;  // XON/XOFF on transmit
+    std::uint8_t ByteSize = 8;
+    std::uint8_t Parity = 0;    // 0 = NOPARITY, 1 = odd, 2 = even
+    std::uint8_t StopBits = 0;  // 0 = ONESTOPBIT, 2 = TWOSTOPBITS
+    std::optional<char> XonChar;
+    std::optional<char> XoffChar;
+};
 
 class SerialLink {
   public:
