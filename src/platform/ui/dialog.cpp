@@ -2,18 +2,12 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QDialog>
-#include <QFontMetrics>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -26,6 +20,8 @@
 
 #include "platform/ui/button_check.h"
 #include "platform/ui/control_text.h"
+#include "platform/ui/dialog_controls.h"
+#include "platform/ui/dialog_window.h"
 #include "platform/ui/gdi.h"
 #include "platform/ui/menu_items.h"
 #include "platform/ui/progress_bar.h"
@@ -35,174 +31,7 @@
 
 using namespace tarvex::platform;
 
-// Lets the window reach the dialog's protected handlers.
-class DialogWindowAccess {
-  public:
-    static BOOL Command(CDialog& dialog, UINT id) { return dialog.OnCmdMsg(id); }
-    static void Close(CDialog& dialog) { dialog.OnClose(); }
-    static void Timer(CDialog& dialog, UINT_PTR id) { dialog.OnTimer(id); }
-    static void SysCommand(CDialog& dialog, UINT id) { dialog.OnSysCommand(id, 0); }
-    static bool Paint(CDialog& dialog, CDC& dc) { return dialog.OnPaint(dc); }
-    static void InitMenuPopup(CDialog& dialog, UINT index) {
-        CMenu popup = dialog.GetMenu().GetSubMenu(static_cast<int>(index));
-        dialog.OnInitMenuPopup(popup, index, FALSE);
-    }
-    static void Notify(CDialog& dialog, int id);
-};
-
-namespace {
-
-class DialogWindow final : public QDialog {
-  public:
-    DialogWindow(CDialog& owner, QWidget* parent) : QDialog(parent), owner_(owner) {}
-
-    QMenu* systemMenu = nullptr;
-    CDialog& Owner() const { return owner_; }
-
-  protected:
-    // The close box and the window manager's Close arrive as WM_CLOSE.
-    void closeEvent(QCloseEvent* event) override {
-        event->ignore();
-        DialogWindowAccess::Close(owner_);
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        const bool plain =
-            event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
-        if (event->key() == Qt::Key_Escape && plain) {
-            DialogWindowAccess::Command(owner_, IDCANCEL);
-        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
-            if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
-                button->click();
-            } else {
-                DialogWindowAccess::Command(owner_, IDOK);
-            }
-        } else {
-            QDialog::keyPressEvent(event);
-        }
-    }
-
-    // A click with the right button where no control takes it opens the system menu too: a
-    // window manager may keep Alt+Space for its own menu.
-    void contextMenuEvent(QContextMenuEvent* event) override {
-        if (systemMenu != nullptr) systemMenu->popup(event->globalPos());
-    }
-
-    void reject() override { DialogWindowAccess::Command(owner_, IDCANCEL); }
-
-    // The dialog's own drawing goes into an image of the client area, shown in one piece.
-    void paintEvent(QPaintEvent* event) override {
-        QDialog::paintEvent(event);
-        QImage client(size(), QImage::Format_RGB32);
-        client.fill(palette().color(backgroundRole()));
-        CDC dc(&client);
-        if (DialogWindowAccess::Paint(owner_, dc)) QPainter(this).drawImage(0, 0, client);
-    }
-
-    // A click on a static text that asks for notifications (SS_NOTIFY) is its STN_CLICKED.
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* label = qobject_cast<QLabel*>(watched);
-        if (label != nullptr && event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-            (label->property(kStyleProperty).toUInt() & SS_NOTIFY) != 0 &&
-            label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            DialogWindowAccess::Notify(owner_, label->property(kIdProperty).toInt());
-            return true;
-        }
-        return QDialog::eventFilter(watched, event);
-    }
-
-  private:
-    CDialog& owner_;
-};
-
-// Dialog units to pixels from the dialog font, as MapDialogRect converts them.
-class DialogUnits {
-  public:
-    explicit DialogUnits(const QFont& font) {
-        const QFontMetrics metrics(font);
-        const int width = metrics.horizontalAdvance(
-            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-        baseX_ = (width / 26 + 1) / 2;
-        baseY_ = metrics.height();
-    }
-    int X(int units) const { return (units * baseX_ + 2) / 4; }
-    int Y(int units) const { return (units * baseY_ + 4) / 8; }
-    QRect Rect(const DialogRect& rect, int top) const {
-        return QRect(X(rect.x), top + Y(rect.y), X(rect.cx), Y(rect.cy));
-    }
-
-  private:
-    int baseX_;
-    int baseY_;
-};
-
-QWidget* MakeMultiLineEdit(const DialogControl& control, const DialogUnits& units,
-                           QWidget* parent) {
-    auto* edit = new QTextEdit(parent);
-    edit->setReadOnly((control.style & ES_READONLY) != 0);
-    edit->setAcceptRichText(false);
-    edit->setFrameShape((control.style & WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
-    edit->setVerticalScrollBarPolicy((control.style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
-                                                                  : Qt::ScrollBarAlwaysOff);
-    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QTextOption option = edit->document()->defaultTextOption();
-    option.setAlignment((control.style & ES_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft);
-    option.setTabStopDistance(units.X(32));  // an edit box's tab stops: every 32 dialog units
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    edit->document()->setDefaultTextOption(option);
-    edit->document()->setDocumentMargin(1);
-    if (control.text != nullptr) SetControlText(edit, QString::fromWCharArray(control.text));
-    return edit;
-}
-
-QWidget* MakeControl(const DialogControl& control, const DialogUnits& units, QWidget* parent) {
-    const QString text =
-        control.text != nullptr ? QString::fromWCharArray(control.text) : QString();
-    switch (control.kind) {
-        case ControlKind::PushButton: {
-            auto* button = new QPushButton(text, parent);
-            button->setAutoDefault(false);
-            button->setDefault((control.style & BS_DEFPUSHBUTTON) != 0);
-            return button;
-        }
-        case ControlKind::AutoRadioButton: {
-            auto* radio = new QRadioButton(text, parent);
-            radio->setAutoExclusive(false);  // its group's QButtonGroup keeps it exclusive
-            return radio;
-        }
-        case ControlKind::GroupBox: {
-            // A group box's title stands on its frame's top line, as the template's rectangle
-            // intends; Qt's own styles put it above a frame that starts lower.
-            auto* box = new QGroupBox(text, parent);
-            box->setStyleSheet(QStringLiteral(
-                "QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
-                " margin-top: 0.5em; }"
-                "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-                " left: 6px; padding: 0 2px; }"));
-            return box;
-        }
-        case ControlKind::Static: {
-            auto* label = new QLabel(text, parent);
-            label->setWordWrap(true);
-            label->setTextFormat(Qt::PlainText);
-            label->setAlignment(((control.style & SS_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft) |
-                                Qt::AlignTop);
-            return label;
-        }
-        case ControlKind::Edit: {
-            if (control.style & ES_MULTILINE) return MakeMultiLineEdit(control, units, parent);
-            auto* edit = new QLineEdit(text, parent);
-            edit->setFrame((control.style & WS_BORDER) != 0);
-            return edit;
-        }
-        case ControlKind::ProgressBar:
-            return new ProgressBar(parent);
-    }
-    return nullptr;
-}
-
-}  // namespace
+using tarvex::platform::DialogWindow;
 
 struct CDialog::Impl {
     DialogWindow* window = nullptr;
@@ -577,52 +406,4 @@ void CDialog::SetIcon(HICON icon, BOOL /*bigIcon*/) {
 
 BOOL CDialog::IsIconic() const {
     return m_impl->window != nullptr && m_impl->window->isMinimized() ? TRUE : FALSE;
-}
-
-void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
-    // Bound once per window: a job may be using the control from the worker meanwhile, and
-    // rebinding it would change what that thread reads.
-    auto window = pDX->m_pDlgWnd->ControlWindow(id);
-    if (window == nullptr || control.Window() == window) return;
-    control.Attach(window);
-    pDX->m_pDlgWnd->SubclassControl(id, control);
-}
-
-void DDX_Text(CDataExchange* pDX, int id, std::wstring& value) {
-    auto window = pDX->m_pDlgWnd->ControlWindow(id);
-    if (window == nullptr) return;
-    window->With<QLineEdit>([&](QLineEdit* edit) {
-        if (pDX->m_bSaveAndValidate) {
-            value = FromQString(edit->text());
-        } else {
-            edit->setText(ToQString(value));
-        }
-    });
-}
-
-void DDX_Radio(CDataExchange* pDX, int firstId, int& value) {
-    const auto& controls = pDX->m_pDlgWnd->Template().controls;
-    std::vector<QRadioButton*> group;
-    bool inGroup = false;
-    for (const DialogControl& control : controls) {
-        if (inGroup && (control.style & WS_GROUP)) break;
-        if (control.id == firstId) inGroup = true;
-        if (!inGroup || control.kind != ControlKind::AutoRadioButton) continue;
-        if (auto window = pDX->m_pDlgWnd->ControlWindow(control.id)) {
-            group.push_back(qobject_cast<QRadioButton*>(window->widget.data()));
-        }
-    }
-    if (pDX->m_bSaveAndValidate) {
-        value = -1;
-        for (std::size_t i = 0; i < group.size(); ++i) {
-            if (group[i] != nullptr && group[i]->isChecked()) value = static_cast<int>(i);
-        }
-        return;
-    }
-    const bool inRange = value >= 0 && static_cast<std::size_t>(value) < group.size();
-    for (std::size_t i = 0; i < group.size(); ++i) {
-        if (group[i] == nullptr) continue;
-        SetButtonCheck(group[i], inRange && static_cast<std::size_t>(value) == i ? BST_CHECKED
-                                                                                 : BST_UNCHECKED);
-    }
 }
