@@ -2,15 +2,23 @@
 
 #include "app/resource.h"
 
-void FillPortMenu(CMenu& menu, const SerialPortList& ports, int positionToCheck) {
-    if (!ports) return;
-    menu.DeleteMenu(0, MF_BYPOSITION);
-    for (std::size_t i = 0; i < ports->size(); ++i) {
-        const std::wstring name = (*ports)[i].substr(0, kMaxPortNameLength);
+namespace {
+
+void AppendPortItems(CMenu& menu, const std::vector<std::wstring>& ports, int positionToCheck) {
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const std::wstring name = ports[i].substr(0, kMaxPortNameLength);
         const bool checked = positionToCheck >= 0 && static_cast<std::size_t>(positionToCheck) == i;
         menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), kFirstPortCommand + i,
                         name.c_str());
     }
+}
+
+}  // namespace
+
+void FillPortMenu(CMenu& menu, const SerialPortList& ports, int positionToCheck) {
+    if (!ports) return;
+    menu.DeleteMenu(0, MF_BYPOSITION);
+    AppendPortItems(menu, *ports, positionToCheck);
 }
 
 int RebuildPortMenu(CMenu& menu, const std::vector<std::wstring>& ports,
@@ -22,9 +30,7 @@ int RebuildPortMenu(CMenu& menu, const std::vector<std::wstring>& ports,
             position = static_cast<int>(i);
         }
     }
-    // The placeholder is gone already, so filling appends the items alone.
-    menu.AppendMenu(MF_STRING, ID_COMM_PLACEHOLDER, L"");
-    FillPortMenu(menu, ports, position);
+    AppendPortItems(menu, ports, position);
     return position;
 }
 

@@ -8,11 +8,7 @@ namespace {
 
 // The file or archive layer's failure, in a box owned by the window; the failure is consumed.
 void Report(const CWnd& window, CException* failure) {
-    constexpr UINT kMessageChars = 1024;
-    wchar_t message[kMessageChars] = {};
-    failure->GetErrorMessage(message, kMessageChars);
-    failure->Delete();
-    window.MessageBox(message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    window.MessageBox(TakeErrorMessage(failure).c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace

@@ -156,3 +156,10 @@ void AfxThrowArchiveException(int cause, const std::wstring& fileName) {
     throw new CArchiveException(cause, fileName);
 }
 void AtlThrow(HRESULT hr) { throw ATL::CAtlException(hr); }
+
+std::wstring TakeErrorMessage(CException* failure) {
+    if (failure == nullptr) return {};
+    std::wstring message = failure->Message();
+    failure->Delete();
+    return message;
+}

@@ -17,6 +17,7 @@ class CException {
     // buffer) when the failure has no message.
     BOOL GetErrorMessage(wchar_t* buffer, UINT maxChars, UINT* helpContext = nullptr) const;
     void Delete() { delete this; }
+    friend std::wstring TakeErrorMessage(CException* failure);
 
   protected:
     CException() = default;
@@ -150,6 +151,9 @@ class CAtlException {
     HRESULT m_hr;
 };
 }  // namespace ATL
+
+// The whole message of a caught failure (empty when it has none); the failure is deleted.
+std::wstring TakeErrorMessage(CException* failure);
 
 [[noreturn]] void AfxThrowMemoryException();
 [[noreturn]] void AfxThrowNotSupportedException();

@@ -81,14 +81,18 @@ std::wstring WidenCp1252(std::string_view bytes) {
     return text;
 }
 
-std::wstring WidenAnsi(std::string_view text) {
+namespace {
+
+// UTF-8 decoded; each byte that is not part of valid UTF-8 becomes `invalid(byte)`.
+template <typename Invalid>
+std::wstring DecodeUtf8Text(std::string_view text, Invalid invalid) {
     std::wstring wide;
     wide.reserve(text.size());
     while (!text.empty()) {
         char32_t codePoint;
         std::size_t length = DecodeUtf8(text, codePoint);
         if (length == 0) {
-            wide.push_back(Cp1252Char(static_cast<unsigned char>(text[0])));
+            wide.push_back(invalid(static_cast<unsigned char>(text[0])));
             length = 1;
         } else {
             wide.push_back(static_cast<wchar_t>(codePoint));
@@ -98,6 +102,10 @@ std::wstring WidenAnsi(std::string_view text) {
     return wide;
 }
 
+}  // namespace
+
+std::wstring WidenAnsi(std::string_view text) { return DecodeUtf8Text(text, Cp1252Char); }
+
 std::string ToUtf8(std::wstring_view text) {
     std::string utf8;
     utf8.reserve(text.size());
@@ -106,19 +114,8 @@ std::string ToUtf8(std::wstring_view text) {
 }
 
 std::wstring FromSystemName(std::string_view bytes) {
-    std::wstring name;
-    name.reserve(bytes.size());
-    while (!bytes.empty()) {
-        char32_t codePoint;
-        std::size_t length = DecodeUtf8(bytes, codePoint);
-        if (length == 0) {
-            codePoint = kEscapedByteBase + static_cast<unsigned char>(bytes[0]);
-            length = 1;
-        }
-        name.push_back(static_cast<wchar_t>(codePoint));
-        bytes.remove_prefix(length);
-    }
-    return name;
+    return DecodeUtf8Text(
+        bytes, [](unsigned char byte) { return static_cast<wchar_t>(kEscapedByteBase + byte); });
 }
 
 std::string ToSystemName(std::wstring_view name) {

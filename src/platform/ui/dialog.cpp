@@ -13,7 +13,6 @@
 #include <QShortcut>
 #include <QTextEdit>
 #include <QTimer>
-#include <cwchar>
 #include <map>
 
 #include "platform/exceptions.h"
@@ -270,13 +269,9 @@ BOOL CDialog::OnCmdMsg(UINT id) {
             it->second();
         } catch (CException* failure) {
             // The framework's handler for a failed command: a stop box with the failure's text.
-            constexpr UINT kMessageChars = 1024;
-            wchar_t message[kMessageChars] = {};
-            if (!failure->GetErrorMessage(message, kMessageChars)) {
-                std::wcsncpy(message, L"Command failed.", kMessageChars - 1);
-            }
-            failure->Delete();
-            MessageBox(message, nullptr, MB_OK | MB_ICONHAND);
+            std::wstring message = TakeErrorMessage(failure);
+            if (message.empty()) message = L"Command failed.";
+            MessageBox(message.c_str(), nullptr, MB_OK | MB_ICONHAND);
         }
         return TRUE;
     }
