@@ -20,6 +20,7 @@
 #include "platform/forwarding_serial_link.h"
 #include "platform/text.h"
 #include "platform/virtual_ports.h"
+#include "firmware_file.h"
 #include "simulators.h"
 #include "support/dialog_driver.h"
 #include "support/recording_message_box.h"
@@ -125,9 +126,7 @@ class DeviceJobsTest : public testing::Test {
     // Writes a firmware file into the temporary directory and returns its path.
     std::wstring WriteFile(const std::string& name, const devsim::Bytes& bytes) {
         const auto path = dir.path() / name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        devsim::WriteFirmwareFile(path, bytes);
         return path.wstring();
     }
 

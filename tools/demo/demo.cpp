@@ -21,14 +21,12 @@
 // answered with OK. Without a display the window is drawn offscreen.
 #include <QAbstractButton>
 #include <QDir>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -36,11 +34,13 @@
 
 #include "app/loader_dialog.h"
 #include "app/resource.h"
+#include "firmware_file.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "platform/ui/qt_access.h"
 #include "platform/ui/window_system.h"
 #include "simulators.h"
+#include "support/dialog_driver.h"
 #include "update/forwarding_job_host.h"
 
 namespace {
@@ -110,22 +110,6 @@ class PrintingMessageBox final : public MessageBoxPresenter {
     std::atomic<int> shown{0};
 };
 
-// Keeps the window's events flowing until `done` holds or `timeout` passes.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-void Click(DemoDialog& dialog, int id) {
-    qobject_cast<QAbstractButton*>(tarvex::platform::ControlWidget(dialog, id))->click();
-}
-
 // Makes `workdir` the working directory, or says why it cannot be.
 bool EnterWorkdir(const std::string& workdir) {
     std::error_code error;
@@ -147,7 +131,7 @@ bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout) 
     if (radioId != 0) Click(dialog, radioId);
     Print("press:    Update");
     Click(dialog, IDC_UPDATE);
-    return PumpUntil([&] { return dialog.ends > endsBefore; }, timeout);
+    return WaitUntil([&] { return dialog.ends > endsBefore; }, static_cast<int>(timeout.count()));
 }
 
 void WatchProgress(DemoDialog& dialog) {
@@ -161,12 +145,6 @@ void WatchProgress(DemoDialog& dialog) {
     });
 }
 
-void WriteFile(const std::filesystem::path& path, const devsim::Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
 int RunBothDevices() {
     const auto workdir =
         std::filesystem::temp_directory_path() / ("tarvex2-demo-" + std::to_string(::getpid()));
@@ -175,8 +153,8 @@ int RunBothDevices() {
     const std::string hex = devsim::MakeIntelHex(25000);
     const devsim::Bytes consoleImage(hex.begin(), hex.end());
     const devsim::Bytes signFile = devsim::MakeFieldUpdate(2500);
-    WriteFile("Quorlex2000.hex", consoleImage);
-    WriteFile("ED-40517_Veziv16.fud", signFile);
+    devsim::WriteFirmwareFile("Quorlex2000.hex", consoleImage);
+    devsim::WriteFirmwareFile("ED-40517_Veziv16.fud", signFile);
     Print("workdir:  " + workdir.string());
 
     devsim::DeviceLine consoleLine;
