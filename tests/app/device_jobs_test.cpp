@@ -17,10 +17,10 @@
 
 #include "app/loader_dialog.h"
 #include "app/resource.h"
+#include "firmware_file.h"
 #include "platform/forwarding_serial_link.h"
 #include "platform/text.h"
 #include "platform/virtual_ports.h"
-#include "firmware_file.h"
 #include "simulators.h"
 #include "support/dialog_driver.h"
 #include "support/recording_message_box.h"
