@@ -15,6 +15,8 @@ class AboutDialog : public CDialog {
 
     BOOL OnInitDialog() override;
 
+    // Public, as a class-library dialog's data members are: the host program fills them in
+    // before the box is shown, and data exchange copies them into the controls.
     // Filled in by the host program before the box is shown.
     std::wstring m_strCaptionName;
     std::array<std::wstring, 5> m_strProductLines;

@@ -5,14 +5,14 @@
 
 namespace {
 
+// The window's status line, progress bar and boxes, given by the window itself.
 class DialogDownloadHost final : public DownloadHost {
   public:
-    explicit DialogDownloadHost(LoaderDialog& dialog) : dialog_(dialog) {}
-    void SetStatus(const std::wstring& text) override { dialog_.m_status.SetWindowText(text); }
-    void SetProgressRange(int lower, int upper) override {
-        dialog_.m_progress.SetRange32(lower, upper);
-    }
-    void SetProgress(int position) override { dialog_.m_progress.SetPos(position); }
+    DialogDownloadHost(LoaderDialog& dialog, CStatic& status, CProgressCtrl& progress)
+        : dialog_(dialog), status_(status), progress_(progress) {}
+    void SetStatus(const std::wstring& text) override { status_.SetWindowText(text); }
+    void SetProgressRange(int lower, int upper) override { progress_.SetRange32(lower, upper); }
+    void SetProgress(int position) override { progress_.SetPos(position); }
     void ShowError(const std::wstring& text) override {
         dialog_.MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONHAND);
     }
@@ -20,6 +20,8 @@ class DialogDownloadHost final : public DownloadHost {
 
   private:
     LoaderDialog& dialog_;
+    CStatic& status_;
+    CProgressCtrl& progress_;
 };
 
 }  // namespace
@@ -31,6 +33,6 @@ void LoaderDialog::UseDownloadServer(const DownloadServer& server) {
 void LoaderDialog::DownloadLatestHexFiles() {
     std::array<std::wstring, 3> names;
     for (std::size_t i = 0; i < names.size(); ++i) names[i] = kSetupTypes[i].fileName;
-    DialogDownloadHost host(*this);
+    DialogDownloadHost host(*this, m_status, m_progress);
     ::DownloadLatestHexFiles(host, m_downloadServer ? *m_downloadServer : kMakerFtpServer, names);
 }

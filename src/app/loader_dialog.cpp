@@ -165,7 +165,7 @@ void LoaderDialog::OnClose() {
     m_bClosing = true;
     KillTimer(m_nTimerId);
     SaveSettings();
-    if (threadHandle != nullptr) StopThread(nullptr, kJobEndWaitMs);
+    if (ThreadHandle() != nullptr) StopThread(nullptr, kJobEndWaitMs);
     CDialog::OnClose();
 }
 

@@ -64,7 +64,10 @@ class LoaderDialog : public CDialog, public CJobThread {
     void ShowAboutBox();
     void ShowHelp();
 
-    // Members, in the order of the class's data.
+  protected:
+    // Members, in the order of the class's data. Protected, not public: a window that stands in
+    // for the jobs (the tests' and the demo's) uses them as the jobs and handlers here do. The
+    // worker reaches them only through the job host.
     HICON m_hIcon = nullptr;
     int m_nPortIndex = 0;
     int m_nSetupType = 0;
@@ -81,7 +84,6 @@ class LoaderDialog : public CDialog, public CJobThread {
     // Ends the waits and writes of a running job's serial link when the dialog goes.
     std::shared_ptr<tarvex::platform::Cancellation> m_cancellation;
 
-  protected:
     // Cancels a running job's link and waits for the worker threads to end. The destructor does
     // this; a derived class whose overrides run on the worker calls it in its own destructor.
     void EndJobs();
@@ -96,6 +98,10 @@ class LoaderDialog : public CDialog, public CJobThread {
     void OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) override;
 
   private:
+    // The worker's one way into the window: each control call it makes is a synchronous call
+    // into the window thread.
+    friend class DialogJobHost;
+
     void OnUpdate();
     void OnBuiltInSetupType();
     void OnCustomSetupType();

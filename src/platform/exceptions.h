@@ -68,6 +68,7 @@ class CFileException : public CException {
     // The cause for an operating-system error number (errno).
     static int OsErrorToException(LONG osError);
 
+    // Public, as in the class library: a handler reads what went wrong.
     int m_cause;
     LONG m_lOsError;
     std::wstring m_strFileName;
@@ -92,6 +93,7 @@ class CArchiveException : public CException {
     explicit CArchiveException(int cause, std::wstring fileName = {})
         : m_cause(cause), m_strFileName(std::move(fileName)) {}
 
+    // Public, as in the class library: a handler reads what went wrong.
     int m_cause;
     std::wstring m_strFileName;
 
@@ -103,6 +105,7 @@ class CArchiveException : public CException {
 class COleException : public CException {
   public:
     explicit COleException(SCODE sc) : m_sc(sc) {}
+    // Public, as in the class library: a handler reads what went wrong.
     SCODE m_sc;
 
   protected:
@@ -113,6 +116,7 @@ class COleDispatchException : public CException {
   public:
     COleDispatchException(std::wstring description, UINT helpId, WORD code)
         : m_strDescription(std::move(description)), m_dwHelpContext(helpId), m_wCode(code) {}
+    // Public, as in the class library: a handler reads what went wrong.
     std::wstring m_strDescription;
     UINT m_dwHelpContext;
     WORD m_wCode;
@@ -125,6 +129,7 @@ class CDBException : public CException {
   public:
     CDBException(short returnCode, std::wstring error)
         : m_nRetCode(returnCode), m_strError(std::move(error)) {}
+    // Public, as in the class library: a handler reads what went wrong.
     short m_nRetCode;
     std::wstring m_strError;
 
@@ -136,6 +141,7 @@ class CInternetException : public CException {
   public:
     CInternetException(DWORD error, std::wstring message)
         : m_dwError(error), m_strMessage(std::move(message)) {}
+    // Public, as in the class library: a handler reads what went wrong.
     DWORD m_dwError;
     std::wstring m_strMessage;
 
@@ -148,6 +154,7 @@ class CAtlException {
   public:
     explicit CAtlException(HRESULT hr) : m_hr(hr) {}
     operator HRESULT() const { return m_hr; }
+    // Public, as in the class library: a handler reads what went wrong.
     HRESULT m_hr;
 };
 }  // namespace ATL

@@ -93,23 +93,14 @@ class CJobThread {
     // of it. S_OK, or E_HANDLE when no thread is held. Never forces the thread to end.
     HRESULT StopThread(HANDLE event, DWORD timeoutMs);
 
-    // Members, in the order the object lays them out. Set at construction and not changed
-    // afterwards, except where a comment says otherwise.
-    TimeoutHandler onTimeout = nullptr;
-    MessageHandler onMessage = nullptr;
-    // Written by StartThread and StopThread, which may run on different threads.
-    std::atomic<HANDLE> threadHandle{nullptr};
-    std::atomic<DWORD> threadId{0};
-    std::atomic<DWORD> waitTimeout{INFINITE};  // replaced by each StartThread
-    DWORD comInitFlags = COINIT_MULTITHREADED;
-    HANDLE startedEvent = nullptr;
-    CJobThread* timeoutTarget = nullptr;
-    CJobThread* messageTarget = nullptr;
-    bool dispatchMessages = true;
-    bool reportFailures = true;
-    bool rethrowFailures = false;
-    std::wstring name = L"CJobThread";
-    std::atomic<LONG> changed{0};  // 1 while `entries` holds handles the loop's array may lack
+    // Read-only views of the thread this object holds, for those that stop or address it.
+    HANDLE ThreadHandle() const { return threadHandle; }
+    DWORD ThreadId() const { return threadId; }
+    DWORD WaitTimeout() const { return waitTimeout; }
+    // Set while a started thread has its message queue; tests wait on it.
+    HANDLE StartedEvent() const { return startedEvent; }
+    // 1 while the table holds handles a running loop's array may lack.
+    LONG HandlesChanged() const { return changed; }
 
     // How long the object, as it goes, waits for its threads to end.
     static constexpr DWORD kEndWaitMs = 5000;
@@ -122,6 +113,19 @@ class CJobThread {
     static constexpr DWORD kJobEndWaitMs = 1000;
 
   protected:
+    // The loop's settings. Protected, not private: a derived class sets them in its constructor,
+    // before its thread starts (this program keeps the values the constructor gives); the loop
+    // reads them without a lock, so they must not change while a thread runs.
+    TimeoutHandler onTimeout = nullptr;
+    MessageHandler onMessage = nullptr;
+    DWORD comInitFlags = COINIT_MULTITHREADED;
+    CJobThread* timeoutTarget = nullptr;
+    CJobThread* messageTarget = nullptr;
+    bool dispatchMessages = true;
+    bool reportFailures = true;
+    bool rethrowFailures = false;
+    std::wstring name = L"CJobThread";
+
     // TakeThreadsForEnd, then WaitForThreadsToEnd. The destructor does this; a derived class
     // whose handlers or overrides use its own members calls it in its own destructor, before
     // those members go.
@@ -148,6 +152,13 @@ class CJobThread {
     WaitEntry EntryAt(std::size_t index);
     // Keeps a let-go thread's handle so that the destructor can make sure it has ended.
     void LetGoOfThread(HANDLE thread, DWORD id);
+
+    // Written by StartThread and StopThread, which may run on different threads.
+    std::atomic<HANDLE> threadHandle{nullptr};
+    std::atomic<DWORD> threadId{0};
+    std::atomic<DWORD> waitTimeout{INFINITE};  // replaced by each StartThread
+    HANDLE startedEvent = nullptr;
+    std::atomic<LONG> changed{0};  // 1 while `entries` holds handles the loop's array may lack
 
     std::atomic<bool> ending{false};  // set by EndThreads: every loop of this object ends
     std::vector<WaitEntry> entries;   // guarded by `lock`; only ever appended to

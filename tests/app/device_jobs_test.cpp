@@ -97,7 +97,7 @@ class RecordingHost : public ForwardingJobHost {
     }
     void StopWorker() override {
         ++record_.stops->all;
-        if (record_.worker->threadHandle != nullptr) ++record_.stops->withThreadHeld;
+        if (record_.worker->ThreadHandle() != nullptr) ++record_.stops->withThreadHeld;
         ForwardingJobHost::StopWorker();
     }
 
@@ -107,6 +107,9 @@ class RecordingHost : public ForwardingJobHost {
 
 class WatchedDialog : public LoaderDialog {
   public:
+    using LoaderDialog::m_bStepProgress;
+    using LoaderDialog::m_progress;
+
     explicit WatchedDialog(SerialPortList ports)
         : LoaderDialog(nullptr, [ports] { return ports; }) {
         record.worker = this;

@@ -51,6 +51,12 @@ class TestLoaderDialog : public LoaderDialog {
     // Runs inside each job on the worker thread, before the job's end.
     std::function<void(TestLoaderDialog&)> jobBody;
     std::atomic<int> closes{0};
+    using LoaderDialog::m_bStepProgress;
+    using LoaderDialog::m_nPortIndex;
+    using LoaderDialog::m_nSetupType;
+    using LoaderDialog::m_progress;
+    using LoaderDialog::m_status;
+    using LoaderDialog::m_strCustomFile;
     using LoaderDialog::OnTimer;
 
   protected:

@@ -53,6 +53,8 @@ class StartUpAndCloseTest : public testing::Test {
 
 class Window : public LoaderDialog {
   public:
+    using LoaderDialog::m_nSetupType;
+
     Window()
         : LoaderDialog(nullptr, [] {
               return SerialPortList(std::vector<std::wstring>{L"COM1", L"COM2", L"COM3"});

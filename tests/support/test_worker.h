@@ -30,6 +30,12 @@ class TestEvent {
 class TestWorker : public CJobThread {
   public:
     using Handler = std::function<bool(TestWorker&)>;
+    // The loop's settings, for the tests that read or change them.
+    using CJobThread::comInitFlags;
+    using CJobThread::dispatchMessages;
+    using CJobThread::name;
+    using CJobThread::reportFailures;
+    using CJobThread::rethrowFailures;
 
     ~TestWorker() override { EndThreads(); }
 

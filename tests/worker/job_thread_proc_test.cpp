@@ -114,8 +114,8 @@ TEST(JobThreadProc, FailingJobShowsOneBoxAndEndsWithCode1000) {
     EXPECT_EQ(box.style, MB_OK | MB_ICONHAND);
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(worker.ends, 1) << "the orderly end follows the report";
-    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_TIMEOUT);
-    EXPECT_EQ(worker.threadHandle, thread) << "the object still holds the ended thread";
+    EXPECT_EQ(WaitForSingleObject(worker.StartedEvent(), 0), WAIT_TIMEOUT);
+    EXPECT_EQ(worker.ThreadHandle(), thread) << "the object still holds the ended thread";
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT) << "the loop took the signal";
 
     // The next start replaces the ended thread, and the table is intact.

@@ -27,23 +27,23 @@ DWORD ExitCodeOf(HANDLE thread) {
 
 // Waits until the held thread has ended and returns its exit code.
 DWORD WaitForEnd(CJobThread& worker) {
-    HANDLE thread = worker.threadHandle;
+    HANDLE thread = worker.ThreadHandle();
     EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
     return ExitCodeOf(thread);
 }
 
 TEST(JobThread, ConstructionSetsTheDocumentedValues) {
     TestWorker worker;
-    EXPECT_EQ(worker.threadHandle, nullptr);
-    EXPECT_EQ(worker.threadId, 0u);
-    EXPECT_EQ(worker.waitTimeout, INFINITE);
+    EXPECT_EQ(worker.ThreadHandle(), nullptr);
+    EXPECT_EQ(worker.ThreadId(), 0u);
+    EXPECT_EQ(worker.WaitTimeout(), INFINITE);
     EXPECT_EQ(worker.comInitFlags, 0u);
-    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(worker.StartedEvent(), 0), WAIT_TIMEOUT);
     EXPECT_TRUE(worker.dispatchMessages);
     EXPECT_TRUE(worker.reportFailures);
     EXPECT_FALSE(worker.rethrowFailures);
     EXPECT_EQ(worker.name, L"CJobThread");
-    EXPECT_EQ(worker.changed, 0);
+    EXPECT_EQ(worker.HandlesChanged(), 0);
 }
 
 TEST(JobThread, SignalledEventRunsItsHandlerOnTheWorkerThread) {
@@ -56,13 +56,13 @@ TEST(JobThread, SignalledEventRunsItsHandlerOnTheWorkerThread) {
         return true;
     });
     HANDLE second = worker.Register([&](TestWorker&) { return true; });
-    EXPECT_EQ(worker.changed, 1);
+    EXPECT_EQ(worker.HandlesChanged(), 1);
     ASSERT_NE(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
-    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker.StartedEvent(), 0), WAIT_OBJECT_0);
     SetEvent(first);
     ASSERT_TRUE(ran.WaitFor());
-    EXPECT_EQ(handlerThread, worker.threadId);
-    EXPECT_EQ(worker.changed, 0) << "the loop's first array holds both events";
+    EXPECT_EQ(handlerThread, worker.ThreadId());
+    EXPECT_EQ(worker.HandlesChanged(), 0) << "the loop's first array holds both events";
     (void)second;
 }
 
@@ -70,10 +70,10 @@ TEST(JobThread, StartThreadWhileRunningOnlyStoresTheTimeOut) {
     TestWorker worker;
     HANDLE thread = worker.StartThread(INFINITE, 0, nullptr, 0);
     ASSERT_NE(thread, nullptr);
-    const DWORD id = worker.threadId;
+    const DWORD id = worker.ThreadId();
     EXPECT_EQ(worker.StartThread(1234, 0, nullptr, 0), thread);
-    EXPECT_EQ(worker.threadId, id);
-    EXPECT_EQ(worker.waitTimeout, 1234u);
+    EXPECT_EQ(worker.ThreadId(), id);
+    EXPECT_EQ(worker.WaitTimeout(), 1234u);
 
     PostThreadMessageW(id, WM_USER + 1, 0, 0);
     ASSERT_TRUE(worker.userMessageSeen.WaitFor());
@@ -84,15 +84,15 @@ TEST(JobThread, StartThreadAfterTheThreadEndedStartsANewOne) {
     TestWorker worker;
     HANDLE event = worker.Register([](TestWorker&) { return false; });
     HANDLE first = worker.StartThread(INFINITE, 0, nullptr, 0);
-    const DWORD firstId = worker.threadId;
+    const DWORD firstId = worker.ThreadId();
     SetEvent(event);
     EXPECT_EQ(WaitForEnd(worker), 0u) << "a handler returning false ends the loop normally";
-    EXPECT_EQ(worker.threadHandle, first) << "an ended thread is still held";
+    EXPECT_EQ(worker.ThreadHandle(), first) << "an ended thread is still held";
 
     HANDLE second = worker.StartThread(INFINITE, 0, nullptr, 0);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first);
-    EXPECT_NE(worker.threadId, firstId);
+    EXPECT_NE(worker.ThreadId(), firstId);
     EXPECT_FALSE(CloseHandle(first)) << "the old handle was closed";
 }
 
@@ -100,12 +100,12 @@ TEST(JobThread, StartThreadSuspendedReturnsAtOnce) {
     TestWorker worker;
     HANDLE thread = worker.StartThread(INFINITE, CREATE_SUSPENDED, nullptr, 0);
     ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_TIMEOUT);
-    EXPECT_FALSE(PostThreadMessageW(worker.threadId, WM_NULL, 0, 0)) << "no queue yet";
+    EXPECT_EQ(WaitForSingleObject(worker.StartedEvent(), 0), WAIT_TIMEOUT);
+    EXPECT_FALSE(PostThreadMessageW(worker.ThreadId(), WM_NULL, 0, 0)) << "no queue yet";
 
     ResumeThread(thread);
-    ASSERT_EQ(WaitForSingleObject(worker.startedEvent, 10000), WAIT_OBJECT_0);
-    PostThreadMessageW(worker.threadId, WM_USER + 2, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(worker.StartedEvent(), 10000), WAIT_OBJECT_0);
+    PostThreadMessageW(worker.ThreadId(), WM_USER + 2, 0, 0);
     ASSERT_TRUE(worker.userMessageSeen.WaitFor());
     EXPECT_EQ(worker.nullMessages, 0);
 }
@@ -118,17 +118,17 @@ class RefusingWorker : public TestWorker {
 TEST(JobThread, ThreadThatEndsBeforeItsQueueExistsYieldsNone) {
     RefusingWorker worker;
     EXPECT_EQ(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
-    EXPECT_EQ(worker.threadHandle, nullptr);
-    EXPECT_EQ(worker.threadId, 0u);
-    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(worker.ThreadHandle(), nullptr);
+    EXPECT_EQ(worker.ThreadId(), 0u);
+    EXPECT_EQ(WaitForSingleObject(worker.StartedEvent(), 0), WAIT_TIMEOUT);
 }
 
 TEST(JobThread, StopThreadWithNoThreadReturnsEHandleAndChangesNothing) {
     TestWorker worker;
     TestEvent event;
     EXPECT_EQ(worker.StopThread(event.handle(), 100), E_HANDLE);
-    EXPECT_EQ(worker.threadHandle, nullptr);
-    EXPECT_EQ(worker.threadId, 0u);
+    EXPECT_EQ(worker.ThreadHandle(), nullptr);
+    EXPECT_EQ(worker.ThreadId(), 0u);
     EXPECT_FALSE(event.WaitFor(0)) << "the event is not set either";
 }
 
@@ -138,8 +138,8 @@ TEST(JobThread, StopThreadEndsTheLoopAndSetsTheEvent) {
     TestEvent event;
     EXPECT_EQ(worker.StopThread(event.handle(), 5000), S_OK);
     EXPECT_TRUE(event.WaitFor(0));
-    EXPECT_EQ(worker.threadHandle, nullptr);
-    EXPECT_EQ(worker.threadId, 0u);
+    EXPECT_EQ(worker.ThreadHandle(), nullptr);
+    EXPECT_EQ(worker.ThreadId(), 0u);
     EXPECT_FALSE(CloseHandle(thread)) << "the ended thread's handle is closed";
 }
 
@@ -154,7 +154,7 @@ TEST(JobThread, StopThreadOnTheWorkerItselfWaitsTheWholeTimeOut) {
         const auto start = Clock::now();
         result = self.StopThread(nullptr, 300);
         waited = Clock::now() - start;
-        clearedDuringHandler = self.threadHandle == nullptr && self.threadId == 0;
+        clearedDuringHandler = self.ThreadHandle() == nullptr && self.ThreadId() == 0;
         ++runs;
         done.Set();
         return true;  // the loop goes on, on a thread nobody holds
@@ -192,10 +192,10 @@ TEST(JobThread, HandlerThatStopsItsThreadAndReturnsFalseEndsIt) {
 TEST(JobThread, EmptyTableWaitsOnTheQueueOnly) {
     TestWorker worker;
     worker.StartThread(INFINITE, 0, nullptr, 0);
-    PostThreadMessageW(worker.threadId, WM_USER + 3, 0, 0);
+    PostThreadMessageW(worker.ThreadId(), WM_USER + 3, 0, 0);
     ASSERT_TRUE(worker.userMessageSeen.WaitFor());
     EXPECT_EQ(worker.lastUserMessage, WM_USER + 3);
-    PostThreadMessageW(worker.threadId, WM_QUIT, 0, 0);
+    PostThreadMessageW(worker.ThreadId(), WM_QUIT, 0, 0);
     EXPECT_EQ(WaitForEnd(worker), 0u);
 }
 
@@ -210,7 +210,7 @@ TEST(JobThread, HandleRegisteredWhileRunningWaitsForTheRefreshMessage) {
     });
     SetEvent(late);
     EXPECT_FALSE(lateRan.WaitFor(150)) << "not in the loop's handle array yet";
-    PostThreadMessageW(worker.threadId, kRefreshHandlesMessage, 0, 0);
+    PostThreadMessageW(worker.ThreadId(), kRefreshHandlesMessage, 0, 0);
     EXPECT_TRUE(lateRan.WaitFor()) << "the signal stayed until the rebuilt array took it";
 }
 
@@ -237,7 +237,7 @@ TEST(JobThread, MoreThanSixtyThreeEntriesMakeEveryWaitFail) {
     // Started suspended: the loop ends at its first wait, which would otherwise come before
     // StartThread's first post and look like a thread that never made its queue.
     ASSERT_NE(worker.StartThread(INFINITE, CREATE_SUSPENDED, nullptr, 0), nullptr);
-    ResumeThread(worker.threadHandle);
+    ResumeThread(worker.ThreadHandle());
     EXPECT_EQ(WaitForEnd(worker), 0u);
 }
 
@@ -255,7 +255,7 @@ TEST(JobThread, QuitPostedDuringAHandlerEndsTheLoopAfterIt) {
     worker.StartThread(INFINITE, 0, nullptr, 0);
     SetEvent(event);
     ASSERT_TRUE(inHandler.WaitFor());
-    PostThreadMessageW(worker.threadId, WM_QUIT, 0, 0);
+    PostThreadMessageW(worker.ThreadId(), WM_QUIT, 0, 0);
     release.Set();
     EXPECT_EQ(WaitForEnd(worker), 0u);
     EXPECT_TRUE(finished) << "the handler was not interrupted";
@@ -304,7 +304,7 @@ class TimeoutWorker : public TestWorker {
 TEST(JobThread, TimeOutHandlerDecidesWhetherTheLoopGoesOn) {
     TimeoutWorker worker;
     ASSERT_NE(worker.StartThread(10, CREATE_SUSPENDED, nullptr, 0), nullptr);
-    ResumeThread(worker.threadHandle);
+    ResumeThread(worker.ThreadHandle());
     EXPECT_EQ(WaitForEnd(worker), 0u);
     EXPECT_EQ(worker.timeouts, 3);
 }
@@ -321,9 +321,9 @@ TEST(JobThread, MessageHandlerSeesMessagesAndTheRestAfterTheLoop) {
     SetEvent(event);
     ASSERT_TRUE(inHandler.WaitFor());
     // Queued while the handler runs: the loop ends at WM_USER + 9 and passes on what follows it.
-    PostThreadMessageW(worker.threadId, WM_USER + 8, 0, 0);
-    PostThreadMessageW(worker.threadId, WM_USER + 9, 0, 0);
-    PostThreadMessageW(worker.threadId, WM_USER + 10, 0, 0);
+    PostThreadMessageW(worker.ThreadId(), WM_USER + 8, 0, 0);
+    PostThreadMessageW(worker.ThreadId(), WM_USER + 9, 0, 0);
+    PostThreadMessageW(worker.ThreadId(), WM_USER + 10, 0, 0);
     release.Set();
     EXPECT_EQ(WaitForEnd(worker), 0u);
     EXPECT_EQ(worker.seen, (std::vector<UINT>{WM_NULL, WM_USER + 8, WM_USER + 9, WM_USER + 10}));
@@ -387,7 +387,7 @@ TEST(JobThread, DestroyingTheObjectStopsItsThreadAndClosesItsHandles) {
         TestWorker worker;
         first = worker.Register([](TestWorker&) { return true; });
         second = worker.Register([](TestWorker&) { return true; });
-        started = worker.startedEvent;
+        started = worker.StartedEvent();
         thread = worker.StartThread(INFINITE, 0, nullptr, 0);
         ASSERT_NE(thread, nullptr);
     }
@@ -458,11 +458,11 @@ TEST(JobThread, AnOldThreadEndingLateLeavesTheNewStartSignalled) {
     SetEvent(event);
     ASSERT_TRUE(inHandler.WaitFor());
     ASSERT_NE(worker.StartThread(INFINITE, 0, nullptr, 0), nullptr);
-    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker.StartedEvent(), 0), WAIT_OBJECT_0);
     release.Set();
     // The old thread's end, a moment later, must not reset the event of the new start.
     std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(WaitForSingleObject(worker.startedEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker.StartedEvent(), 0), WAIT_OBJECT_0);
 }
 
 }  // namespace

@@ -82,6 +82,12 @@ class PrintingHost : public ForwardingJobHost {
 
 class DemoDialog : public LoaderDialog {
   public:
+    // What the demo prints: the status line, the bar and the choice start-up made.
+    using LoaderDialog::m_nSetupType;
+    using LoaderDialog::m_progress;
+    using LoaderDialog::m_status;
+    using LoaderDialog::m_strCustomFile;
+
     explicit DemoDialog(std::vector<std::wstring> ports)
         : LoaderDialog(nullptr, [ports] { return SerialPortList(ports); }) {}
     ~DemoDialog() override { EndJobs(); }

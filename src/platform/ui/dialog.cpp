@@ -97,14 +97,14 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
             RestoreCheckMark(action);
             DialogWindowAccess::SysCommand(owner, CommandIdOf(action));
         });
-        window->systemMenu = menu;
+        window->SetSystemMenu(menu);
         systemMenu = Ref(menu, 0);
         // A window shortcut, so that Alt+Space reaches the menu whichever control has the focus
         // (a focused push button would otherwise take the Space and be pressed).
         auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), window);
         shortcut->setContext(Qt::WindowShortcut);
         QObject::connect(shortcut, &QShortcut::activated, window, [window = this->window] {
-            window->systemMenu->popup(window->mapToGlobal(QPoint(0, 0)));
+            window->SystemMenu()->popup(window->mapToGlobal(QPoint(0, 0)));
         });
     }
 

@@ -25,6 +25,7 @@ class CDataExchange {
   public:
     CDataExchange(CDialog* dialog, BOOL saveAndValidate)
         : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
+    // Public, as in the class library: every DDX_ function reads them.
     BOOL m_bSaveAndValidate;  // TRUE: controls to members; FALSE: members to controls
     CDialog* m_pDlgWnd;
 };

@@ -40,8 +40,10 @@ class DialogWindow final : public QDialog {
   public:
     DialogWindow(CDialog& owner, QWidget* parent) : QDialog(parent), owner_(owner) {}
 
-    QMenu* systemMenu = nullptr;
     CDialog& Owner() const { return owner_; }
+    // The menu Alt+Space and a right click on the window open; none until the dialog makes one.
+    void SetSystemMenu(QMenu* menu) { systemMenu_ = menu; }
+    QMenu* SystemMenu() const { return systemMenu_; }
 
   protected:
     // The close box and the window manager's Close arrive as WM_CLOSE.
@@ -69,7 +71,7 @@ class DialogWindow final : public QDialog {
     // A click with the right button where no control takes it opens the system menu too: a
     // window manager may keep Alt+Space for its own menu.
     void contextMenuEvent(QContextMenuEvent* event) override {
-        if (systemMenu != nullptr) systemMenu->popup(event->globalPos());
+        if (systemMenu_ != nullptr) systemMenu_->popup(event->globalPos());
     }
 
     void reject() override { DialogWindowAccess::Command(owner_, IDCANCEL); }
@@ -98,6 +100,7 @@ class DialogWindow final : public QDialog {
 
   private:
     CDialog& owner_;
+    QMenu* systemMenu_ = nullptr;
 };
 
 }  // namespace tarvex::platform

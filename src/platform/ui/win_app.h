@@ -29,6 +29,7 @@ class CWinApp {
     // The icon resource `id`: the file icons/<id>.png among the program's resources.
     HICON LoadIcon(UINT id) const;
 
+    // Public, as in the class library: the framework and the program read and set them.
     std::wstring m_pszAppName;
     CWnd* m_pMainWnd = nullptr;
 
