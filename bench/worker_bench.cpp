@@ -13,6 +13,8 @@
 #include "platform/kernel_objects.h"
 #include "worker/job_thread.h"
 
+using tarvex::worker::CallOnTarget;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -12,6 +12,9 @@
 #include "update/job_log.h"
 #include "update/sign_job.h"
 
+using tarvex::worker::CallOnTarget;
+using tarvex::worker::SignalHandler;
+
 namespace {
 
 constexpr UINT_PTR kProgressTimer = 1;

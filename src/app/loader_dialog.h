@@ -108,7 +108,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     void OnBrowse();
     void OnSelectPort(UINT id);
     void FillPortMenu(int positionToCheck);
-    HANDLE RegisterJobEvent(SignalHandler job);
+    HANDLE RegisterJobEvent(tarvex::worker::SignalHandler job);
     CMenu CommunicationsMenu() const;
 
     PortTableReader m_readPorts;

@@ -13,6 +13,10 @@
 #include "worker/thread_name.h"
 #include "worker/wait_pumping.h"
 
+using tarvex::worker::kMaxWaitEntries;
+using tarvex::worker::kWakeOnAnyInput;
+using tarvex::worker::PublishThreadName;
+
 namespace {
 
 bool IsSet(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }

@@ -15,6 +15,8 @@
 
 class CJobThread;
 
+namespace tarvex::worker {
+
 // Handlers are member operations of a class derived from CJobThread, bound to the object they
 // run on (the entry's `target`). CallOnTarget makes one from a member operation:
 //   WaitEntry{&CallOnTarget<&LoaderDialog::ReprogramConsole>, this, event, true, WaitKind::Event}
@@ -25,20 +27,25 @@ using TimeoutHandler = bool (*)(CJobThread& target);
 using MessageHandler = BOOL (*)(CJobThread& target, HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam);
 
-namespace job_thread_detail {
+namespace detail {
 template <typename>
 struct MemberOf;
 template <typename Class, typename Result, typename... Args>
 struct MemberOf<Result (Class::*)(Args...)> {
     using type = Class;
 };
-}  // namespace job_thread_detail
+}  // namespace detail
 
 template <auto Member, typename... Args>
 auto CallOnTarget(CJobThread& target, Args... args) {
-    using Class = typename job_thread_detail::MemberOf<decltype(Member)>::type;
+    using Class = typename detail::MemberOf<decltype(Member)>::type;
     return (static_cast<Class&>(target).*Member)(args...);
 }
+
+// Most handles one wait watches beside the thread's message queue.
+inline constexpr std::size_t kMaxWaitEntries = 63;
+
+}  // namespace tarvex::worker
 
 // How a registered handle is re-armed after its handler and closed on release.
 enum class WaitKind : std::int32_t {
@@ -48,7 +55,7 @@ enum class WaitKind : std::int32_t {
 };
 
 struct WaitEntry {
-    SignalHandler onSignal = nullptr;
+    tarvex::worker::SignalHandler onSignal = nullptr;
     CJobThread* target = nullptr;
     HANDLE handle = nullptr;
     bool ownsHandle = false;
@@ -57,9 +64,6 @@ struct WaitEntry {
 
 // Posted to the worker thread, it makes the loop re-read its handle table.
 inline constexpr UINT kRefreshHandlesMessage = 0x13FFD;
-
-// Most handles one wait watches beside the thread's message queue.
-inline constexpr std::size_t kMaxWaitEntries = 63;
 
 class CJobThread {
   public:
@@ -116,8 +120,8 @@ class CJobThread {
     // The loop's settings. Protected, not private: a derived class sets them in its constructor,
     // before its thread starts (this program keeps the values the constructor gives); the loop
     // reads them without a lock, so they must not change while a thread runs.
-    TimeoutHandler onTimeout = nullptr;
-    MessageHandler onMessage = nullptr;
+    tarvex::worker::TimeoutHandler onTimeout = nullptr;
+    tarvex::worker::MessageHandler onMessage = nullptr;
     DWORD comInitFlags = COINIT_MULTITHREADED;
     CJobThread* timeoutTarget = nullptr;
     CJobThread* messageTarget = nullptr;

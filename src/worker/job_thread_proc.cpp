@@ -12,6 +12,8 @@
 #include "worker/job_thread.h"
 #include "worker/system_error.h"
 
+namespace tarvex::worker {
+
 namespace {
 
 // "<kind>: <message>" for a class-library failure, which the catcher owns and deletes.
@@ -98,6 +100,13 @@ std::wstring FailureBoxText(const std::wstring& threadName, const std::wstring& 
     return threadName + L" : Exception occured\n\n     " + failureText +
            L"\n\n     Thread terminating.\n\n";
 }
+
+}  // namespace tarvex::worker
+
+using tarvex::worker::DescribeFailure;
+using tarvex::worker::FailureBoxText;
+using tarvex::worker::kFailureCaption;
+using tarvex::worker::kFailureExitCode;
 
 unsigned JobThreadProc(void* argument) {
     auto* object = static_cast<CJobThread*>(argument);

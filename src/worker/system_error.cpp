@@ -2,6 +2,8 @@
 
 #include "platform/system_messages.h"
 
+namespace tarvex::worker {
+
 std::wstring DescribeSystemError(DWORD code) {
     constexpr DWORD kBufferChars = 1000;
     constexpr DWORD kUserDefaultLanguage = 0x0400;
@@ -10,3 +12,5 @@ std::wstring DescribeSystemError(DWORD code) {
                    kBufferChars, nullptr);
     return buffer;
 }
+
+}  // namespace tarvex::worker

@@ -5,6 +5,10 @@
 
 #include "platform/win32_types.h"
 
+namespace tarvex::worker {
+
 // The text ends with the system's line break; it is empty when the system has no message for
 // the code.
 std::wstring DescribeSystemError(DWORD code);
+
+}  // namespace tarvex::worker

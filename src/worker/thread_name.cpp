@@ -5,6 +5,8 @@
 #include "platform/text.h"
 #include "platform/threads.h"
 
+namespace tarvex::worker {
+
 HRESULT PublishThreadName(DWORD /*threadId*/, const wchar_t* name) {
     constexpr std::size_t kMaxNameLength = 260;
     if (name == nullptr) return E_POINTER;
@@ -12,3 +14,5 @@ HRESULT PublishThreadName(DWORD /*threadId*/, const wchar_t* name) {
     SetCurrentThreadName(tarvex::platform::ToUtf8(name));
     return S_OK;
 }
+
+}  // namespace tarvex::worker

@@ -10,8 +10,8 @@ bool WaitPumpingMessages(HANDLE handle, DWORD timeoutMs) {
         return windowThreadWait(handle, timeoutMs);
     }
     for (;;) {
-        const DWORD result =
-            MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs, kWakeOnAnyInput);
+        const DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs,
+                                                       tarvex::worker::kWakeOnAnyInput);
         if (result == WAIT_OBJECT_0) return true;
         if (result != WAIT_OBJECT_0 + 1) return false;
 

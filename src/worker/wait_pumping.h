@@ -9,5 +9,9 @@
 // time-out or failure.
 bool WaitPumpingMessages(HANDLE handle, DWORD timeoutMs);
 
+namespace tarvex::worker {
+
 // The wake mask of the waits: every kind of input except raw input.
 inline constexpr DWORD kWakeOnAnyInput = 0xFF;
+
+}  // namespace tarvex::worker

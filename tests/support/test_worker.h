@@ -50,9 +50,10 @@ class TestWorker : public CJobThread {
     void RegisterHandle(HANDLE handle, WaitKind kind, Handler handler) {
         const std::size_t index = registered_++;
         handlers_.at(index) = std::move(handler);
-        const SignalHandler handlers[] = {&CallOnTarget<&TestWorker::First>,
-                                          &CallOnTarget<&TestWorker::Second>,
-                                          &CallOnTarget<&TestWorker::Third>};
+        const tarvex::worker::SignalHandler handlers[] = {
+            &tarvex::worker::CallOnTarget<&TestWorker::First>,
+            &tarvex::worker::CallOnTarget<&TestWorker::Second>,
+            &tarvex::worker::CallOnTarget<&TestWorker::Third>};
         AddWaitHandle(WaitEntry{handlers[index], this, handle, true, kind});
     }
 

@@ -14,6 +14,10 @@
 #include "support/test_worker.h"
 #include "worker/system_error.h"
 
+using tarvex::worker::DescribeFailure;
+using tarvex::worker::DescribeSystemError;
+using tarvex::worker::FailureBoxText;
+
 namespace {
 
 template <typename Failure>

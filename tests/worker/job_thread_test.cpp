@@ -14,6 +14,8 @@
 #include "support/test_worker.h"
 #include "worker/wait_pumping.h"
 
+using tarvex::worker::CallOnTarget;
+
 namespace {
 
 using namespace std::chrono_literals;
