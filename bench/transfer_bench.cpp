@@ -32,6 +32,12 @@
 #include "update/link_profile.h"
 #include "update/sign_job.h"
 
+using tarvex::update::JobHost;
+
+using tarvex::update::kConsoleProfile;
+using tarvex::update::RunConsoleReprogramming;
+using tarvex::update::RunFieldUpdate;
+
 namespace {
 
 using namespace std::chrono_literals;

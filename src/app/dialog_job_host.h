@@ -6,7 +6,7 @@
 
 class LoaderDialog;
 
-class DialogJobHost : public JobHost {
+class DialogJobHost : public tarvex::update::JobHost {
   public:
     // `jobEvent` is the event that started the job; the job resets it at its end.
     DialogJobHost(LoaderDialog& dialog, HANDLE jobEvent) : dialog_(dialog), jobEvent_(jobEvent) {}

@@ -7,6 +7,11 @@
 #include "platform/file.h"
 #include "update/version_label.h"
 
+using tarvex::update::ErrorOpeningLabel;
+using tarvex::update::kFieldUpdateHeaderSize;
+using tarvex::update::LabelBase;
+using tarvex::update::VersionLabel;
+
 namespace {
 
 constexpr SetupType kBuiltInSignType = 3;

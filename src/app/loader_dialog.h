@@ -32,7 +32,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     virtual bool ReprogramConsole();
     virtual bool SendFieldUpdate();
     // What a job reports to; `jobEvent` is the event that started it.
-    virtual std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent);
+    virtual std::unique_ptr<tarvex::update::JobHost> MakeJobHost(HANDLE jobEvent);
 
     // Job-reporting interface; callable from the worker thread.
     void BeginConsoleProgress(std::int32_t fileLength);

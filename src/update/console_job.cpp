@@ -5,6 +5,8 @@
 
 #include "update/job_frame.h"
 
+namespace tarvex::update {
+
 namespace {
 
 constexpr std::array<std::wstring_view, 3> kMarkers = {L"!0", L"!3", L"!6"};
@@ -67,3 +69,5 @@ bool RunConsoleReprogramming(JobHost& host) {
         });
     });
 }
+
+}  // namespace tarvex::update

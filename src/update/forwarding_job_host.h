@@ -4,6 +4,8 @@
 
 #include "update/job_host.h"
 
+namespace tarvex::update {
+
 class ForwardingJobHost : public JobHost {
   public:
     explicit ForwardingJobHost(std::unique_ptr<JobHost> inner) : inner_(std::move(inner)) {}
@@ -27,3 +29,5 @@ class ForwardingJobHost : public JobHost {
   private:
     std::unique_ptr<JobHost> inner_;
 };
+
+}  // namespace tarvex::update

@@ -4,6 +4,8 @@
 
 #include "update/reply_text.h"
 
+namespace tarvex::update {
+
 namespace {
 
 constexpr std::size_t kReceiveChunk = 1000;
@@ -89,3 +91,5 @@ void ReceiveMarkers(SerialLink& link, std::span<const std::wstring_view> markers
         if (const auto marker = reply.TakeMarker(markers); marker && !onMarker(*marker)) return;
     }
 }
+
+}  // namespace tarvex::update

@@ -11,6 +11,8 @@
 #include "update/job_host.h"
 #include "update/link_profile.h"
 
+namespace tarvex::update {
+
 struct JobContext {
     JobHost& host;
     SerialLink& link;
@@ -29,3 +31,5 @@ bool RunJobFrame(JobHost& host, const LinkProfile& profile, const Conversation& 
 // ends or the port fails.
 void ReceiveMarkers(SerialLink& link, std::span<const std::wstring_view> markers,
                     const std::function<bool(std::size_t marker)>& onMarker);
+
+}  // namespace tarvex::update

@@ -9,6 +9,8 @@
 
 #include "platform/serial_link.h"
 
+namespace tarvex::update {
+
 class JobHost {
   public:
     virtual ~JobHost() = default;
@@ -34,3 +36,5 @@ class JobHost {
     // Lets go of the worker thread the job runs on (after a 1000 ms wait that runs out).
     virtual void StopWorker() = 0;
 };
+
+}  // namespace tarvex::update

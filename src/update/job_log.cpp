@@ -11,6 +11,8 @@
 #include "platform/text.h"
 #include "update/sha256.h"
 
+namespace tarvex::update {
+
 namespace {
 
 std::string Now() {
@@ -182,3 +184,5 @@ void JobLogHost::EnableControlsAfterJob() {
     Write("end", lastStatus_ + " (" + std::to_string(total_) + " bytes of the file sent)");
     ForwardingJobHost::EnableControlsAfterJob();
 }
+
+}  // namespace tarvex::update

@@ -11,6 +11,8 @@
 #include "platform/user_log.h"
 #include "update/forwarding_job_host.h"
 
+namespace tarvex::update {
+
 inline constexpr char kJobLogName[] = "jobs.log";
 
 class JobLogHost final : public ForwardingJobHost {
@@ -42,3 +44,5 @@ class JobLogHost final : public ForwardingJobHost {
     std::size_t unsentCount_ = 0;  // bytes sent since the last line that said so
     std::size_t total_ = 0;
 };
+
+}  // namespace tarvex::update

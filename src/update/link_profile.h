@@ -3,6 +3,8 @@
 
 #include "platform/serial_link.h"
 
+namespace tarvex::update {
+
 // The Quorlex 2000 console: 115200 baud, 8 data bits, no parity, one stop bit; XON/XOFF stays
 // as the port's raw state has it (off).
 inline constexpr LinkProfile kConsoleProfile{.BaudRate = 115200,
@@ -23,3 +25,5 @@ inline constexpr LinkProfile kSignProfile{.BaudRate = 19200,
                                           .StopBits = 0,
                                           .XonChar = '\x11',
                                           .XoffChar = '\x13'};
+
+}  // namespace tarvex::update

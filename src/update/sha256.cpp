@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+namespace tarvex::update {
+
 namespace {
 
 constexpr std::array<std::uint32_t, 64> kRound = {
@@ -72,3 +74,5 @@ std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
     }
     return hex;
 }
+
+}  // namespace tarvex::update

@@ -5,4 +5,8 @@
 #include <span>
 #include <string>
 
+namespace tarvex::update {
+
 std::string Sha256Hex(std::span<const std::uint8_t> bytes);
+
+}  // namespace tarvex::update

@@ -6,6 +6,8 @@
 
 #include "update/job_frame.h"
 
+namespace tarvex::update {
+
 namespace {
 
 constexpr std::array<std::wstring_view, 2> kMarkers = {L"!0", L"!10"};
@@ -59,3 +61,5 @@ bool RunFieldUpdate(JobHost& host) {
         });
     });
 }
+
+}  // namespace tarvex::update

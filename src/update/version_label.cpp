@@ -5,6 +5,8 @@
 
 #include "platform/text.h"
 
+namespace tarvex::update {
+
 namespace {
 
 std::wstring Field(const std::wstring& text, std::size_t offset, std::size_t length) {
@@ -30,3 +32,5 @@ std::wstring VersionLabel(const std::wstring& base, std::span<const std::uint8_t
 std::wstring ErrorOpeningLabel(const std::wstring& base) {
     return base + L": [error opening file]";
 }
+
+}  // namespace tarvex::update

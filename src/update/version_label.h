@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+namespace tarvex::update {
+
 // The header bytes the label is made from.
 inline constexpr std::size_t kFieldUpdateHeaderSize = 27;
 
@@ -20,3 +22,5 @@ std::wstring VersionLabel(const std::wstring& base, std::span<const std::uint8_t
 
 // "<base>: [error opening file]", for a file that exists but cannot be opened.
 std::wstring ErrorOpeningLabel(const std::wstring& base);
+
+}  // namespace tarvex::update

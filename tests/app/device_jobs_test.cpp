@@ -27,6 +27,10 @@
 #include "support/working_directory.h"
 #include "update/forwarding_job_host.h"
 
+using tarvex::update::ForwardingJobHost;
+
+using tarvex::update::JobHost;
+
 namespace {
 
 using namespace std::chrono_literals;

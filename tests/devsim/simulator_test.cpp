@@ -11,6 +11,9 @@
 #include "simulators.h"
 #include "update/link_profile.h"
 
+using tarvex::update::kConsoleProfile;
+using tarvex::update::kSignProfile;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -18,6 +18,9 @@
 #include "support/temp_dir.h"
 #include "update/link_profile.h"
 
+using tarvex::update::kConsoleProfile;
+using tarvex::update::kSignProfile;
+
 namespace {
 
 using namespace std::chrono_literals;

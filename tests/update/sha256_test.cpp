@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+using tarvex::update::Sha256Hex;
+
 namespace {
 
 std::string Hash(const std::string& text) {

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+using tarvex::update::ErrorOpeningLabel;
+using tarvex::update::LabelBase;
+using tarvex::update::VersionLabel;
+
 namespace {
 
 std::vector<std::uint8_t> Header(const std::string& text) { return {text.begin(), text.end()}; }

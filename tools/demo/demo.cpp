@@ -43,6 +43,10 @@
 #include "support/dialog_driver.h"
 #include "update/forwarding_job_host.h"
 
+using tarvex::update::ForwardingJobHost;
+
+using tarvex::update::JobHost;
+
 namespace {
 
 using namespace std::chrono_literals;
