@@ -14,6 +14,10 @@
 #include "support/ftp_server.h"
 #include "support/working_directory.h"
 
+using tarvex::download::DownloadHost;
+using tarvex::download::DownloadServer;
+using tarvex::download::FetchLatestHexFiles;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -69,7 +73,7 @@ int main() {
             const auto start = Clock::now();
             if ((turn == 0) == (pair % 2 == 0)) {
                 SilentHost host;
-                if (!DownloadLatestHexFiles(host, server, kNames) || host.errors != 0) {
+                if (!FetchLatestHexFiles(host, server, kNames) || host.errors != 0) {
                     std::fprintf(stderr, "the download failed\n");
                     return 1;
                 }

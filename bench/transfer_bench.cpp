@@ -33,7 +33,6 @@
 #include "update/sign_job.h"
 
 using tarvex::update::JobHost;
-
 using tarvex::update::kConsoleProfile;
 using tarvex::update::RunConsoleReprogramming;
 using tarvex::update::RunFieldUpdate;

@@ -3,6 +3,11 @@
 #include "app/loader_dialog.h"
 #include "download/latest_hex_files.h"
 
+using tarvex::download::DownloadHost;
+using tarvex::download::DownloadServer;
+using tarvex::download::FetchLatestHexFiles;
+using tarvex::download::kMakerFtpServer;
+
 namespace {
 
 // The window's status line, progress bar and boxes, given by the window itself.
@@ -34,5 +39,5 @@ void LoaderDialog::DownloadLatestHexFiles() {
     std::array<std::wstring, 3> names;
     for (std::size_t i = 0; i < names.size(); ++i) names[i] = kSetupTypes[i].fileName;
     DialogDownloadHost host(*this, m_status, m_progress);
-    ::DownloadLatestHexFiles(host, m_downloadServer ? *m_downloadServer : kMakerFtpServer, names);
+    FetchLatestHexFiles(host, m_downloadServer ? *m_downloadServer : kMakerFtpServer, names);
 }

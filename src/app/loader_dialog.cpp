@@ -12,12 +12,10 @@
 #include "update/job_log.h"
 #include "update/sign_job.h"
 
-using tarvex::update::JobLogHost;
-
 using tarvex::update::JobHost;
+using tarvex::update::JobLogHost;
 using tarvex::update::RunConsoleReprogramming;
 using tarvex::update::RunFieldUpdate;
-
 using tarvex::worker::CallOnTarget;
 using tarvex::worker::SignalHandler;
 

@@ -58,7 +58,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     // the choices (File > Hex Files > Download Latest Hex Files...).
     void DownloadLatestHexFiles();
     // The server the download uses instead of the maker's (tests and the demo).
-    void UseDownloadServer(const DownloadServer& server);
+    void UseDownloadServer(const tarvex::download::DownloadServer& server);
 
     // About > About Tarvex2... and the system menu's About item; About > Help using Tarvex2....
     void ShowAboutBox();
@@ -112,7 +112,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     CMenu CommunicationsMenu() const;
 
     PortTableReader m_readPorts;
-    std::unique_ptr<DownloadServer> m_downloadServer;  // none: the maker's
+    std::unique_ptr<tarvex::download::DownloadServer> m_downloadServer;  // none: the maker's
     // The setup type and custom path as Update saw them, copied before it signals a job: the
     // window thread may change the members while the job reads its copy.
     struct JobChoice {

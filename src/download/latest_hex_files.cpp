@@ -2,6 +2,8 @@
 
 #include <memory>
 
+namespace tarvex::download {
+
 namespace {
 
 constexpr int kProgressTop = 6;
@@ -26,8 +28,8 @@ std::wstring RemoteHexFilePath(const std::wstring& fileName) {
     return L"/Zedude_Rerezuri/Quorlex 2000/Timer/" + fileName;
 }
 
-bool DownloadLatestHexFiles(DownloadHost& host, const DownloadServer& server,
-                            const std::array<std::wstring, 3>& fileNames) {
+bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
+                         const std::array<std::wstring, 3>& fileNames) {
     host.SetProgressRange(0, kProgressTop);
     host.SetProgress(0);
     CInternetSession session;  // its failure is the command's, not the download's
@@ -62,3 +64,5 @@ bool DownloadLatestHexFiles(DownloadHost& host, const DownloadServer& server,
     session.Close();
     return true;
 }
+
+}  // namespace tarvex::download

@@ -7,6 +7,8 @@
 
 #include "platform/internet.h"
 
+namespace tarvex::download {
+
 // Where the files come from. The program uses the maker's server; tests and the demo give a
 // server of their own.
 struct DownloadServer {
@@ -39,5 +41,7 @@ class DownloadHost {
 // "Ready.", the bar at 0 and the choices refreshed, and returns true. When the server cannot be
 // reached, one box says so, the status line and bar stay as they are, and it returns false.
 // Raises CInternetException when the client library cannot be set up.
-bool DownloadLatestHexFiles(DownloadHost& host, const DownloadServer& server,
-                            const std::array<std::wstring, 3>& fileNames);
+bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
+                         const std::array<std::wstring, 3>& fileNames);
+
+}  // namespace tarvex::download

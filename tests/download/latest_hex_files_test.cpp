@@ -19,6 +19,10 @@
 #include "support/ftp_server.h"
 #include "support/working_directory.h"
 
+using tarvex::download::DownloadHost;
+using tarvex::download::DownloadServer;
+using tarvex::download::FetchLatestHexFiles;
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -99,7 +103,7 @@ TEST_F(DownloadTest, AllThreeFilesArriveByteForByteOverTheOldOnes) {
     }
     workdir.Write("Arena2000.hex", "an old firmware file");
     FtpServer ftp(serverRoot.path());
-    EXPECT_TRUE(DownloadLatestHexFiles(host, Server(ftp), kNames));
+    EXPECT_TRUE(FetchLatestHexFiles(host, Server(ftp), kNames));
     for (unsigned i = 0; i < 3; ++i) {
         const std::string name(kNames[i].begin(), kNames[i].end());
         EXPECT_EQ(Contents(workdir.path() / name), RandomBytes(1'000'000, i)) << name;
@@ -125,7 +129,7 @@ TEST_F(DownloadTest, MissingFilesGetAMessageEachAndTheOthersStillCome) {
     Publish("OvalTrack.hex", "O");
     {
         FtpServer ftp(serverRoot.path());
-        EXPECT_TRUE(DownloadLatestHexFiles(host, Server(ftp), kNames));
+        EXPECT_TRUE(FetchLatestHexFiles(host, Server(ftp), kNames));
     }
     EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Arena2000.hex")});
     EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "Q");
@@ -136,7 +140,7 @@ TEST_F(DownloadTest, MissingFilesGetAMessageEachAndTheOthersStillCome) {
     std::filesystem::create_directories(timer);
     RecordingHost again;
     FtpServer ftp(serverRoot.path());
-    EXPECT_TRUE(DownloadLatestHexFiles(again, Server(ftp), kNames));
+    EXPECT_TRUE(FetchLatestHexFiles(again, Server(ftp), kNames));
     EXPECT_EQ(again.Boxes(),
               (std::vector<std::string>{FileFailed("Quorlex2000.hex"), FileFailed("Arena2000.hex"),
                                         FileFailed("OvalTrack.hex")}));
@@ -157,7 +161,7 @@ TEST_F(DownloadTest, UnreachableServerGivesOneMessageAndChangesNothingElse) {
     getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
     close(probe);
     DownloadServer server{.host = L"127.0.0.1", .port = ntohs(address.sin_port), .timeouts = {}};
-    EXPECT_FALSE(DownloadLatestHexFiles(host, server, kNames));
+    EXPECT_FALSE(FetchLatestHexFiles(host, server, kNames));
     EXPECT_EQ(host.events,
               (std::vector<std::string>{
                   "range 0-6", "pos 0",
@@ -174,7 +178,7 @@ TEST_F(DownloadTest, BrokenOrStalledTransfersNeverDestroyTheOldFile) {
     FtpServer ftp(serverRoot.path(),
                   {"--drop", "Quorlex2000.hex:100000", "--stall", "Arena2000.hex:20000"});
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_TRUE(DownloadLatestHexFiles(host, Server(ftp), kNames));
+    EXPECT_TRUE(FetchLatestHexFiles(host, Server(ftp), kNames));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 60s) << "the stall was not bounded";
     EXPECT_EQ(host.Boxes(), (std::vector<std::string>{FileFailed("Quorlex2000.hex"),
                                                       FileFailed("Arena2000.hex")}));
@@ -198,7 +202,7 @@ TEST_F(DownloadTest, LocalFileThatCannotBeWrittenIsAFailedFetch) {
     rlimit small = previous;
     small.rlim_cur = 10'000;
     setrlimit(RLIMIT_FSIZE, &small);
-    const bool ran = DownloadLatestHexFiles(host, Server(ftp), kNames);
+    const bool ran = FetchLatestHexFiles(host, Server(ftp), kNames);
     setrlimit(RLIMIT_FSIZE, &previous);
     EXPECT_TRUE(ran);
     EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Quorlex2000.hex")});
@@ -208,7 +212,7 @@ TEST_F(DownloadTest, LocalFileThatCannotBeWrittenIsAFailedFetch) {
     if (geteuid() != 0) {  // a read-only file stops only an ordinary user
         chmod((workdir.path() / "OvalTrack.hex").c_str(), 0444);
         RecordingHost again;
-        EXPECT_TRUE(DownloadLatestHexFiles(again, Server(ftp), kNames));
+        EXPECT_TRUE(FetchLatestHexFiles(again, Server(ftp), kNames));
         EXPECT_EQ(again.Boxes(), std::vector<std::string>{FileFailed("OvalTrack.hex")});
     }
 }

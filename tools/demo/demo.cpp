@@ -44,7 +44,6 @@
 #include "update/forwarding_job_host.h"
 
 using tarvex::update::ForwardingJobHost;
-
 using tarvex::update::JobHost;
 
 namespace {
