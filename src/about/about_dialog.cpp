@@ -6,6 +6,8 @@
 #include "about/templates.h"
 #include "platform/file.h"
 
+using tarvex::about::kAboutTemplate;
+
 namespace {
 
 constexpr int kLogoX = 55;

@@ -1,5 +1,7 @@
 #include "about/dialog_colours.h"
 
+namespace tarvex::about {
+
 DialogColours::~DialogColours() {
     if (brush_ != nullptr) DeleteObject(brush_);
 }
@@ -11,3 +13,5 @@ HBRUSH DialogColours::Paint(CDC* dc) {
     dc->SetTextColor(text_);
     return brush_;
 }
+
+}  // namespace tarvex::about

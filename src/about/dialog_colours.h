@@ -4,6 +4,8 @@
 
 #include "platform/ui/gdi.h"
 
+namespace tarvex::about {
+
 class DialogColours {
   public:
     DialogColours(COLORREF background, COLORREF text) : background_(background), text_(text) {}
@@ -27,3 +29,5 @@ class DialogColours {
     COLORREF text_;
     HBRUSH brush_ = nullptr;
 };
+
+}  // namespace tarvex::about

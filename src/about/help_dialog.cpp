@@ -2,4 +2,6 @@
 
 #include "about/templates.h"
 
+using tarvex::about::kHelpTemplate;
+
 HelpDialog::HelpDialog() : CDialog(kHelpTemplate, nullptr) {}

@@ -5,6 +5,11 @@
 #include "about/system_report.h"
 #include "about/templates.h"
 
+using tarvex::about::DiskSection;
+using tarvex::about::kSystemInfoTemplate;
+using tarvex::about::MemorySection;
+using tarvex::about::OverviewText;
+
 namespace {
 constexpr int kLogoX = 17;
 constexpr int kLogoY = 17;

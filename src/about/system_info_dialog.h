@@ -28,5 +28,5 @@ class SystemInfoDialog : public CDialog {
 
   private:
     std::unique_ptr<SystemFacts> m_facts;
-    DialogColours m_colours;
+    tarvex::about::DialogColours m_colours;
 };

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cwctype>
 
+namespace tarvex::about {
+
 namespace {
 
 constexpr wchar_t kProcessorKey[] = L"Hardware\\Description\\System\\CentralProcessor\\0";
@@ -198,3 +200,5 @@ std::wstring OverviewText(SystemFacts& facts) {
     return user + L"\r\n" + processor + L"\r\n" + osName + L"\r\n" + servicePack + L"\r\n" +
            protocols;
 }
+
+}  // namespace tarvex::about

@@ -7,6 +7,8 @@
 
 #include "platform/system_facts.h"
 
+namespace tarvex::about {
+
 // "Win2000", "WinXP", …, the distribution's name on Linux, or empty for a version the table
 // does not know.
 std::wstring OperatingSystemName(const OsVersion& version);
@@ -32,3 +34,5 @@ std::wstring UserLine(const std::optional<std::wstring>& userName);
 
 // The first box: user, processor, operating system, service pack and protocols.
 std::wstring OverviewText(SystemFacts& facts);
+
+}  // namespace tarvex::about

@@ -3,6 +3,8 @@
 #include "about/resource.h"
 #include "platform/message_box.h"
 
+namespace tarvex::about {
+
 namespace {
 
 constexpr DWORD kDialogStyle = WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -78,3 +80,5 @@ const DialogTemplate kSystemInfoTemplate = {
 const DialogTemplate kHelpTemplate = {
     IDD_HELP, L"Tarvex2 Help", 244, 203, kDialogStyle, 8, {}, kHelpControls,
 };
+
+}  // namespace tarvex::about

@@ -4,6 +4,10 @@
 
 #include "platform/ui/dialog_template.h"
 
+namespace tarvex::about {
+
 extern const DialogTemplate kAboutTemplate;
 extern const DialogTemplate kSystemInfoTemplate;
 extern const DialogTemplate kHelpTemplate;
+
+}  // namespace tarvex::about

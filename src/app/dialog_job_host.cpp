@@ -4,6 +4,8 @@
 #include "platform/kernel_objects.h"
 #include "platform/serial_port.h"
 
+namespace tarvex::app {
+
 std::wstring DialogJobHost::SelectedPortName() { return dialog_.GetSelectedPortName(); }
 
 std::optional<std::wstring> DialogJobHost::FirmwarePath() { return dialog_.JobFirmwarePath(); }
@@ -40,3 +42,5 @@ void DialogJobHost::EnableControlsAfterJob() { dialog_.EnableControlsAfterJob();
 void DialogJobHost::ResetJobEvent() { ResetEvent(jobEvent_); }
 
 void DialogJobHost::StopWorker() { dialog_.StopThread(nullptr, CJobThread::kJobEndWaitMs); }
+
+}  // namespace tarvex::app

@@ -6,6 +6,8 @@
 
 class LoaderDialog;
 
+namespace tarvex::app {
+
 class DialogJobHost : public tarvex::update::JobHost {
   public:
     // `jobEvent` is the event that started the job; the job resets it at its end.
@@ -29,3 +31,5 @@ class DialogJobHost : public tarvex::update::JobHost {
     LoaderDialog& dialog_;
     HANDLE jobEvent_;
 };
+
+}  // namespace tarvex::app

@@ -7,6 +7,8 @@
 #include "platform/file.h"
 #include "update/version_label.h"
 
+using tarvex::app::kCustomConsoleType;
+using tarvex::app::kCustomSignType;
 using tarvex::update::ErrorOpeningLabel;
 using tarvex::update::kFieldUpdateHeaderSize;
 using tarvex::update::LabelBase;

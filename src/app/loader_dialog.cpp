@@ -12,6 +12,22 @@
 #include "update/job_log.h"
 #include "update/sign_job.h"
 
+using tarvex::app::CheckedPortName;
+using tarvex::app::CheckPortItem;
+using tarvex::app::DialogJobHost;
+using tarvex::app::EnablePortItems;
+using tarvex::app::FillPortItems;
+using tarvex::app::FirmwareFileFor;
+using tarvex::app::IsConsoleSetupType;
+using tarvex::app::IsKnownSetupType;
+using tarvex::app::IsPortCommand;
+using tarvex::app::kCommunicationsMenuPosition;
+using tarvex::app::kCustomConsoleType;
+using tarvex::app::kCustomSignType;
+using tarvex::app::kFirstPortCommand;
+using tarvex::app::kMainDialogTemplate;
+using tarvex::app::LoadStringResource;
+using tarvex::app::RebuildPortMenu;
 using tarvex::update::JobHost;
 using tarvex::update::JobLogHost;
 using tarvex::update::RunConsoleReprogramming;
@@ -214,7 +230,7 @@ CMenu LoaderDialog::CommunicationsMenu() const {
 
 void LoaderDialog::FillPortMenu(int positionToCheck) {
     CMenu ports = CommunicationsMenu();
-    ::FillPortMenu(ports, m_readPorts ? m_readPorts() : std::nullopt, positionToCheck);
+    FillPortItems(ports, m_readPorts ? m_readPorts() : std::nullopt, positionToCheck);
 }
 
 void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
@@ -239,11 +255,11 @@ std::wstring LoaderDialog::GetSelectedPortName() const {
 }
 
 std::optional<std::wstring> LoaderDialog::FirmwarePathFor(SetupType type) const {
-    return ::FirmwarePathFor(type, m_strCustomFile);
+    return FirmwareFileFor(type, m_strCustomFile);
 }
 
 std::optional<std::wstring> LoaderDialog::JobFirmwarePath() const {
-    return ::FirmwarePathFor(m_jobChoice.setupType, m_jobChoice.customFile);
+    return FirmwareFileFor(m_jobChoice.setupType, m_jobChoice.customFile);
 }
 
 void LoaderDialog::BeginConsoleProgress(std::int32_t fileLength) {

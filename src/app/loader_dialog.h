@@ -16,6 +16,10 @@
 #include "update/job_host.h"
 #include "worker/job_thread.h"
 
+namespace tarvex::app {
+class DialogJobHost;
+}
+
 class LoaderDialog : public CDialog, public CJobThread {
   public:
     using PortTableReader = std::function<SerialPortList()>;
@@ -100,7 +104,7 @@ class LoaderDialog : public CDialog, public CJobThread {
   private:
     // The worker's one way into the window: each control call it makes is a synchronous call
     // into the window thread.
-    friend class DialogJobHost;
+    friend class tarvex::app::DialogJobHost;
 
     void OnUpdate();
     void OnBuiltInSetupType();

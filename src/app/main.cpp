@@ -7,6 +7,8 @@
 #include "platform/text.h"
 #include "platform/user_folder.h"
 
+using tarvex::app::LoadStringResource;
+
 // The one application object; AfxWinMain runs it.
 LoaderApp theApp;
 

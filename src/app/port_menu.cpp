@@ -2,6 +2,8 @@
 
 #include "app/resource.h"
 
+namespace tarvex::app {
+
 namespace {
 
 void AppendPortItems(CMenu& menu, const std::vector<std::wstring>& ports, int positionToCheck) {
@@ -15,7 +17,7 @@ void AppendPortItems(CMenu& menu, const std::vector<std::wstring>& ports, int po
 
 }  // namespace
 
-void FillPortMenu(CMenu& menu, const SerialPortList& ports, int positionToCheck) {
+void FillPortItems(CMenu& menu, const SerialPortList& ports, int positionToCheck) {
     if (!ports) return;
     menu.DeleteMenu(0, MF_BYPOSITION);
     AppendPortItems(menu, *ports, positionToCheck);
@@ -63,3 +65,5 @@ std::wstring CheckedPortName(const CMenu& menu) {
     }
     return {};
 }
+
+}  // namespace tarvex::app

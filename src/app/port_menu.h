@@ -6,12 +6,14 @@
 #include "platform/serial_ports.h"
 #include "platform/ui/menu.h"
 
+namespace tarvex::app {
+
 // Longest port name a menu item keeps; longer names are cut to it.
 inline constexpr std::size_t kMaxPortNameLength = 100;
 
 // Replaces the menu's placeholder with the ports, item i with command id 500 + i, checking the
 // one at `positionToCheck`. Without a port table the placeholder stays.
-void FillPortMenu(CMenu& menu, const SerialPortList& ports, int positionToCheck);
+void FillPortItems(CMenu& menu, const SerialPortList& ports, int positionToCheck);
 
 // Makes the menu's items the ports of `ports`, keeping the check on the item named `checked`
 // when it is still listed and on the first item otherwise; returns the checked position (-1
@@ -30,3 +32,5 @@ void EnablePortItems(CMenu& menu, bool enable);
 
 // The text of the checked item, or empty text when none is checked.
 std::wstring CheckedPortName(const CMenu& menu);
+
+}  // namespace tarvex::app

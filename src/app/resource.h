@@ -30,7 +30,11 @@ inline constexpr unsigned ID_ABOUT_ABOUT = 32774;
 inline constexpr unsigned ID_COMM_PLACEHOLDER = 32776;
 inline constexpr unsigned ID_FILE_DOWNLOAD = 32778;
 
+namespace tarvex::app {
+
 // The Communications menu: item i has command id kFirstPortCommand + i; only the first
 // kPortCommandCount of them can be chosen.
 inline constexpr unsigned kFirstPortCommand = 500;
 inline constexpr unsigned kPortCommandCount = 256;
+
+}  // namespace tarvex::app

@@ -2,6 +2,8 @@
 
 #include "app/resource.h"
 
+namespace tarvex::app {
+
 namespace {
 
 constexpr MenuItemTemplate kHexFilesMenu[] = {
@@ -79,3 +81,5 @@ std::wstring LoadStringResource(unsigned id) {
             return {};
     }
 }
+
+}  // namespace tarvex::app

@@ -5,6 +5,8 @@
 
 #include "platform/ui/dialog_template.h"
 
+namespace tarvex::app {
+
 extern const DialogTemplate kMainDialogTemplate;
 
 // Menu bar positions the program relies on.
@@ -13,3 +15,5 @@ inline constexpr int kCommunicationsMenuPosition = 2;
 
 // The string resource `id`, or empty text when there is none.
 std::wstring LoadStringResource(unsigned id);
+
+}  // namespace tarvex::app

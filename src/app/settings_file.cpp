@@ -4,6 +4,10 @@
 #include "platform/archive.h"
 #include "platform/file.h"
 
+using tarvex::app::LoadSettingsRecord;
+using tarvex::app::SettingsRecord;
+using tarvex::app::StoreSettingsRecord;
+
 namespace {
 
 // The file or archive layer's failure, in a box owned by the window; the failure is consumed.

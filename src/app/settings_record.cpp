@@ -1,5 +1,7 @@
 #include "app/settings_record.h"
 
+namespace tarvex::app {
+
 bool LoadSettingsRecord(CArchive& archive, SettingsRecord& record) {
     std::int32_t version = 0;
     archive >> version;
@@ -13,3 +15,5 @@ bool LoadSettingsRecord(CArchive& archive, SettingsRecord& record) {
 void StoreSettingsRecord(CArchive& archive, const SettingsRecord& record) {
     archive << kSettingsVersion << record.setupType << record.customFile << record.portIndex;
 }
+
+}  // namespace tarvex::app

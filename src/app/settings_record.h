@@ -7,6 +7,8 @@
 
 #include "platform/archive.h"
 
+namespace tarvex::app {
+
 struct SettingsRecord {
     std::int32_t setupType = 0;
     std::wstring customFile;
@@ -20,3 +22,5 @@ inline constexpr std::int32_t kSettingsVersion = 1;
 // file of another version. Raises the archive's and the file's failures.
 bool LoadSettingsRecord(CArchive& archive, SettingsRecord& record);
 void StoreSettingsRecord(CArchive& archive, const SettingsRecord& record);
+
+}  // namespace tarvex::app

@@ -26,6 +26,8 @@ inline constexpr std::array<SetupTypeRow, 6> kSetupTypes = {{
 
 inline constexpr wchar_t kSettingsFileName[] = L"Tarvex2.cfg";
 
+namespace tarvex::app {
+
 inline constexpr SetupType kCustomConsoleType = 4;
 inline constexpr SetupType kCustomSignType = 5;
 
@@ -37,4 +39,6 @@ bool IsConsoleSetupType(SetupType type);
 
 // The file a job sends for `type`: the row's bare name for the built-in types, `customFile`
 // for both custom types; no file for a type outside the table.
-std::optional<std::wstring> FirmwarePathFor(SetupType type, const std::wstring& customFile);
+std::optional<std::wstring> FirmwareFileFor(SetupType type, const std::wstring& customFile);
+
+}  // namespace tarvex::app

@@ -6,6 +6,14 @@
 
 #include <map>
 
+using tarvex::about::DiskSection;
+using tarvex::about::MemorySection;
+using tarvex::about::OperatingSystemName;
+using tarvex::about::OverviewText;
+using tarvex::about::PercentText;
+using tarvex::about::ProcessorText;
+using tarvex::about::ProtocolsSection;
+
 namespace {
 
 constexpr wchar_t kCpuKey[] = L"Hardware\\Description\\System\\CentralProcessor\\0";

@@ -27,6 +27,7 @@
 #include "support/working_directory.h"
 #include "update/forwarding_job_host.h"
 
+using tarvex::app::kFirstPortCommand;
 using tarvex::update::ForwardingJobHost;
 using tarvex::update::JobHost;
 

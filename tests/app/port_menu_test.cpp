@@ -9,6 +9,13 @@
 #include "platform/ui/window_link.h"
 #include "platform/ui/window_ref.h"
 
+using tarvex::app::CheckedPortName;
+using tarvex::app::CheckPortItem;
+using tarvex::app::EnablePortItems;
+using tarvex::app::FillPortItems;
+using tarvex::app::IsPortCommand;
+using tarvex::app::RebuildPortMenu;
+
 namespace {
 
 // A Communications menu that still holds its placeholder "COM1".
@@ -33,7 +40,7 @@ class PortMenuTest : public testing::Test {
 };
 
 TEST_F(PortMenuTest, PortsInTheirOrderWithTheSavedPositionChecked) {
-    FillPortMenu(menu, std::vector<std::wstring>{L"COM3", L"COM1", L"COM4"}, 1);
+    FillPortItems(menu, std::vector<std::wstring>{L"COM3", L"COM1", L"COM4"}, 1);
     ASSERT_EQ(menu.GetMenuItemCount(), 3);
     EXPECT_EQ(TextAt(0), L"COM3");
     EXPECT_EQ(menu.GetMenuItemID(0), 500u);
@@ -50,15 +57,15 @@ TEST_F(PortMenuTest, PortsInTheirOrderWithTheSavedPositionChecked) {
 }
 
 TEST_F(PortMenuTest, SavedPositionBeyondTheListChecksNothing) {
-    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 5);
+    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 5);
     EXPECT_EQ(menu.GetMenuItemCount(), 2);
     EXPECT_EQ(CheckedPortName(menu), L"");
-    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0"}, -1);
+    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0"}, -1);
     EXPECT_EQ(CheckedPortName(menu), L"");
 }
 
 TEST_F(PortMenuTest, WithoutATableThePlaceholderStaysAndCannotBeChosen) {
-    FillPortMenu(menu, std::nullopt, 0);
+    FillPortItems(menu, std::nullopt, 0);
     ASSERT_EQ(menu.GetMenuItemCount(), 1);
     EXPECT_EQ(TextAt(0), L"COM1");
     EXPECT_EQ(menu.GetMenuItemID(0), ID_COMM_PLACEHOLDER);
@@ -68,14 +75,14 @@ TEST_F(PortMenuTest, WithoutATableThePlaceholderStaysAndCannotBeChosen) {
 }
 
 TEST_F(PortMenuTest, AnEmptyTableLeavesAnEmptyMenu) {
-    FillPortMenu(menu, std::vector<std::wstring>{}, 0);
+    FillPortItems(menu, std::vector<std::wstring>{}, 0);
     EXPECT_EQ(menu.GetMenuItemCount(), 0);
     EXPECT_EQ(CheckedPortName(menu), L"");
 }
 
 TEST_F(PortMenuTest, LongNamesAreCutAndKeepTheOtherIds) {
     const std::wstring longName(150, L'x');
-    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0", longName, L"/dev/ttyS2"}, 1);
+    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0", longName, L"/dev/ttyS2"}, 1);
     EXPECT_EQ(TextAt(1), std::wstring(100, L'x'));
     EXPECT_EQ(menu.GetMenuItemID(2), 502u);
     EXPECT_EQ(CheckedPortName(menu), std::wstring(100, L'x'));
@@ -84,7 +91,7 @@ TEST_F(PortMenuTest, LongNamesAreCutAndKeepTheOtherIds) {
 TEST_F(PortMenuTest, OnlyTheFirst256ItemsCanBeChosenAndAllAreGrayed) {
     std::vector<std::wstring> ports;
     for (int i = 0; i < 300; ++i) ports.push_back(L"/dev/ttyS" + std::to_wstring(i));
-    FillPortMenu(menu, ports, 0);
+    FillPortItems(menu, ports, 0);
     EXPECT_EQ(menu.GetMenuItemCount(), 300);
     EXPECT_TRUE(IsPortCommand(500));
     EXPECT_TRUE(IsPortCommand(755));
@@ -97,7 +104,7 @@ TEST_F(PortMenuTest, OnlyTheFirst256ItemsCanBeChosenAndAllAreGrayed) {
 }
 
 TEST_F(PortMenuTest, RebuildKeepsTheCheckedPortByNameOrFallsBackToTheFirst) {
-    FillPortMenu(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 1);
+    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 1);
     // An adapter plugged in before the checked one: the check follows the name.
     EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyS0", L"/dev/ttyACM0", L"/dev/ttyUSB0"},
                               CheckedPortName(menu)),

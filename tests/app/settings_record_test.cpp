@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+using tarvex::app::LoadSettingsRecord;
+using tarvex::app::SettingsRecord;
+using tarvex::app::StoreSettingsRecord;
+
 namespace {
 
 using Bytes = std::vector<BYTE>;

@@ -21,6 +21,9 @@
 #include "support/recording_message_box.h"
 #include "support/working_directory.h"
 
+using tarvex::app::SettingsRecord;
+using tarvex::app::StoreSettingsRecord;
+
 namespace {
 
 using tarvex::platform::ControlWidget;

@@ -43,6 +43,9 @@
 #include "support/dialog_driver.h"
 #include "update/forwarding_job_host.h"
 
+using tarvex::app::IsConsoleSetupType;
+using tarvex::app::IsKnownSetupType;
+using tarvex::app::kFirstPortCommand;
 using tarvex::update::ForwardingJobHost;
 using tarvex::update::JobHost;
 
