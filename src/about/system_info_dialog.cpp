@@ -5,6 +5,8 @@
 #include "about/system_report.h"
 #include "about/templates.h"
 
+using tarvex::platform::SystemFacts;
+
 using tarvex::about::DiskSection;
 using tarvex::about::kSystemInfoTemplate;
 using tarvex::about::MemorySection;

@@ -10,7 +10,8 @@
 class SystemInfoDialog : public CDialog {
   public:
     // `facts` is the computer the report describes (this one unless a test gives others).
-    explicit SystemInfoDialog(std::unique_ptr<SystemFacts> facts = MakeSystemFacts());
+    explicit SystemInfoDialog(
+        std::unique_ptr<tarvex::platform::SystemFacts> facts = tarvex::platform::MakeSystemFacts());
 
     // The About box's colours, set before the dialog is shown.
     void SetColours(COLORREF background, COLORREF text);
@@ -27,6 +28,6 @@ class SystemInfoDialog : public CDialog {
     CEdit m_editMemory;
 
   private:
-    std::unique_ptr<SystemFacts> m_facts;
+    std::unique_ptr<tarvex::platform::SystemFacts> m_facts;
     tarvex::about::DialogColours m_colours;
 };

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cwctype>
 
+using tarvex::platform::DiskSpace;
+using tarvex::platform::SystemFacts;
+
 namespace tarvex::about {
 
 namespace {
@@ -30,13 +33,13 @@ std::wstring SignedMegabytes(ULONGLONG bytes) {
 
 // A registry value as the report reads it: a value that does not fit the buffer (with its
 // terminating zero, in 16-bit characters) cannot be read.
-std::optional<std::wstring> ReadValue(SystemFacts& facts, const wchar_t* name) {
+std::optional<std::wstring> ReadValue(platform::SystemFacts& facts, const wchar_t* name) {
     auto value = facts.Value(kProcessorKey, name);
     if (value && (value->size() + 1) * 2 > kValueBufferBytes) return std::nullopt;
     return value;
 }
 
-std::optional<std::wstring> IdentifierOrVendor(SystemFacts& facts) {
+std::optional<std::wstring> IdentifierOrVendor(platform::SystemFacts& facts) {
     if (auto identifier = ReadValue(facts, L"Identifier")) return identifier;
     return ReadValue(facts, L"VendorIdentifier");
 }
@@ -47,7 +50,7 @@ std::wstring TrimmedBlanks(const std::wstring& text) {
     return first < last ? std::wstring(first, last) : std::wstring();
 }
 
-std::wstring LevelText(SystemFacts& facts, WORD level) {
+std::wstring LevelText(platform::SystemFacts& facts, WORD level) {
     switch (level) {
         case 3:
             return L"386 Processor\r\n";
@@ -72,7 +75,7 @@ std::wstring LevelText(SystemFacts& facts, WORD level) {
 
 }  // namespace
 
-std::wstring OperatingSystemName(const OsVersion& version) {
+std::wstring OperatingSystemName(const platform::OsVersion& version) {
     struct Row {
         DWORD platformId, major, minor;
         const wchar_t* name;
@@ -110,7 +113,7 @@ std::wstring PercentText(double share) {
     return text;
 }
 
-std::wstring DiskSection(const std::optional<DiskSpace>& disk) {
+std::wstring DiskSection(const std::optional<platform::DiskSpace>& disk) {
     std::wstring text = L"\tDisk Space:\r\n\r\n";
     if (!disk) return text + L"The disk space could not be read.";
     const ULONGLONG totalMb = disk->totalBytes >> 20;
@@ -129,7 +132,7 @@ std::wstring DiskSection(const std::optional<DiskSpace>& disk) {
     return text;
 }
 
-std::wstring MemorySection(const MemoryStatus& memory) {
+std::wstring MemorySection(const platform::MemoryStatus& memory) {
     const std::wstring percent =
         memory.totalPhys == 0
             ? std::wstring(kUnknown)
@@ -144,7 +147,7 @@ std::wstring MemorySection(const MemoryStatus& memory) {
            L"\r\nAvailable Virtual RAM: \t" + SignedMegabytes(memory.availVirtual) + L"\r\n";
 }
 
-std::wstring ProtocolsSection(SystemFacts& facts, const std::wstring& osName) {
+std::wstring ProtocolsSection(platform::SystemFacts& facts, const std::wstring& osName) {
     struct Row {
         const wchar_t* subkey;
         const wchar_t* line;
@@ -167,7 +170,7 @@ std::wstring ProtocolsSection(SystemFacts& facts, const std::wstring& osName) {
     return text;
 }
 
-std::wstring ProcessorText(SystemFacts& facts, const std::wstring& osName) {
+std::wstring ProcessorText(platform::SystemFacts& facts, const std::wstring& osName) {
     const WORD level = facts.ProcessorLevel();  // GetSystemInfo, asked in every case
     // Linux reports its processor's name as Windows 2000 and later do.
     const bool linux = facts.Version().platformId == VER_PLATFORM_LINUX;
@@ -190,8 +193,8 @@ std::wstring UserLine(const std::optional<std::wstring>& userName) {
     return L"User: " + (userName ? userName->substr(0, 259) : std::wstring(kUnknown));
 }
 
-std::wstring OverviewText(SystemFacts& facts) {
-    const OsVersion version = facts.Version();
+std::wstring OverviewText(platform::SystemFacts& facts) {
+    const platform::OsVersion version = facts.Version();
     const std::wstring servicePack = version.csdVersion;
     const std::wstring osName = OperatingSystemName(version);
     const std::wstring protocols = ProtocolsSection(facts, osName);

@@ -28,6 +28,7 @@ using tarvex::app::kFirstPortCommand;
 using tarvex::app::kMainDialogTemplate;
 using tarvex::app::LoadStringResource;
 using tarvex::app::RebuildPortMenu;
+using tarvex::platform::SerialPortList;
 using tarvex::update::JobHost;
 using tarvex::update::JobLogHost;
 using tarvex::update::RunConsoleReprogramming;

@@ -22,11 +22,11 @@ class DialogJobHost;
 
 class LoaderDialog : public CDialog, public CJobThread {
   public:
-    using PortTableReader = std::function<SerialPortList()>;
+    using PortTableReader = std::function<tarvex::platform::SerialPortList()>;
 
     // `readPorts` gives the serial-port table the Communications menu is filled from.
     explicit LoaderDialog(CWnd* parent = nullptr,
-                          PortTableReader readPorts = ReadSystemSerialPorts);
+                          PortTableReader readPorts = tarvex::platform::ReadSystemSerialPorts);
     ~LoaderDialog() override;
 
     BOOL OnInitDialog() override;

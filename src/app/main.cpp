@@ -8,6 +8,7 @@
 #include "platform/user_folder.h"
 
 using tarvex::app::LoadStringResource;
+using tarvex::platform::EnterUserFolder;
 
 // The one application object; AfxWinMain runs it.
 LoaderApp theApp;

@@ -17,7 +17,7 @@ void AppendPortItems(CMenu& menu, const std::vector<std::wstring>& ports, int po
 
 }  // namespace
 
-void FillPortItems(CMenu& menu, const SerialPortList& ports, int positionToCheck) {
+void FillPortItems(CMenu& menu, const platform::SerialPortList& ports, int positionToCheck) {
     if (!ports) return;
     menu.DeleteMenu(0, MF_BYPOSITION);
     AppendPortItems(menu, *ports, positionToCheck);

@@ -13,7 +13,7 @@ inline constexpr std::size_t kMaxPortNameLength = 100;
 
 // Replaces the menu's placeholder with the ports, item i with command id 500 + i, checking the
 // one at `positionToCheck`. Without a port table the placeholder stays.
-void FillPortItems(CMenu& menu, const SerialPortList& ports, int positionToCheck);
+void FillPortItems(CMenu& menu, const platform::SerialPortList& ports, int positionToCheck);
 
 // Makes the menu's items the ports of `ports`, keeping the check on the item named `checked`
 // when it is still listed and on the first item otherwise; returns the checked position (-1

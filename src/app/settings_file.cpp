@@ -7,6 +7,7 @@
 using tarvex::app::LoadSettingsRecord;
 using tarvex::app::SettingsRecord;
 using tarvex::app::StoreSettingsRecord;
+using tarvex::platform::TakeErrorMessage;
 
 namespace {
 

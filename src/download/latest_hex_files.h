@@ -14,7 +14,7 @@ namespace tarvex::download {
 struct DownloadServer {
     std::wstring host;
     INTERNET_PORT port = INTERNET_INVALID_PORT_NUMBER;  // the FTP port
-    InternetTimeouts timeouts;
+    platform::InternetTimeouts timeouts;
 };
 
 // The maker's FTP server.

@@ -157,7 +157,7 @@ void AfxThrowArchiveException(int cause, const std::wstring& fileName) {
 }
 void AtlThrow(HRESULT hr) { throw ATL::CAtlException(hr); }
 
-std::wstring TakeErrorMessage(CException* failure) {
+std::wstring tarvex::platform::TakeErrorMessage(CException* failure) {
     if (failure == nullptr) return {};
     std::wstring message = failure->Message();
     failure->Delete();

@@ -7,6 +7,13 @@
 
 #include "platform/win32_types.h"
 
+class CException;
+
+namespace tarvex::platform {
+// The whole message of a caught failure (empty when it has none); the failure is deleted.
+std::wstring TakeErrorMessage(CException* failure);
+}  // namespace tarvex::platform
+
 class CException {
   public:
     virtual ~CException() = default;
@@ -17,7 +24,7 @@ class CException {
     // buffer) when the failure has no message.
     BOOL GetErrorMessage(wchar_t* buffer, UINT maxChars, UINT* helpContext = nullptr) const;
     void Delete() { delete this; }
-    friend std::wstring TakeErrorMessage(CException* failure);
+    friend std::wstring tarvex::platform::TakeErrorMessage(CException* failure);
 
   protected:
     CException() = default;
@@ -158,9 +165,6 @@ class CAtlException {
     HRESULT m_hr;
 };
 }  // namespace ATL
-
-// The whole message of a caught failure (empty when it has none); the failure is deleted.
-std::wstring TakeErrorMessage(CException* failure);
 
 [[noreturn]] void AfxThrowMemoryException();
 [[noreturn]] void AfxThrowNotSupportedException();

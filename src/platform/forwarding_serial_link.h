@@ -6,6 +6,8 @@
 
 #include "platform/serial_link.h"
 
+namespace tarvex::platform {
+
 class ForwardingSerialLink : public SerialLink {
   public:
     explicit ForwardingSerialLink(std::unique_ptr<SerialLink> inner) : inner_(std::move(inner)) {}
@@ -31,3 +33,5 @@ class ForwardingSerialLink : public SerialLink {
   private:
     std::unique_ptr<SerialLink> inner_;
 };
+
+}  // namespace tarvex::platform

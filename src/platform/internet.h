@@ -20,6 +20,8 @@ inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;
 inline constexpr DWORD FTP_TRANSFER_TYPE_UNKNOWN = 0;
 
+namespace tarvex::platform {
+
 // How long each step of an FTP conversation may take, in milliseconds.
 struct InternetTimeouts {
     long connectMs = 10'000;  // the control connection
@@ -27,6 +29,8 @@ struct InternetTimeouts {
     long acceptMs = 10'000;   // the server's connect-back for the data (active mode)
     long stallMs = 20'000;    // a transfer slower than one byte a second for this long fails
 };
+
+}  // namespace tarvex::platform
 
 class CFtpConnection {
   public:
@@ -61,7 +65,7 @@ class CInternetSession {
     CInternetSession(const CInternetSession&) = delete;
     CInternetSession& operator=(const CInternetSession&) = delete;
 
-    void SetTimeouts(const InternetTimeouts& timeouts) { timeouts_ = timeouts; }
+    void SetTimeouts(const tarvex::platform::InternetTimeouts& timeouts) { timeouts_ = timeouts; }
 
     // Connects and logs in (anonymously without a user name). The caller deletes the
     // connection. Raises CInternetException when the server cannot be reached or refuses.
@@ -73,5 +77,5 @@ class CInternetSession {
 
   private:
     std::string agent_;
-    InternetTimeouts timeouts_;
+    tarvex::platform::InternetTimeouts timeouts_;
 };

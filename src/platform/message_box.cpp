@@ -5,6 +5,10 @@
 
 #include "platform/text.h"
 
+using tarvex::platform::MessageBoxRequest;
+
+namespace tarvex::platform {
+
 namespace {
 
 class StandardErrorPresenter final : public MessageBoxPresenter {
@@ -22,11 +26,14 @@ std::atomic<MessageBoxPresenter*> g_presenter{&g_standardError};
 }  // namespace
 
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
-    return g_presenter.exchange(presenter != nullptr ? presenter : &g_standardError);
+    return tarvex::platform::g_presenter.exchange(presenter != nullptr ? presenter
+                                                                       : &g_standardError);
 }
+
+}  // namespace tarvex::platform
 
 int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) {
     MessageBoxRequest request{owner, text != nullptr ? text : L"",
                               caption != nullptr ? caption : L"Error", style};
-    return g_presenter.load()->Show(request);
+    return tarvex::platform::g_presenter.load()->Show(request);
 }

@@ -20,6 +20,8 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+namespace tarvex::platform {
+
 struct MessageBoxRequest {
     HWND owner = nullptr;
     std::wstring text;
@@ -37,5 +39,7 @@ class MessageBoxPresenter {
 // Installs `presenter` for every later box (null goes back to standard error) and returns the
 // one it replaces. The presenter must outlive every box shown through it.
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter);
+
+}  // namespace tarvex::platform
 
 int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style);

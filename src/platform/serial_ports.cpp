@@ -7,6 +7,8 @@
 #include "platform/text.h"
 #include "platform/virtual_ports.h"
 
+namespace tarvex::platform {
+
 SerialPortList ReadSystemSerialPorts() {
     sp_port** ports = nullptr;
     if (sp_list_ports(&ports) != SP_OK) return std::nullopt;
@@ -20,3 +22,5 @@ SerialPortList ReadSystemSerialPorts() {
     }
     return names;
 }
+
+}  // namespace tarvex::platform

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace tarvex::platform {
+
 // Port device names in the order the system enumerates them, unsorted; no value when the table
 // cannot be read.
 using SerialPortList = std::optional<std::vector<std::wstring>>;
@@ -13,3 +15,5 @@ using SerialPortList = std::optional<std::vector<std::wstring>>;
 // 8250 UARTs, giving names such as "/dev/ttyS0" or "/dev/ttyUSB0"), followed by the virtual
 // ports that programs registered (platform/virtual_ports.h).
 SerialPortList ReadSystemSerialPorts();
+
+}  // namespace tarvex::platform

@@ -15,6 +15,8 @@
 
 #include "platform/text.h"
 
+namespace tarvex::platform {
+
 namespace {
 
 constexpr wchar_t kProcessorKey[] = L"Hardware\\Description\\System\\CentralProcessor\\0";
@@ -124,3 +126,5 @@ class LinuxFacts final : public SystemFacts {
 }  // namespace
 
 std::unique_ptr<SystemFacts> MakeSystemFacts() { return std::make_unique<LinuxFacts>(); }
+
+}  // namespace tarvex::platform

@@ -23,6 +23,8 @@ inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
 inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 inline constexpr DWORD VER_PLATFORM_LINUX = 0x100;  // not a Windows value: this backend's own
 
+namespace tarvex::platform {
+
 struct DiskSpace {
     ULONGLONG totalBytes = 0;
     ULONGLONG freeBytes = 0;  // of the whole volume
@@ -61,3 +63,5 @@ class SystemFacts {
 
 // The facts of this computer.
 std::unique_ptr<SystemFacts> MakeSystemFacts();
+
+}  // namespace tarvex::platform

@@ -22,9 +22,13 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
 
 DWORD GetCurrentThreadId();
 
+namespace tarvex::platform {
+
 // Names the calling thread for debuggers and tools (cut to the kernel's limit of 15 bytes,
 // at a character boundary).
 void SetCurrentThreadName(const std::string& utf8Name);
+
+}  // namespace tarvex::platform
 
 // Ends the process at once with `exitCode`, and every thread with it; nothing else runs (no
 // destructors, no atexit handlers). Buffered standard output is flushed first.

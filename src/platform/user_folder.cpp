@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+namespace tarvex::platform {
+
 bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') return false;
@@ -20,3 +22,5 @@ bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
     std::filesystem::current_path(folder, error);
     return !error;
 }
+
+}  // namespace tarvex::platform

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+namespace tarvex::platform {
+
 UserLog::UserLog(const std::string& fileName) {
     std::filesystem::path folder;
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
@@ -28,3 +30,5 @@ void UserLog::Append(const std::string& line) {
         std::fclose(log);
     }
 }
+
+}  // namespace tarvex::platform

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace tarvex::platform {
+
 class UserLog {
   public:
     static constexpr std::uintmax_t kRotateAtBytes = 1 << 20;
@@ -19,3 +21,5 @@ class UserLog {
   private:
     std::string path_;
 };
+
+}  // namespace tarvex::platform

@@ -13,6 +13,8 @@
 
 #include "platform/text.h"
 
+namespace tarvex::platform {
+
 namespace {
 
 std::filesystem::path TableFolder() {
@@ -66,3 +68,5 @@ std::vector<std::wstring> ListVirtualPorts() {
     }
     return ports;
 }
+
+}  // namespace tarvex::platform

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace tarvex::platform {
+
 class VirtualPortRegistration {
   public:
     // Enters `portPath` (described by `what`, for people) in the table; nothing when the table
@@ -25,3 +27,5 @@ class VirtualPortRegistration {
 
 // The registered ports that still exist, oldest registration first, as system names.
 std::vector<std::wstring> ListVirtualPorts();
+
+}  // namespace tarvex::platform

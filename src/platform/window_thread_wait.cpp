@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+namespace tarvex::platform {
+
 namespace {
 
 std::mutex g_mutex;  // guards the two below
@@ -20,3 +22,5 @@ WindowThreadWait WindowThreadWaitFor(DWORD threadId) {
     std::lock_guard lock(g_mutex);
     return threadId != 0 && threadId == g_windowThreadId ? g_wait : nullptr;
 }
+
+}  // namespace tarvex::platform

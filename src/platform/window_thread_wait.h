@@ -5,6 +5,8 @@
 
 #include "platform/win32_types.h"
 
+namespace tarvex::platform {
+
 using WindowThreadWait = bool (*)(HANDLE handle, DWORD timeoutMs);
 
 // Registers `wait` for the thread `windowThreadId`; a null `wait` removes the registration.
@@ -12,3 +14,5 @@ void SetWindowThreadWait(DWORD windowThreadId, WindowThreadWait wait);
 
 // The wait registered for `threadId`, or null when that thread is not the window thread.
 WindowThreadWait WindowThreadWaitFor(DWORD threadId);
+
+}  // namespace tarvex::platform

@@ -66,18 +66,18 @@ std::string DescribeFile(const std::wstring& path) {
 }
 
 // The link as the log sees it.
-class JobLogLink final : public ForwardingSerialLink {
+class JobLogLink final : public platform::ForwardingSerialLink {
   public:
     JobLogLink(std::unique_ptr<SerialLink> inner, JobLogHost& log)
-        : ForwardingSerialLink(std::move(inner)), log_(log) {}
+        : platform::ForwardingSerialLink(std::move(inner)), log_(log) {}
 
     bool Open(const std::wstring& portName) override {
-        const bool ok = ForwardingSerialLink::Open(portName);
+        const bool ok = platform::ForwardingSerialLink::Open(portName);
         log_.Write("open", ok ? "ok" : "failed, error " + std::to_string(LastError()));
         return ok;
     }
     bool WaitForEvent(std::uint32_t& events) override {
-        const bool ok = ForwardingSerialLink::WaitForEvent(events);
+        const bool ok = platform::ForwardingSerialLink::WaitForEvent(events);
         if (!ok) {
             log_.TellSent();
             log_.Write("line", "the wait ended, error " + std::to_string(LastError()));
@@ -85,7 +85,7 @@ class JobLogLink final : public ForwardingSerialLink {
         return ok;
     }
     std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override {
-        const std::size_t count = ForwardingSerialLink::ReadAvailable(buffer, room);
+        const std::size_t count = platform::ForwardingSerialLink::ReadAvailable(buffer, room);
         if (count > 0) {
             log_.TellSent();
             log_.Write("received", Quoted(buffer, count));
@@ -93,13 +93,13 @@ class JobLogLink final : public ForwardingSerialLink {
         return count;
     }
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
-        const bool ok = ForwardingSerialLink::Write(bytes, count, written);
+        const bool ok = platform::ForwardingSerialLink::Write(bytes, count, written);
         log_.Sent(bytes, written, ok, LastError());
         return ok;
     }
     void Close() override {
         log_.TellSent();
-        ForwardingSerialLink::Close();
+        platform::ForwardingSerialLink::Close();
     }
 
   private:

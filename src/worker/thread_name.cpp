@@ -5,6 +5,8 @@
 #include "platform/text.h"
 #include "platform/threads.h"
 
+using tarvex::platform::SetCurrentThreadName;
+
 namespace tarvex::worker {
 
 HRESULT PublishThreadName(DWORD /*threadId*/, const wchar_t* name) {

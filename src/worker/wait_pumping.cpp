@@ -5,6 +5,9 @@
 #include "platform/threads.h"
 #include "platform/window_thread_wait.h"
 
+using tarvex::platform::WindowThreadWait;
+using tarvex::platform::WindowThreadWaitFor;
+
 bool WaitPumpingMessages(HANDLE handle, DWORD timeoutMs) {
     if (WindowThreadWait windowThreadWait = WindowThreadWaitFor(GetCurrentThreadId())) {
         return windowThreadWait(handle, timeoutMs);

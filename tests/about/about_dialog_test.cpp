@@ -23,6 +23,7 @@ namespace {
 
 using tarvex::platform::ControlWidget;
 using tarvex::platform::DialogWidget;
+using tarvex::platform::SerialPortList;
 
 class HostedAbout : public AboutDialog {
   public:

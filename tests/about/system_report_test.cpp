@@ -13,6 +13,10 @@ using tarvex::about::OverviewText;
 using tarvex::about::PercentText;
 using tarvex::about::ProcessorText;
 using tarvex::about::ProtocolsSection;
+using tarvex::platform::DiskSpace;
+using tarvex::platform::MemoryStatus;
+using tarvex::platform::OsVersion;
+using tarvex::platform::SystemFacts;
 
 namespace {
 

@@ -28,6 +28,10 @@
 #include "update/forwarding_job_host.h"
 
 using tarvex::app::kFirstPortCommand;
+using tarvex::platform::ForwardingSerialLink;
+using tarvex::platform::ReadSystemSerialPorts;
+using tarvex::platform::SerialPortList;
+using tarvex::platform::VirtualPortRegistration;
 using tarvex::update::ForwardingJobHost;
 using tarvex::update::JobHost;
 

@@ -13,6 +13,8 @@
 #include "support/recording_message_box.h"
 #include "support/working_directory.h"
 
+using tarvex::platform::SerialPortList;
+
 namespace {
 
 using tarvex::platform::ControlWidget;

@@ -27,6 +27,9 @@
 #include "support/test_worker.h"
 #include "support/working_directory.h"
 
+using tarvex::platform::MessageBoxRequest;
+using tarvex::platform::SerialPortList;
+
 namespace {
 
 using tarvex::platform::ControlWidget;

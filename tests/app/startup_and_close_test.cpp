@@ -23,6 +23,7 @@
 
 using tarvex::app::SettingsRecord;
 using tarvex::app::StoreSettingsRecord;
+using tarvex::platform::SerialPortList;
 
 namespace {
 

@@ -12,6 +12,9 @@
 
 #include "support/temp_dir.h"
 
+using tarvex::platform::ListVirtualPorts;
+using tarvex::platform::VirtualPortRegistration;
+
 namespace {
 
 class VirtualPortsTest : public testing::Test {

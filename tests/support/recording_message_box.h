@@ -6,24 +6,24 @@
 
 #include "platform/message_box.h"
 
-class RecordingMessageBox final : public MessageBoxPresenter {
+class RecordingMessageBox final : public tarvex::platform::MessageBoxPresenter {
   public:
-    RecordingMessageBox() : previous_(SetMessageBoxPresenter(this)) {}
-    ~RecordingMessageBox() override { SetMessageBoxPresenter(previous_); }
+    RecordingMessageBox() : previous_(tarvex::platform::SetMessageBoxPresenter(this)) {}
+    ~RecordingMessageBox() override { tarvex::platform::SetMessageBoxPresenter(previous_); }
 
-    int Show(const MessageBoxRequest& request) override {
+    int Show(const tarvex::platform::MessageBoxRequest& request) override {
         std::lock_guard guard(mutex_);
         boxes_.push_back(request);
         return IDOK;
     }
 
-    std::vector<MessageBoxRequest> Boxes() {
+    std::vector<tarvex::platform::MessageBoxRequest> Boxes() {
         std::lock_guard guard(mutex_);
         return boxes_;
     }
 
   private:
-    MessageBoxPresenter* previous_;
+    tarvex::platform::MessageBoxPresenter* previous_;
     std::mutex mutex_;
-    std::vector<MessageBoxRequest> boxes_;
+    std::vector<tarvex::platform::MessageBoxRequest> boxes_;
 };

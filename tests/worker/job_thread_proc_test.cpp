@@ -14,6 +14,7 @@
 #include "support/test_worker.h"
 #include "worker/system_error.h"
 
+using tarvex::platform::MessageBoxRequest;
 using tarvex::worker::DescribeFailure;
 using tarvex::worker::DescribeSystemError;
 using tarvex::worker::FailureBoxText;

@@ -46,6 +46,10 @@
 using tarvex::app::IsConsoleSetupType;
 using tarvex::app::IsKnownSetupType;
 using tarvex::app::kFirstPortCommand;
+using tarvex::platform::MessageBoxPresenter;
+using tarvex::platform::MessageBoxRequest;
+using tarvex::platform::SerialPortList;
+using tarvex::platform::SetMessageBoxPresenter;
 using tarvex::update::ForwardingJobHost;
 using tarvex::update::JobHost;
 

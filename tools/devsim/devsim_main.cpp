@@ -20,6 +20,8 @@
 #include "platform/virtual_ports.h"
 #include "simulators.h"
 
+using tarvex::platform::VirtualPortRegistration;
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s console|sign [options]\n", argv[0]);

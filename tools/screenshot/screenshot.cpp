@@ -28,6 +28,9 @@
 #include "platform/ui/window_system.h"
 #include "platform/virtual_ports.h"
 
+using tarvex::platform::SerialPortList;
+using tarvex::platform::VirtualPortRegistration;
+
 namespace {
 
 // Shows `dialog` and saves its picture once it has been laid out and painted.
