@@ -19,8 +19,8 @@ using Clock = std::chrono::steady_clock;
 
 // Seconds the line takes to receive the image through ReceiveImage (idle gap excluded).
 double ReceiveSeconds(std::size_t megabytes) {
-    const std::string hex = devsim::MakeIntelHex(megabytes * 1'000'000 * 16 / 44);
-    devsim::DeviceLine line;
+    const std::string hex = tarvex::devsim::MakeIntelHex(megabytes * 1'000'000 * 16 / 44);
+    tarvex::devsim::DeviceLine line;
     std::thread writer([&] {
         const int port = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY);
         termios tio{};
@@ -36,7 +36,7 @@ double ReceiveSeconds(std::size_t megabytes) {
         close(port);
     });
     const auto start = Clock::now();
-    line.ReceiveImage(devsim::Millis(500), devsim::Millis(600'000));
+    line.ReceiveImage(tarvex::devsim::Millis(500), tarvex::devsim::Millis(600'000));
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count() - 0.05;
     writer.join();
     return seconds;

@@ -62,7 +62,7 @@ double Percentile(std::vector<double> values, double p) {
     return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
 }
 
-std::string WriteFile(const std::string& name, const devsim::Bytes& bytes) {
+std::string WriteFile(const std::string& name, const tarvex::devsim::Bytes& bytes) {
     const std::string path = "/tmp/tarvex2-bench-" + std::to_string(getpid()) + "-" + name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
@@ -105,7 +105,7 @@ class BenchHost : public JobHost {
 // The console job running on its own thread against `line`, set up and waiting for markers.
 class ConsoleJobRun {
   public:
-    ConsoleJobRun(devsim::DeviceLine& line, const std::string& file)
+    ConsoleJobRun(tarvex::devsim::DeviceLine& line, const std::string& file)
         : host_(line.PortPath(), file, cancellation_),
           thread_([this] { RunConsoleReprogramming(host_); }) {
         line.WaitConfigured(115200, false, 10s);
@@ -124,7 +124,7 @@ class ConsoleJobRun {
 };
 
 // Microseconds from sending "!0" to receiving "#0", `rounds` times.
-std::vector<double> RoundTrips(devsim::DeviceLine& line, int rounds) {
+std::vector<double> RoundTrips(tarvex::devsim::DeviceLine& line, int rounds) {
     std::vector<double> us;
     for (int i = 0; i < rounds; ++i) {
         line.ClearReceived();
@@ -138,13 +138,13 @@ std::vector<double> RoundTrips(devsim::DeviceLine& line, int rounds) {
 
 void MarkerLatency() {
     constexpr int kRounds = 2000;
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
     ConsoleJobRun job(line, WriteFile("latency.hex", {'x'}));
     const std::vector<double> job_us = RoundTrips(line, kRounds);
     job.Finish(true);
 
     // The limit: a bare responder that answers "!0" with "#0" over its own pty.
-    devsim::DeviceLine echoLine;
+    tarvex::devsim::DeviceLine echoLine;
     std::atomic<bool> stop{false};
     std::thread echo([&] {
         tarvex::platform::SerialPort port(std::make_shared<Cancellation>());
@@ -174,14 +174,15 @@ void MarkerLatency() {
 }
 
 // Reads everything that comes to `line` until `count` bytes have arrived.
-double ReceiveSeconds(devsim::DeviceLine& line, std::size_t count, Clock::time_point start) {
+double ReceiveSeconds(tarvex::devsim::DeviceLine& line, std::size_t count,
+                      Clock::time_point start) {
     line.ReceiveCount(count, 120s);
     return Seconds(Clock::now() - start);
 }
 
 // One console transfer of `file` by the job, from "!6" to the last byte.
 double JobTransferSeconds(const std::string& file, std::size_t size) {
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
     ConsoleJobRun job(line, file);
     line.Send("!6");
     const double seconds = ReceiveSeconds(line, size, Clock::now());
@@ -191,7 +192,7 @@ double JobTransferSeconds(const std::string& file, std::size_t size) {
 
 // The same file read and handed to a pty with plain read() and write() calls.
 double PlainWriteSeconds(const std::string& file, std::size_t size) {
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
     const int port = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY);
     termios tio{};
     tcgetattr(port, &tio);
@@ -216,7 +217,7 @@ double PlainWriteSeconds(const std::string& file, std::size_t size) {
 }
 
 void Throughput() {
-    const devsim::Bytes image = devsim::MakeFieldUpdate(8 << 20);
+    const tarvex::devsim::Bytes image = tarvex::devsim::MakeFieldUpdate(8 << 20);
     const std::string file = WriteFile("throughput.hex", image);
     double job = 1e9;
     double plain = 1e9;
@@ -233,8 +234,8 @@ void Throughput() {
 
 void LineRate() {
     const std::size_t size = 115200;  // 10 s at 11520 bytes a second
-    const devsim::Bytes image = devsim::MakeFieldUpdate(size);
-    devsim::DeviceLine line;
+    const tarvex::devsim::Bytes image = tarvex::devsim::MakeFieldUpdate(size);
+    tarvex::devsim::DeviceLine line;
     ConsoleJobRun job(line, WriteFile("rate.hex", image));
     line.Send("!6");
     const auto start = Clock::now();
@@ -249,8 +250,8 @@ void LineRate() {
 }
 
 // One sign transmission of `image`; returns its seconds, from "!0" to the end byte.
-double SignTransmission(const devsim::Bytes& image, bool syncProgress) {
-    devsim::DeviceLine line;
+double SignTransmission(const tarvex::devsim::Bytes& image, bool syncProgress) {
+    tarvex::devsim::DeviceLine line;
     auto cancellation = std::make_shared<Cancellation>();
     BenchHost host(line.PortPath(), WriteFile("sign.fud", image), cancellation);
     std::shared_ptr<tarvex::platform::WindowLink> link = tarvex::platform::WindowLink::Create();
@@ -283,7 +284,7 @@ double SignTransmission(const devsim::Bytes& image, bool syncProgress) {
 }
 
 void SignBlockOverhead() {
-    const devsim::Bytes image = devsim::MakeFieldUpdate(2 << 20);
+    const tarvex::devsim::Bytes image = tarvex::devsim::MakeFieldUpdate(2 << 20);
     const double blocks = static_cast<double>(image.size()) / 1024;
     const double plain = SignTransmission(image, false);
     const double synced = SignTransmission(image, true);
@@ -294,7 +295,7 @@ void SignBlockOverhead() {
 }
 
 void IdleCpu() {
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
     ConsoleJobRun job(line, WriteFile("idle.hex", {'x'}));
     const double before = ProcessCpuMs();
     std::this_thread::sleep_for(10s);
@@ -307,10 +308,10 @@ void IdleCpu() {
 }
 
 void PeakMemory() {
-    const devsim::Bytes image = devsim::MakeFieldUpdate(10 << 20);
+    const tarvex::devsim::Bytes image = tarvex::devsim::MakeFieldUpdate(10 << 20);
     const std::string file = WriteFile("big.hex", image);
     const long before = PeakRssKb();
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
     ConsoleJobRun job(line, file);
     line.Send("!6");
     line.ReceiveCount(image.size(), 120s);

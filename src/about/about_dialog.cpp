@@ -38,7 +38,7 @@ AboutDialog::AboutDialog()
       m_strEmail(L"support@morvane.example"),
       m_strWebLink(L"https://www.morvane.example/"),
       m_strEmailLink(L"mailto:" + m_strEmail),
-      m_colours(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT)) {
+      colours_(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT)) {
     MapCommand(IDC_SYSTEM, [this] { OnSystem(); });
 }
 
@@ -96,11 +96,11 @@ HBRUSH AboutDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {
         (ctlColor != CTLCOLOR_STATIC && ctlColor != CTLCOLOR_DLG)) {
         return standard;
     }
-    return m_colours.Paint(dc);
+    return colours_.Paint(dc);
 }
 
 void AboutDialog::OnSystem() {
     SystemInfoDialog report;
-    report.SetColours(m_colours.Background(), m_colours.Text());
+    report.SetColours(colours_.Background(), colours_.Text());
     report.DoModal();
 }

@@ -52,5 +52,5 @@ class AboutDialog : public CDialog {
     void LoadLicenseText();
     void OnSystem();
 
-    tarvex::about::DialogColours m_colours;
+    tarvex::about::DialogColours colours_;
 };

@@ -9,28 +9,28 @@ constexpr std::intptr_t kShellSuccessAbove = 32;
 }  // namespace
 
 void HyperlinkStatic::PreSubclassWindow() {
-    m_toolTip.Create(this, 0);
-    m_toolTip.Activate(TRUE);
-    m_toolTip.AddTool(this, m_strLink, 0);
-    m_toolTip.SetMaxTipWidth(kMaxTipWidth);
+    toolTip_.Create(this, 0);
+    toolTip_.Activate(TRUE);
+    toolTip_.AddTool(this, link_, 0);
+    toolTip_.SetMaxTipWidth(kMaxTipWidth);
     CStatic::PreSubclassWindow();
 }
 
 void HyperlinkStatic::SetLinkTarget(const std::wstring& target) {
-    m_strLink = target;
-    m_toolTip.UpdateTipText(target, this, 0);
+    link_ = target;
+    toolTip_.UpdateTipText(target, this, 0);
 }
 
 HBRUSH HyperlinkStatic::CtlColor(CDC* dc, UINT /*ctlColor*/) {
     if ((GetStyle() & SS_NOTIFY) == 0) ModifyStyle(0, SS_NOTIFY);  // so that clicks are told
-    if (!m_fontUnderline.IsCreated()) {
+    if (!underlineFont_.IsCreated()) {
         LOGFONTW font;
         GetFont(&font);
         font.lfUnderline = 1;
-        m_fontUnderline.CreateFontIndirect(&font);
+        underlineFont_.CreateFontIndirect(&font);
     }
-    dc->SelectObject(&m_fontUnderline);
-    dc->SetTextColor(m_bVisited ? kVisitedColour : kUnvisitedColour);
+    dc->SelectObject(&underlineFont_);
+    dc->SetTextColor(visited_ ? kVisitedColour : kUnvisitedColour);
     dc->SetBkMode(TRANSPARENT);
     return GetStockBrush(NULL_BRUSH);
 }
@@ -38,11 +38,11 @@ HBRUSH HyperlinkStatic::CtlColor(CDC* dc, UINT /*ctlColor*/) {
 BOOL HyperlinkStatic::OnReflectedNotify(UINT code) {
     if (code != STN_CLICKED) return FALSE;
     CWaitCursor wait;
-    if (m_strLink.empty()) m_strLink = GetWindowText();
+    if (link_.empty()) link_ = GetWindowText();
     const auto result = reinterpret_cast<std::intptr_t>(
-        ShellExecuteW(nullptr, L"open", m_strLink.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(nullptr, L"open", link_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result > kShellSuccessAbove) {
-        m_bVisited = true;
+        visited_ = true;
         Invalidate(TRUE);
     } else {
         MessageBeep(0);

@@ -17,16 +17,16 @@ class HyperlinkStatic : public CStatic {
 
     // The link's target; the tooltip shows it.
     void SetLinkTarget(const std::wstring& target);
-    const std::wstring& LinkTarget() const { return m_strLink; }
-    bool Visited() const { return m_bVisited; }
+    const std::wstring& LinkTarget() const { return link_; }
+    bool Visited() const { return visited_; }
 
     void PreSubclassWindow() override;
     HBRUSH CtlColor(CDC* dc, UINT ctlColor) override;
     BOOL OnReflectedNotify(UINT code) override;
 
   private:
-    std::wstring m_strLink;
-    CToolTipCtrl m_toolTip;
-    CFont m_fontUnderline;
-    bool m_bVisited = false;
+    std::wstring link_;
+    CToolTipCtrl toolTip_;
+    CFont underlineFont_;
+    bool visited_ = false;
 };

@@ -5,12 +5,11 @@
 #include "about/system_report.h"
 #include "about/templates.h"
 
-using tarvex::platform::SystemFacts;
-
 using tarvex::about::DiskSection;
 using tarvex::about::kSystemInfoTemplate;
 using tarvex::about::MemorySection;
 using tarvex::about::OverviewText;
+using tarvex::platform::SystemFacts;
 
 namespace {
 constexpr int kLogoX = 17;
@@ -19,11 +18,11 @@ constexpr int kLogoY = 17;
 
 SystemInfoDialog::SystemInfoDialog(std::unique_ptr<SystemFacts> facts)
     : CDialog(kSystemInfoTemplate, nullptr),
-      m_facts(std::move(facts)),
-      m_colours(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT)) {}
+      facts_(std::move(facts)),
+      colours_(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT)) {}
 
 void SystemInfoDialog::SetColours(COLORREF background, COLORREF text) {
-    m_colours.Set(background, text);
+    colours_.Set(background, text);
 }
 
 void SystemInfoDialog::DoDataExchange(CDataExchange* pDX) {
@@ -35,9 +34,9 @@ void SystemInfoDialog::DoDataExchange(CDataExchange* pDX) {
 
 BOOL SystemInfoDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_editDisk.SetWindowText(DiskSection(m_facts->Disk()));
-    m_editMemory.SetWindowText(MemorySection(m_facts->Memory()));
-    m_editOverview.SetWindowText(OverviewText(*m_facts));
+    m_editDisk.SetWindowText(DiskSection(facts_->Disk()));
+    m_editMemory.SetWindowText(MemorySection(facts_->Memory()));
+    m_editOverview.SetWindowText(OverviewText(*facts_));
     return TRUE;
 }
 
@@ -49,5 +48,5 @@ bool SystemInfoDialog::OnPaint(CDC& dc) {
 HBRUSH SystemInfoDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {
     HBRUSH standard = CDialog::OnCtlColor(dc, control, ctlColor);
     if (ctlColor != CTLCOLOR_STATIC && ctlColor != CTLCOLOR_DLG) return standard;
-    return m_colours.Paint(dc);
+    return colours_.Paint(dc);
 }

@@ -28,6 +28,6 @@ class SystemInfoDialog : public CDialog {
     CEdit m_editMemory;
 
   private:
-    std::unique_ptr<tarvex::platform::SystemFacts> m_facts;
-    tarvex::about::DialogColours m_colours;
+    std::unique_ptr<tarvex::platform::SystemFacts> facts_;
+    tarvex::about::DialogColours colours_;
 };

@@ -6,8 +6,8 @@
 
 namespace tarvex::about {
 
-extern const DialogTemplate kAboutTemplate;
-extern const DialogTemplate kSystemInfoTemplate;
-extern const DialogTemplate kHelpTemplate;
+extern const platform::DialogTemplate kAboutTemplate;
+extern const platform::DialogTemplate kSystemInfoTemplate;
+extern const platform::DialogTemplate kHelpTemplate;
 
 }  // namespace tarvex::about

@@ -11,7 +11,7 @@ std::wstring DialogJobHost::SelectedPortName() { return dialog_.GetSelectedPortN
 std::optional<std::wstring> DialogJobHost::FirmwarePath() { return dialog_.JobFirmwarePath(); }
 
 std::unique_ptr<SerialLink> DialogJobHost::MakeLink() {
-    return std::make_unique<tarvex::platform::SerialPort>(dialog_.m_cancellation);
+    return std::make_unique<tarvex::platform::SerialPort>(dialog_.cancellation_);
 }
 
 void DialogJobHost::SetStatus(const std::wstring& text) { dialog_.m_status.SetWindowText(text); }

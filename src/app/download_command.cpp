@@ -32,12 +32,12 @@ class DialogDownloadHost final : public DownloadHost {
 }  // namespace
 
 void LoaderDialog::UseDownloadServer(const DownloadServer& server) {
-    m_downloadServer = std::make_unique<DownloadServer>(server);
+    downloadServer_ = std::make_unique<DownloadServer>(server);
 }
 
 void LoaderDialog::DownloadLatestHexFiles() {
     std::array<std::wstring, 3> names;
     for (std::size_t i = 0; i < names.size(); ++i) names[i] = kSetupTypes[i].fileName;
     DialogDownloadHost host(*this, m_status, m_progress);
-    FetchLatestHexFiles(host, m_downloadServer ? *m_downloadServer : kMakerFtpServer, names);
+    FetchLatestHexFiles(host, downloadServer_ ? *downloadServer_ : kMakerFtpServer, names);
 }

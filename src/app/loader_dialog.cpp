@@ -51,8 +51,8 @@ constexpr wchar_t kNoJobEventText[] =
 
 LoaderDialog::LoaderDialog(CWnd* parent, PortTableReader readPorts)
     : CDialog(kMainDialogTemplate, parent),
-      m_cancellation(std::make_shared<tarvex::platform::Cancellation>()),
-      m_readPorts(std::move(readPorts)) {
+      cancellation_(std::make_shared<tarvex::platform::Cancellation>()),
+      readPorts_(std::move(readPorts)) {
     if (AfxGetApp() != nullptr) m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 
     for (UINT id : {ID_CONSOLE_UPDATE, static_cast<UINT>(IDC_UPDATE)}) {
@@ -78,7 +78,7 @@ void LoaderDialog::EndJobs() {
     // A job waiting for its device would wait for ever, so its link is cancelled; the thread is
     // taken first, so that the cancelled job, stopping its own thread, has none to wait for.
     TakeThreadsForEnd();
-    m_cancellation->Cancel();
+    cancellation_->Cancel();
     WaitForThreadsToEnd();
 }
 
@@ -95,7 +95,7 @@ void LoaderDialog::DoDataExchange(CDataExchange* pDX) {
 
 BOOL LoaderDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_bClosing = false;
+    closing_ = false;
 
     if (HasSystemMenu()) {
         const std::wstring aboutText = LoadStringResource(IDS_ABOUTBOX);
@@ -153,9 +153,9 @@ void LoaderDialog::OnUpdate() {
         EnableControlsAfterJob();
         return;
     }
-    m_jobChoice = {m_nSetupType, m_strCustomFile};  // the event's signal hands it to the worker
+    jobChoice_ = {m_nSetupType, m_strCustomFile};  // the event's signal hands it to the worker
     HANDLE jobEvent = IsConsoleSetupType(m_nSetupType) ? m_hConsoleEvent : m_hSignEvent;
-    m_bJobRunning = true;
+    jobRunning_ = true;
     if (jobEvent == nullptr || !SetEvent(jobEvent)) {
         m_status.SetWindowText(kNoJobEventText);
         EnableControlsAfterJob();
@@ -165,12 +165,12 @@ void LoaderDialog::OnUpdate() {
 // While a job runs, Enter and Esc do nothing: ending the dialog would cut a transfer off and
 // leave a half-programmed device. The close box and File > Exit are deliberate and close.
 void LoaderDialog::OnOK() {
-    if (m_bJobRunning && !m_bClosing) return;
+    if (jobRunning_ && !closing_) return;
     CDialog::OnOK();
 }
 
 void LoaderDialog::OnCancel() {
-    if (m_bJobRunning && !m_bClosing) return;
+    if (jobRunning_ && !closing_) return;
     CDialog::OnCancel();
 }
 
@@ -185,8 +185,8 @@ void LoaderDialog::OnTimer(UINT_PTR id) {
 }
 
 void LoaderDialog::OnClose() {
-    if (m_bClosing) return;
-    m_bClosing = true;
+    if (closing_) return;
+    closing_ = true;
     KillTimer(m_nTimerId);
     SaveSettings();
     if (ThreadHandle() != nullptr) StopThread(nullptr, kJobEndWaitMs);
@@ -231,18 +231,18 @@ CMenu LoaderDialog::CommunicationsMenu() const {
 
 void LoaderDialog::FillPortMenu(int positionToCheck) {
     CMenu ports = CommunicationsMenu();
-    FillPortItems(ports, m_readPorts ? m_readPorts() : std::nullopt, positionToCheck);
+    FillPortItems(ports, readPorts_ ? readPorts_() : std::nullopt, positionToCheck);
 }
 
 void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
     CDialog::OnInitMenuPopup(popup, index, systemMenu);
-    if (systemMenu || index != kCommunicationsMenuPosition || !m_readPorts) return;
-    const SerialPortList ports = m_readPorts();
+    if (systemMenu || index != kCommunicationsMenuPosition || !readPorts_) return;
+    const SerialPortList ports = readPorts_();
     if (!ports) return;  // an unreadable table keeps the items as they are
     const int checked = RebuildPortMenu(popup, *ports, CheckedPortName(popup));
     // The settings keep the checked item's position, as they always have.
     if (checked >= 0) m_nPortIndex = checked;
-    if (m_bJobRunning) EnablePortItems(popup, false);
+    if (jobRunning_) EnablePortItems(popup, false);
 }
 
 void LoaderDialog::OnSelectPort(UINT id) {
@@ -260,7 +260,7 @@ std::optional<std::wstring> LoaderDialog::FirmwarePathFor(SetupType type) const 
 }
 
 std::optional<std::wstring> LoaderDialog::JobFirmwarePath() const {
-    return FirmwareFileFor(m_jobChoice.setupType, m_jobChoice.customFile);
+    return FirmwareFileFor(jobChoice_.setupType, jobChoice_.customFile);
 }
 
 void LoaderDialog::BeginConsoleProgress(std::int32_t fileLength) {
@@ -277,7 +277,7 @@ void LoaderDialog::BeginSignProgress(std::int32_t fileLength) {
 }
 
 void LoaderDialog::EnableControlsAfterJob() {
-    m_bJobRunning = false;
+    jobRunning_ = false;
     m_btnUpdate.EnableWindow(TRUE);
     GetMenu().EnableMenuItem(ID_CONSOLE_UPDATE, MF_ENABLED | MF_BYCOMMAND);
     CMenu ports = CommunicationsMenu();

@@ -86,7 +86,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     CProgressCtrl m_progress;
     CStatic m_status;
     // Ends the waits and writes of a running job's serial link when the dialog goes.
-    std::shared_ptr<tarvex::platform::Cancellation> m_cancellation;
+    std::shared_ptr<tarvex::platform::Cancellation> cancellation_;
 
     // Cancels a running job's link and waits for the worker threads to end. The destructor does
     // this; a derived class whose overrides run on the worker calls it in its own destructor.
@@ -115,15 +115,15 @@ class LoaderDialog : public CDialog, public CJobThread {
     HANDLE RegisterJobEvent(tarvex::worker::SignalHandler job);
     CMenu CommunicationsMenu() const;
 
-    PortTableReader m_readPorts;
-    std::unique_ptr<tarvex::download::DownloadServer> m_downloadServer;  // none: the maker's
+    PortTableReader readPorts_;
+    std::unique_ptr<tarvex::download::DownloadServer> downloadServer_;  // none: the maker's
     // The setup type and custom path as Update saw them, copied before it signals a job: the
     // window thread may change the members while the job reads its copy.
     struct JobChoice {
         SetupType setupType = 0;
         std::wstring customFile;
-    } m_jobChoice;
-    bool m_bClosing = false;  // the close sequence pumps messages and must not start twice
+    } jobChoice_;
+    bool closing_ = false;  // the close sequence pumps messages and must not start twice
     // From Update's signal to EnableControlsAfterJob, which the job calls on the worker.
-    std::atomic<bool> m_bJobRunning{false};
+    std::atomic<bool> jobRunning_{false};
 };

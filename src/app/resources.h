@@ -7,7 +7,7 @@
 
 namespace tarvex::app {
 
-extern const DialogTemplate kMainDialogTemplate;
+extern const platform::DialogTemplate kMainDialogTemplate;
 
 // Menu bar positions the program relies on.
 inline constexpr int kConsoleMenuPosition = 1;

@@ -74,7 +74,7 @@ void CJobThread::EndThreads() {
 }
 
 void CJobThread::TakeThreadsForEnd() {
-    ending = true;
+    ending_ = true;
     if (HANDLE thread = threadHandle.exchange(nullptr)) LetGoOfThread(thread, threadId.exchange(0));
 }
 
@@ -88,7 +88,7 @@ void CJobThread::WaitForThreadsToEnd() {
         std::vector<LetGoThread> threads;
         {
             std::lock_guard guard(lock);
-            threads.swap(letGo);
+            threads.swap(letGo_);
         }
         if (threads.empty()) return;
         for (const LetGoThread& thread : threads) {
@@ -106,12 +106,12 @@ void CJobThread::WaitForThreadsToEnd() {
 unsigned CJobThread::NoteThreadStarted() {
     std::lock_guard guard(lock);
     if (startedEvent != nullptr) SetEvent(startedEvent);
-    return startGeneration;
+    return startGeneration_;
 }
 
 void CJobThread::NoteThreadEnded(unsigned generation) {
     std::lock_guard guard(lock);
-    if (startedEvent != nullptr && generation == startGeneration) ResetEvent(startedEvent);
+    if (startedEvent != nullptr && generation == startGeneration_) ResetEvent(startedEvent);
 }
 
 bool CJobThread::OnThreadStart() { return true; }
@@ -163,7 +163,7 @@ DWORD CJobThread::RunLoop() {
     PublishThreadName(threadId, name.c_str());
     std::vector<HANDLE> handles = BuildHandleArray();
     for (;;) {
-        if (ending) break;
+        if (ending_) break;
         MSG msg;
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) break;
@@ -226,7 +226,7 @@ HANDLE CJobThread::StartThread(DWORD newWaitTimeout, DWORD creationFlags,
     {
         // From here on only the new thread's start sets the event.
         std::lock_guard guard(lock);
-        ++startGeneration;
+        ++startGeneration_;
         if (startedEvent != nullptr) ResetEvent(startedEvent);
     }
     unsigned id = 0;
@@ -271,10 +271,10 @@ HRESULT CJobThread::StopThread(HANDLE event, DWORD timeoutMs) {
 
 void CJobThread::LetGoOfThread(HANDLE thread, DWORD id) {
     std::lock_guard guard(lock);
-    std::erase_if(letGo, [](const LetGoThread& old) {
+    std::erase_if(letGo_, [](const LetGoThread& old) {
         const bool ended = WaitForSingleObject(old.handle, 0) == WAIT_OBJECT_0;
         if (ended) CloseHandle(old.handle);
         return ended;
     });
-    letGo.push_back({thread, id});
+    letGo_.push_back({thread, id});
 }

@@ -164,15 +164,15 @@ class CJobThread {
     HANDLE startedEvent = nullptr;
     std::atomic<LONG> changed{0};  // 1 while `entries` holds handles the loop's array may lack
 
-    std::atomic<bool> ending{false};  // set by EndThreads: every loop of this object ends
-    std::vector<WaitEntry> entries;   // guarded by `lock`; only ever appended to
-    std::recursive_mutex lock;     // guards `entries`, `letGo`, `startGeneration` and the writes of
-                                   // `changed`; startedEvent is set and reset under it
-    unsigned startGeneration = 0;  // counts the starts; see NoteThreadStarted
+    std::atomic<bool> ending_{false};  // set by EndThreads: every loop of this object ends
+    std::vector<WaitEntry> entries;    // guarded by `lock`; only ever appended to
+    std::recursive_mutex lock;  // guards `entries`, `letGo_`, `startGeneration_` and the writes of
+                                // `changed`; startedEvent is set and reset under it
+    unsigned startGeneration_ = 0;  // counts the starts; see NoteThreadStarted
 
     struct LetGoThread {
         HANDLE handle;
         DWORD id;
     };
-    std::vector<LetGoThread> letGo;  // guarded by `lock`
+    std::vector<LetGoThread> letGo_;  // guarded by `lock`
 };

@@ -135,9 +135,9 @@ class WatchedDialog : public LoaderDialog {
 class DeviceJobsTest : public testing::Test {
   protected:
     // Writes a firmware file into the temporary directory and returns its path.
-    std::wstring WriteFile(const std::string& name, const devsim::Bytes& bytes) {
+    std::wstring WriteFile(const std::string& name, const tarvex::devsim::Bytes& bytes) {
         const auto path = dir.path() / name;
-        devsim::WriteFirmwareFile(path, bytes);
+        tarvex::devsim::WriteFirmwareFile(path, bytes);
         return path.wstring();
     }
 
@@ -163,33 +163,33 @@ class DeviceJobsTest : public testing::Test {
     std::wstring Port() const { return tarvex::platform::WidenAnsi(line.PortPath()); }
 
     ScopedWorkingDirectory dir;  // the firmware files and the settings file go there
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
 };
 
 // Plays a device on its own thread for the length of a test.
 class Device {
   public:
-    explicit Device(std::function<devsim::Outcome()> play)
+    explicit Device(std::function<tarvex::devsim::Outcome()> play)
         : thread_([this, play] { outcome_ = play(); }) {}
     ~Device() { Join(); }
-    devsim::Outcome Join() {
+    tarvex::devsim::Outcome Join() {
         if (thread_.joinable()) thread_.join();
         return outcome_;
     }
 
   private:
-    devsim::Outcome outcome_;
+    tarvex::devsim::Outcome outcome_;
     std::thread thread_;
 };
 
 TEST_F(DeviceJobsTest, ConsoleGetsExactlyTheRepliesAndTheFile) {
-    const std::string hex = devsim::MakeIntelHex(20000);
-    const devsim::Bytes image(hex.begin(), hex.end());
+    const std::string hex = tarvex::devsim::MakeIntelHex(20000);
+    const tarvex::devsim::Bytes image(hex.begin(), hex.end());
     const std::wstring file = WriteFile("console.hex", image);
-    devsim::Faults faults;
+    tarvex::devsim::Faults faults;
     faults.splitMarkers = true;
     faults.noiseAroundMarkers = true;
-    Device console([&] { return devsim::PlayConsole(line, faults, 20s); });
+    Device console([&] { return tarvex::devsim::PlayConsole(line, faults, 20s); });
     WatchedDialog dialog(std::vector<std::wstring>{Port()});
     RunModal(dialog, [&] {
         RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
@@ -201,9 +201,9 @@ TEST_F(DeviceJobsTest, ConsoleGetsExactlyTheRepliesAndTheFile) {
         EXPECT_EQ(dialog.m_progress.GetPos(), upper) << "filled on success";
         EXPECT_EQ(dialog.m_bStepProgress, 0);
     });
-    const devsim::Outcome outcome = console.Join();
+    const tarvex::devsim::Outcome outcome = console.Join();
     EXPECT_TRUE(outcome.ok) << outcome.failure;
-    EXPECT_EQ(line.Received(), devsim::ExpectedConsoleBytes(image));
+    EXPECT_EQ(line.Received(), tarvex::devsim::ExpectedConsoleBytes(image));
     EXPECT_EQ(dialog.record.Copy(dialog.record.statuses),
               (std::vector<std::wstring>{
                   L"Verifying Communications Port...",
@@ -218,36 +218,38 @@ TEST_F(DeviceJobsTest, ConsoleGetsExactlyTheRepliesAndTheFile) {
 }
 
 TEST_F(DeviceJobsTest, TwoMarkersInOneChunkAreAnsweredByPriority) {
-    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'A', 'B'});
+    const std::wstring file = WriteFile("console.hex", tarvex::devsim::Bytes{'A', 'B'});
     WatchedDialog dialog(std::vector<std::wstring>{Port()});
     Device console([&] {
-        if (!line.WaitConfigured(115200, false, 10s)) return devsim::Outcome{false, "not set up"};
+        if (!line.WaitConfigured(115200, false, 10s))
+            return tarvex::devsim::Outcome{false, "not set up"};
         line.Send("!0!3");  // the higher-priority marker first: only "#0" comes back
         if (!line.Expect("#0", 5s) || line.ReceiveCount(1, 200ms))
-            return devsim::Outcome{false, "!3 answered early"};
+            return tarvex::devsim::Outcome{false, "!3 answered early"};
         line.Send("x");  // any further character lets the waiting "!3" be taken
-        if (!line.Expect("#1", 5s)) return devsim::Outcome{false, "no #1"};
+        if (!line.Expect("#1", 5s)) return tarvex::devsim::Outcome{false, "no #1"};
         line.Send("!3!0");  // the lower-priority one first: "!0" wins, "!3" is dropped
-        if (!line.Expect("#0", 5s)) return devsim::Outcome{false, "no second #0"};
+        if (!line.Expect("#0", 5s)) return tarvex::devsim::Outcome{false, "no second #0"};
         line.Send("y");
-        if (line.ReceiveCount(1, 300ms)) return devsim::Outcome{false, "dropped !3 answered"};
+        if (line.ReceiveCount(1, 300ms))
+            return tarvex::devsim::Outcome{false, "dropped !3 answered"};
         line.Send("!6");
-        return line.ReceiveCount(2, 5s) ? devsim::Outcome{true, {}}
-                                        : devsim::Outcome{false, "no file"};
+        return line.ReceiveCount(2, 5s) ? tarvex::devsim::Outcome{true, {}}
+                                        : tarvex::devsim::Outcome{false, "no file"};
     });
     RunModal(dialog, [&] { RunJob(dialog, IDC_RADIO_OTHER_QX2000, file); });
-    const devsim::Outcome outcome = console.Join();
+    const tarvex::devsim::Outcome outcome = console.Join();
     EXPECT_TRUE(outcome.ok) << outcome.failure;
     const std::string received(line.Received().begin(), line.Received().end());
     EXPECT_EQ(received, "#0#1#0AB");
 }
 
 TEST_F(DeviceJobsTest, SignGetsBlocksEndBytesAndRetriesUntilStop) {
-    const devsim::Bytes fud = devsim::MakeFieldUpdate(2500);
+    const tarvex::devsim::Bytes fud = tarvex::devsim::MakeFieldUpdate(2500);
     const std::wstring file = WriteFile("sign.fud", fud);
-    devsim::Faults faults;
+    tarvex::devsim::Faults faults;
     faults.xoffAfter = 1500;  // the controller pauses the first transmission for a while
-    Device sign([&] { return devsim::PlaySign(line, fud.size(), 1, faults, 20s); });
+    Device sign([&] { return tarvex::devsim::PlaySign(line, fud.size(), 1, faults, 20s); });
     WatchedDialog dialog(std::vector<std::wstring>{Port()});
     RunModal(dialog, [&] {
         RunJob(dialog, IDC_RADIO_OTHER_TY5500, file);
@@ -258,9 +260,10 @@ TEST_F(DeviceJobsTest, SignGetsBlocksEndBytesAndRetriesUntilStop) {
         EXPECT_EQ(upper, 2500);
         EXPECT_EQ(dialog.m_progress.GetPos(), 2500);
     });
-    const devsim::Outcome outcome = sign.Join();
+    const tarvex::devsim::Outcome outcome = sign.Join();
     EXPECT_TRUE(outcome.ok) << outcome.failure;
-    EXPECT_EQ(line.Received(), devsim::ExpectedSignBytes(fud, 1)) << "the retry resends it all";
+    EXPECT_EQ(line.Received(), tarvex::devsim::ExpectedSignBytes(fud, 1))
+        << "the retry resends it all";
     EXPECT_EQ(dialog.record.Copy(dialog.record.writes),
               (std::vector<std::size_t>{1024, 1024, 452, 1, 1024, 1024, 452, 1}));
     EXPECT_EQ(dialog.record.Copy(dialog.record.positions),
@@ -273,13 +276,14 @@ TEST_F(DeviceJobsTest, SignGetsBlocksEndBytesAndRetriesUntilStop) {
 }
 
 TEST_F(DeviceJobsTest, StopBeforeAnyRequestSendsNothing) {
-    const std::wstring file = WriteFile("sign.fud", devsim::MakeFieldUpdate(10));
+    const std::wstring file = WriteFile("sign.fud", tarvex::devsim::MakeFieldUpdate(10));
     Device sign([&] {
-        if (!line.WaitConfigured(19200, true, 10s)) return devsim::Outcome{false, "not set up"};
+        if (!line.WaitConfigured(19200, true, 10s))
+            return tarvex::devsim::Outcome{false, "not set up"};
         line.Send("!1", 20ms);
         std::this_thread::sleep_for(30ms);
         line.Send("0");  // "!1" and "0" in separate chunks still make the stop marker
-        return devsim::Outcome{true, {}};
+        return tarvex::devsim::Outcome{true, {}};
     });
     WatchedDialog dialog(std::vector<std::wstring>{Port()});
     RunModal(dialog, [&] {
@@ -291,7 +295,7 @@ TEST_F(DeviceJobsTest, StopBeforeAnyRequestSendsNothing) {
 }
 
 TEST_F(DeviceJobsTest, SetUpFailuresNameThePortAndGiveTheControlsBack) {
-    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
+    const std::wstring file = WriteFile("console.hex", tarvex::devsim::Bytes{'x'});
     {
         WatchedDialog dialog(std::nullopt);  // no port table: nothing is checked
         RunModal(dialog, [&] {
@@ -310,7 +314,7 @@ TEST_F(DeviceJobsTest, SetUpFailuresNameThePortAndGiveTheControlsBack) {
                                           L" is working properly.");
             // The link's failure ended the worker's loop; the next Update starts a new one.
             close(other);
-            Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
+            Device console([&] { return tarvex::devsim::PlayConsole(line, {}, 10s); });
             RunJob(dialog, IDC_RADIO_OTHER_QX2000, file, 1);
             EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
         });
@@ -318,9 +322,9 @@ TEST_F(DeviceJobsTest, SetUpFailuresNameThePortAndGiveTheControlsBack) {
 }
 
 TEST_F(DeviceJobsTest, JobSendsTheFileChosenWhenUpdateWasPressed) {
-    const devsim::Bytes fud = devsim::MakeFieldUpdate(100);
+    const tarvex::devsim::Bytes fud = tarvex::devsim::MakeFieldUpdate(100);
     const std::wstring file = WriteFile("sign.fud", fud);
-    Device sign([&] { return devsim::PlaySign(line, fud.size(), 0, {}, 20s); });
+    Device sign([&] { return tarvex::devsim::PlaySign(line, fud.size(), 0, {}, 20s); });
     WatchedDialog dialog(std::vector<std::wstring>{Port()});
     RunModal(dialog, [&] {
         Click(dialog, IDC_RADIO_OTHER_TY5500);
@@ -334,7 +338,7 @@ TEST_F(DeviceJobsTest, JobSendsTheFileChosenWhenUpdateWasPressed) {
         EXPECT_EQ(Status(dialog), L"Received stop signal.");
     });
     EXPECT_TRUE(sign.Join().ok);
-    EXPECT_EQ(line.Received(), devsim::ExpectedSignBytes(fud, 0));
+    EXPECT_EQ(line.Received(), tarvex::devsim::ExpectedSignBytes(fud, 0));
 }
 
 TEST_F(DeviceJobsTest, MissingFileEndsQuietlyWithoutTouchingThePort) {
@@ -348,13 +352,13 @@ TEST_F(DeviceJobsTest, MissingFileEndsQuietlyWithoutTouchingThePort) {
 }
 
 TEST_F(DeviceJobsTest, HangUpDuringTransfersIsReportedAndNothingHangs) {
-    const std::string hex = devsim::MakeIntelHex(200000);
+    const std::string hex = tarvex::devsim::MakeIntelHex(200000);
     const std::wstring consoleFile =
-        WriteFile("console.hex", devsim::Bytes(hex.begin(), hex.end()));
-    devsim::Faults faults;
+        WriteFile("console.hex", tarvex::devsim::Bytes(hex.begin(), hex.end()));
+    tarvex::devsim::Faults faults;
     faults.hangUpAfter = 5000;
     {
-        Device console([&] { return devsim::PlayConsole(line, faults, 20s); });
+        Device console([&] { return tarvex::devsim::PlayConsole(line, faults, 20s); });
         WatchedDialog dialog(std::vector<std::wstring>{Port()});
         RunModal(dialog, [&] {
             RunJob(dialog, IDC_RADIO_OTHER_QX2000, consoleFile);
@@ -364,9 +368,9 @@ TEST_F(DeviceJobsTest, HangUpDuringTransfersIsReportedAndNothingHangs) {
         });
     }
     RecordingMessageBox boxes;
-    devsim::DeviceLine signLine;
-    const std::wstring signFile = WriteFile("sign.fud", devsim::MakeFieldUpdate(200000));
-    Device sign([&] { return devsim::PlaySign(signLine, 200000, 0, faults, 20s); });
+    tarvex::devsim::DeviceLine signLine;
+    const std::wstring signFile = WriteFile("sign.fud", tarvex::devsim::MakeFieldUpdate(200000));
+    Device sign([&] { return tarvex::devsim::PlaySign(signLine, 200000, 0, faults, 20s); });
     WatchedDialog dialog(
         std::vector<std::wstring>{tarvex::platform::WidenAnsi(signLine.PortPath())});
     RunModal(dialog, [&] {
@@ -384,7 +388,7 @@ TEST_F(DeviceJobsTest, HangUpDuringTransfersIsReportedAndNothingHangs) {
 }
 
 TEST_F(DeviceJobsTest, ClosingTheWindowWhileAJobWaitsEndsTheJob) {
-    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
+    const std::wstring file = WriteFile("console.hex", tarvex::devsim::Bytes{'x'});
     auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
     RunModal(*dialog, [&] {
         PressUpdate(*dialog, IDC_RADIO_OTHER_QX2000, file);
@@ -401,7 +405,7 @@ TEST_F(DeviceJobsTest, ClosingTheWindowWhileAJobWaitsEndsTheJob) {
 TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
     const std::wstring hex = WriteFile("empty.hex", {});
     const std::wstring fud = WriteFile("empty.fud", {});
-    devsim::DeviceLine consoleLine;
+    tarvex::devsim::DeviceLine consoleLine;
     Device console([&] {
         consoleLine.WaitConfigured(115200, false, 10s);
         consoleLine.Send("!0");
@@ -410,9 +414,9 @@ TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
         consoleLine.Expect("#1", 5s);
         consoleLine.Send("!6");
         const bool sentMore = consoleLine.ReceiveCount(1, 300ms);
-        return devsim::Outcome{!sentMore, sentMore ? "bytes after !6" : ""};
+        return tarvex::devsim::Outcome{!sentMore, sentMore ? "bytes after !6" : ""};
     });
-    Device sign([&] { return devsim::PlaySign(line, 0, 0, {}, 10s); });
+    Device sign([&] { return tarvex::devsim::PlaySign(line, 0, 0, {}, 10s); });
     WatchedDialog dialog(
         std::vector<std::wstring>{Port(), tarvex::platform::WidenAnsi(consoleLine.PortPath())});
     RunModal(dialog, [&] {
@@ -423,10 +427,11 @@ TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
         EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
     });
     EXPECT_TRUE(sign.Join().ok);
-    EXPECT_EQ(line.Received(), devsim::Bytes{0x7D}) << "the end byte alone";
-    const devsim::Outcome consoleOutcome = console.Join();
+    EXPECT_EQ(line.Received(), tarvex::devsim::Bytes{0x7D}) << "the end byte alone";
+    const tarvex::devsim::Outcome consoleOutcome = console.Join();
     EXPECT_TRUE(consoleOutcome.ok) << consoleOutcome.failure;
-    EXPECT_EQ(consoleLine.Received(), (devsim::Bytes{'#', '0', '#', '1'})) << "no image bytes";
+    EXPECT_EQ(consoleLine.Received(), (tarvex::devsim::Bytes{'#', '0', '#', '1'}))
+        << "no image bytes";
     const auto statuses = dialog.record.Copy(dialog.record.statuses);
     EXPECT_NE(std::find(statuses.begin(), statuses.end(),
                         L"Field update complete.  Waiting for retry or stop..."),
@@ -434,37 +439,38 @@ TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
 }
 
 TEST_F(DeviceJobsTest, FlowControlBytesNeitherStopTheConsoleNorHideItsMarkers) {
-    const std::string hex = devsim::MakeIntelHex(20000);
-    const devsim::Bytes image(hex.begin(), hex.end());
+    const std::string hex = tarvex::devsim::MakeIntelHex(20000);
+    const tarvex::devsim::Bytes image(hex.begin(), hex.end());
     const std::wstring file = WriteFile("console.hex", image);
     Device console([&] {
-        if (!line.WaitConfigured(115200, false, 10s)) return devsim::Outcome{false, "not set up"};
+        if (!line.WaitConfigured(115200, false, 10s))
+            return tarvex::devsim::Outcome{false, "not set up"};
         line.Send("\x13!0");  // with XON/XOFF on, the tty would take 0x13 and hold every reply
-        if (!line.Expect("#0", 5s)) return devsim::Outcome{false, "no #0 after 0x13"};
+        if (!line.Expect("#0", 5s)) return tarvex::devsim::Outcome{false, "no #0 after 0x13"};
         line.Send("!3\x11");
-        if (!line.Expect("#1", 5s)) return devsim::Outcome{false, "no #1"};
+        if (!line.Expect("#1", 5s)) return tarvex::devsim::Outcome{false, "no #1"};
         line.Send("!6");
-        if (!line.ReceiveCount(2000, 5s)) return devsim::Outcome{false, "no image"};
+        if (!line.ReceiveCount(2000, 5s)) return tarvex::devsim::Outcome{false, "no image"};
         line.Send("\x13");  // in the middle of the image
         return line.ReceiveCount(image.size() - 2000, 10s)
-                   ? devsim::Outcome{true, {}}
-                   : devsim::Outcome{false, "the image stopped at a 0x13"};
+                   ? tarvex::devsim::Outcome{true, {}}
+                   : tarvex::devsim::Outcome{false, "the image stopped at a 0x13"};
     });
     WatchedDialog dialog(std::vector<std::wstring>{Port()});
     RunModal(dialog, [&] {
         RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
         EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
     });
-    const devsim::Outcome outcome = console.Join();
+    const tarvex::devsim::Outcome outcome = console.Join();
     EXPECT_TRUE(outcome.ok) << outcome.failure;
-    EXPECT_EQ(line.Received(), devsim::ExpectedConsoleBytes(image));
+    EXPECT_EQ(line.Received(), tarvex::devsim::ExpectedConsoleBytes(image));
 }
 
 TEST_F(DeviceJobsTest, PortNamedWithBytesThatAreNotUtf8IsOpened) {
     const std::string link = (dir.path() / "tty").string() + "\xE9\xFF";
     ASSERT_EQ(symlink(line.PortPath().c_str(), link.c_str()), 0);
-    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'A', 'B'});
-    Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
+    const std::wstring file = WriteFile("console.hex", tarvex::devsim::Bytes{'A', 'B'});
+    Device console([&] { return tarvex::devsim::PlayConsole(line, {}, 10s); });
     WatchedDialog dialog(std::vector<std::wstring>{tarvex::platform::FromSystemName(link)});
     RunModal(dialog, [&] {
         EXPECT_EQ(dialog.GetSelectedPortName(), tarvex::platform::FromSystemName(link))
@@ -490,7 +496,7 @@ TEST_F(DeviceJobsTest, UpdatePressedAsTheControlsComeBackRunsAJob) {
 }
 
 TEST_F(DeviceJobsTest, CancelledJobHasNoThreadOfItsOwnToWaitFor) {
-    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'x'});
+    const std::wstring file = WriteFile("console.hex", tarvex::devsim::Bytes{'x'});
     auto dialog = std::make_unique<WatchedDialog>(std::vector<std::wstring>{Port()});
     RunModal(*dialog, [&] {
         PressUpdate(*dialog, IDC_RADIO_OTHER_QX2000, file);
@@ -522,18 +528,19 @@ TEST_F(DeviceJobsTest, FifoAsFirmwareEndsTheJobQuietlyAndTheWindowCloses) {
 // Ends the window at a random moment of a console job, in each of the ways a user can, and checks
 // that the dialog always ends and goes within the bound.
 TEST_F(DeviceJobsTest, EndingTheWindowAtARandomMomentOfAJobNeverHangs) {
-    const std::string hex = devsim::MakeIntelHex(30000);
-    const std::wstring file = WriteFile("console.hex", devsim::Bytes(hex.begin(), hex.end()));
+    const std::string hex = tarvex::devsim::MakeIntelHex(30000);
+    const std::wstring file =
+        WriteFile("console.hex", tarvex::devsim::Bytes(hex.begin(), hex.end()));
     enum class Ending { Exit, Escape, Enter, CloseBox };
     std::mt19937 random(20261208);
     constexpr int kRuns = 16;
     for (int run = 0; run < kRuns; ++run) {
         const auto ending = static_cast<Ending>(run % 4);
         const auto delay = std::chrono::milliseconds(random() % 400);
-        devsim::DeviceLine runLine;
-        devsim::Faults faults;
+        tarvex::devsim::DeviceLine runLine;
+        tarvex::devsim::Faults faults;
         faults.lineRate = true;  // a transfer that takes a while, as on a real line
-        Device console([&] { return devsim::PlayConsole(runLine, faults, 5s); });
+        Device console([&] { return tarvex::devsim::PlayConsole(runLine, faults, 5s); });
         auto dialog = std::make_unique<WatchedDialog>(
             std::vector<std::wstring>{tarvex::platform::WidenAnsi(runLine.PortPath())});
         std::chrono::steady_clock::time_point endedAt;
@@ -572,7 +579,7 @@ TEST_F(DeviceJobsTest, SimulatorStartedAfterTheWindowIsOfferedWhenTheMenuOpens) 
     const std::string previous =
         std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-    const std::wstring file = WriteFile("console.hex", devsim::Bytes{'A', 'B'});
+    const std::wstring file = WriteFile("console.hex", tarvex::devsim::Bytes{'A', 'B'});
     const std::wstring simulated = tarvex::platform::FromSystemName(line.PortPath());
     auto listed = [](const CDialog& dialog, const std::wstring& name) {
         CMenu ports = dialog.GetMenu().GetSubMenu(2);
@@ -595,7 +602,7 @@ TEST_F(DeviceJobsTest, SimulatorStartedAfterTheWindowIsOfferedWhenTheMenuOpens) 
         emit MenuAt(dialog, 2)->aboutToShow();
         EXPECT_EQ(dialog.GetSelectedPortName(), simulated) << "kept by name across a rebuild";
 
-        Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
+        Device console([&] { return tarvex::devsim::PlayConsole(line, {}, 10s); });
         RunJob(dialog, IDC_RADIO_OTHER_QX2000, file);
         EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.");
         EXPECT_TRUE(console.Join().ok);
@@ -625,12 +632,12 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& wanted) {
 
 TEST_F(DeviceJobsTest, EveryJobLeavesWhatHappenedOnTheWireInTheLog) {
     std::filesystem::remove_all(std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "tarvex2");
-    const std::wstring hex = WriteFile("console.hex", devsim::Bytes{'a', 'b', 'c'});
-    const devsim::Bytes fud = devsim::MakeFieldUpdate(2500);
+    const std::wstring hex = WriteFile("console.hex", tarvex::devsim::Bytes{'a', 'b', 'c'});
+    const tarvex::devsim::Bytes fud = tarvex::devsim::MakeFieldUpdate(2500);
     const std::wstring signFile = WriteFile("sign.fud", fud);
-    devsim::DeviceLine signLine;
-    Device console([&] { return devsim::PlayConsole(line, {}, 10s); });
-    Device sign([&] { return devsim::PlaySign(signLine, fud.size(), 0, {}, 10s); });
+    tarvex::devsim::DeviceLine signLine;
+    Device console([&] { return tarvex::devsim::PlayConsole(line, {}, 10s); });
+    Device sign([&] { return tarvex::devsim::PlaySign(signLine, fud.size(), 0, {}, 10s); });
     WatchedDialog dialog(
         std::vector<std::wstring>{Port(), tarvex::platform::FromSystemName(signLine.PortPath())});
     RunModal(dialog, [&] {

@@ -24,13 +24,14 @@ using tarvex::platform::SerialPort;
 // `image` (for the sign, then the end byte) and closes the port.
 class ProgramSide {
   public:
-    ProgramSide(devsim::DeviceLine& line, bool sign) : port_(std::make_shared<Cancellation>()) {
+    ProgramSide(tarvex::devsim::DeviceLine& line, bool sign)
+        : port_(std::make_shared<Cancellation>()) {
         ok_ = port_.Open(tarvex::platform::FromSystemName(line.PortPath())) &&
               port_.ReadSettings() && port_.ApplySettings(sign ? kSignProfile : kConsoleProfile) &&
               port_.SetEventMask(EV_RXCHAR);
     }
     // Waits for `marker`, then writes `reply`.
-    bool Answer(const std::string& marker, const devsim::Bytes& reply) {
+    bool Answer(const std::string& marker, const tarvex::devsim::Bytes& reply) {
         std::string seen;
         while (seen.find(marker) == std::string::npos) {
             DWORD events = 0;
@@ -50,44 +51,44 @@ class ProgramSide {
     bool ok_ = false;
 };
 
-devsim::Bytes Text(const std::string& text) { return {text.begin(), text.end()}; }
+tarvex::devsim::Bytes Text(const std::string& text) { return {text.begin(), text.end()}; }
 
 TEST(Simulator, ConsoleAcceptsOnlyTheExpectedImage) {
-    const std::string hex = devsim::MakeIntelHex(5000);
-    const devsim::Bytes image(hex.begin(), hex.end());
-    devsim::Bytes corrupted = image;
+    const std::string hex = tarvex::devsim::MakeIntelHex(5000);
+    const tarvex::devsim::Bytes image(hex.begin(), hex.end());
+    tarvex::devsim::Bytes corrupted = image;
     corrupted[1234] ^= 0x20;
-    const devsim::Bytes truncated(image.begin(), image.begin() + 3000);
-    const std::vector<std::pair<devsim::Bytes, std::string>> cases = {
+    const tarvex::devsim::Bytes truncated(image.begin(), image.begin() + 3000);
+    const std::vector<std::pair<tarvex::devsim::Bytes, std::string>> cases = {
         {image, ""},
         {corrupted, "byte 1234 is"},
         {truncated, "3000 of " + std::to_string(image.size()) + " bytes received"},
     };
     for (const auto& [sent, failure] : cases) {
-        devsim::DeviceLine line;
-        auto console = std::async(std::launch::async,
-                                  [&] { return devsim::PlayConsole(line, {}, 3s, &image); });
+        tarvex::devsim::DeviceLine line;
+        auto console = std::async(
+            std::launch::async, [&] { return tarvex::devsim::PlayConsole(line, {}, 3s, &image); });
         ProgramSide program(line, false);
         ASSERT_TRUE(program.ok());
         ASSERT_TRUE(program.Answer("!0", Text("#0")));
         ASSERT_TRUE(program.Answer("!3", Text("#1")));
         ASSERT_TRUE(program.Answer("!6", sent));
-        const devsim::Outcome outcome = console.get();
+        const tarvex::devsim::Outcome outcome = console.get();
         EXPECT_EQ(outcome.ok, failure.empty()) << outcome.failure;
         EXPECT_NE(outcome.failure.find(failure), std::string::npos) << outcome.failure;
     }
 }
 
 TEST(Simulator, SignChecksEachTransmissionAndStaysUntilThePortCloses) {
-    const devsim::Bytes file = devsim::MakeFieldUpdate(3000);
-    devsim::Bytes good = file;
+    const tarvex::devsim::Bytes file = tarvex::devsim::MakeFieldUpdate(3000);
+    tarvex::devsim::Bytes good = file;
     good.push_back(0x7D);
-    devsim::Bytes bad = good;
+    tarvex::devsim::Bytes bad = good;
     bad[2999] ^= 1;
     for (const bool corrupt : {false, true}) {
-        devsim::DeviceLine line;
+        tarvex::devsim::DeviceLine line;
         auto sign = std::async(std::launch::async,
-                               [&] { return devsim::PlaySign(line, 0, 0, {}, 3s, &file); });
+                               [&] { return tarvex::devsim::PlaySign(line, 0, 0, {}, 3s, &file); });
         ProgramSide program(line, true);
         ASSERT_TRUE(program.ok());
         ASSERT_TRUE(program.Answer("!0", corrupt ? bad : good));
@@ -97,7 +98,7 @@ TEST(Simulator, SignChecksEachTransmissionAndStaysUntilThePortCloses) {
                 << "the sign stays connected while the port is open";
             program.Close();
         }
-        const devsim::Outcome outcome = sign.get();
+        const tarvex::devsim::Outcome outcome = sign.get();
         EXPECT_EQ(outcome.ok, !corrupt) << outcome.failure;
         if (corrupt) {
             EXPECT_NE(outcome.failure.find("byte 2999 is"), std::string::npos);
@@ -106,12 +107,12 @@ TEST(Simulator, SignChecksEachTransmissionAndStaysUntilThePortCloses) {
 }
 
 TEST(Simulator, DifferenceSaysWhatDiffers) {
-    EXPECT_EQ(devsim::Difference(Text("abc"), Text("abc")), "");
-    EXPECT_EQ(devsim::Difference(Text("ab"), Text("abc")),
+    EXPECT_EQ(tarvex::devsim::Difference(Text("abc"), Text("abc")), "");
+    EXPECT_EQ(tarvex::devsim::Difference(Text("ab"), Text("abc")),
               "2 of 3 bytes received: cut off at byte 2");
-    EXPECT_EQ(devsim::Difference(Text("abcd"), Text("abc")),
+    EXPECT_EQ(tarvex::devsim::Difference(Text("abcd"), Text("abc")),
               "4 bytes received, 1 more than expected");
-    EXPECT_EQ(devsim::Difference(Text("aXc"), Text("abc")),
+    EXPECT_EQ(tarvex::devsim::Difference(Text("aXc"), Text("abc")),
               "byte 1 is 0x58, expected 0x62 (3 bytes received of 3)");
 }
 

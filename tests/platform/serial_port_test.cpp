@@ -38,7 +38,7 @@ class SerialPortTest : public testing::Test {
                port.SetEventMask(EV_RXCHAR) && port.ReadTimeouts() && port.ApplyTimeouts();
     }
 
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
     std::shared_ptr<Cancellation> cancellation = std::make_shared<Cancellation>();
     SerialPort port{cancellation};
 };
@@ -108,7 +108,7 @@ TEST_F(SerialPortTest, HangUpAndCancellationEndTheWaitAndTheWrite) {
     EXPECT_FALSE(port.Write(&byte, 1, written));
     EXPECT_NE(port.LastError(), 0u);
 
-    devsim::DeviceLine silent;
+    tarvex::devsim::DeviceLine silent;
     SerialPort other(cancellation);
     ASSERT_TRUE(other.Open(tarvex::platform::WidenAnsi(silent.PortPath())) &&
                 other.ReadSettings() && other.ApplySettings(kConsole) &&
@@ -127,7 +127,7 @@ TEST_F(SerialPortTest, XoffHoldsTheWriterAndXonLetsItGoOn) {
     ASSERT_TRUE(SetUpPort(kSign));
     ASSERT_TRUE(line.Send("\x13"));
     std::this_thread::sleep_for(20ms);
-    const devsim::Bytes file = devsim::MakeFieldUpdate(3000);
+    const tarvex::devsim::Bytes file = tarvex::devsim::MakeFieldUpdate(3000);
     std::atomic<bool> done{false};
     auto writer = std::async(std::launch::async, [&] {
         std::size_t written = 0;

@@ -166,25 +166,26 @@ int RunBothDevices() {
         std::filesystem::temp_directory_path() / ("tarvex2-demo-" + std::to_string(::getpid()));
     std::filesystem::create_directories(workdir);
     std::filesystem::current_path(workdir);
-    const std::string hex = devsim::MakeIntelHex(25000);
-    const devsim::Bytes consoleImage(hex.begin(), hex.end());
-    const devsim::Bytes signFile = devsim::MakeFieldUpdate(2500);
-    devsim::WriteFirmwareFile("Quorlex2000.hex", consoleImage);
-    devsim::WriteFirmwareFile("ED-40517_Veziv16.fud", signFile);
+    const std::string hex = tarvex::devsim::MakeIntelHex(25000);
+    const tarvex::devsim::Bytes consoleImage(hex.begin(), hex.end());
+    const tarvex::devsim::Bytes signFile = tarvex::devsim::MakeFieldUpdate(2500);
+    tarvex::devsim::WriteFirmwareFile("Quorlex2000.hex", consoleImage);
+    tarvex::devsim::WriteFirmwareFile("ED-40517_Veziv16.fud", signFile);
     Print("workdir:  " + workdir.string());
 
-    devsim::DeviceLine consoleLine;
-    devsim::DeviceLine signLine;
+    tarvex::devsim::DeviceLine consoleLine;
+    tarvex::devsim::DeviceLine signLine;
     Print("console:  simulated Quorlex 2000 on " + consoleLine.PortPath() +
           " (paced at 115200 baud)");
     Print("sign:     simulated Tessary 5500 on " + signLine.PortPath());
-    devsim::Outcome consoleOutcome;
-    devsim::Outcome signOutcome;
-    devsim::Faults paced;
+    tarvex::devsim::Outcome consoleOutcome;
+    tarvex::devsim::Outcome signOutcome;
+    tarvex::devsim::Faults paced;
     paced.lineRate = true;
-    std::thread console([&] { consoleOutcome = devsim::PlayConsole(consoleLine, paced, 120s); });
+    std::thread console(
+        [&] { consoleOutcome = tarvex::devsim::PlayConsole(consoleLine, paced, 120s); });
     std::thread sign(
-        [&] { signOutcome = devsim::PlaySign(signLine, signFile.size(), 1, {}, 120s); });
+        [&] { signOutcome = tarvex::devsim::PlaySign(signLine, signFile.size(), 1, {}, 120s); });
 
     bool consoleOk = false;
     bool signOk = false;
@@ -196,8 +197,8 @@ int RunBothDevices() {
             Print("choose:   Poolside (Quorlex2000.hex) on " + consoleLine.PortPath());
             RunJob(dialog, IDC_RADIO_POOLSIDE, 120s);
             console.join();  // the console notices the end of the image by itself
-            consoleOk = consoleOutcome.ok &&
-                        consoleLine.Received() == devsim::ExpectedConsoleBytes(consoleImage);
+            consoleOk = consoleOutcome.ok && consoleLine.Received() ==
+                                                 tarvex::devsim::ExpectedConsoleBytes(consoleImage);
             Print(std::string("check:    console received ") +
                   std::to_string(consoleLine.Received().size()) + " bytes: " +
                   (consoleOk
@@ -210,7 +211,7 @@ int RunBothDevices() {
             RunJob(dialog, IDC_RADIO_HUEVANE, 120s);
             sign.join();
             signOk = signOutcome.ok &&
-                     signLine.Received() == devsim::ExpectedSignBytes(signFile, 1) &&
+                     signLine.Received() == tarvex::devsim::ExpectedSignBytes(signFile, 1) &&
                      dialog.LastStatus() == L"Received stop signal.";
             Print(std::string("check:    sign received ") +
                   std::to_string(signLine.Received().size()) + " bytes: " +

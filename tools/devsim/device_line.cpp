@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace devsim {
+namespace tarvex::devsim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -234,4 +234,4 @@ Bytes MakeFieldUpdate(std::size_t size) {
     return bytes;
 }
 
-}  // namespace devsim
+}  // namespace tarvex::devsim

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace devsim {
+namespace tarvex::devsim {
 
 using Bytes = std::vector<std::uint8_t>;
 using Millis = std::chrono::milliseconds;
@@ -78,4 +78,4 @@ std::string MakeIntelHex(std::size_t dataBytes);
 // A generated field-update file of `size` bytes that uses every byte value.
 Bytes MakeFieldUpdate(std::size_t size);
 
-}  // namespace devsim
+}  // namespace tarvex::devsim

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string device = argv[1];
-    devsim::Faults faults;
+    tarvex::devsim::Faults faults;
     std::string out;
     std::string expect;
     std::size_t size = 0;
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         else if (option == "--xoff-after")
             faults.xoffAfter = std::strtoul(value(), nullptr, 10);
         else if (option == "--xoff-ms")
-            faults.xoffFor = devsim::Millis(std::atol(value()));
+            faults.xoffFor = tarvex::devsim::Millis(std::atol(value()));
         else if (option == "--size")
             size = std::strtoul(value(), nullptr, 10);
         else if (option == "--retries")
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::optional<devsim::Bytes> expected;
+    std::optional<tarvex::devsim::Bytes> expected;
     if (!expect.empty()) {
         std::ifstream in(expect, std::ios::binary);
         if (!in) {
@@ -70,20 +70,21 @@ int main(int argc, char** argv) {
         }
         expected.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    devsim::DeviceLine line;
+    tarvex::devsim::DeviceLine line;
     // Offered in Tarvex2's Communications menu while this simulator runs.
     const VirtualPortRegistration registration(
         line.PortPath(), device == "sign" ? "simulated Tessary 5500 sign controller"
                                           : "simulated Quorlex 2000 console");
     std::printf("%s\n", line.PortPath().c_str());
     std::fflush(stdout);
-    const devsim::Millis patience(10 * 60 * 1000);
-    devsim::Outcome outcome;
+    const tarvex::devsim::Millis patience(10 * 60 * 1000);
+    tarvex::devsim::Outcome outcome;
     if (device == "console") {
-        outcome = devsim::PlayConsole(line, faults, patience, expected ? &*expected : nullptr);
+        outcome =
+            tarvex::devsim::PlayConsole(line, faults, patience, expected ? &*expected : nullptr);
     } else if (device == "sign") {
-        outcome = devsim::PlaySign(line, size, retries, faults, patience,
-                                   expected ? &*expected : nullptr);
+        outcome = tarvex::devsim::PlaySign(line, size, retries, faults, patience,
+                                           expected ? &*expected : nullptr);
     } else {
         std::fprintf(stderr, "no such device: %s\n", device.c_str());
         return 2;

@@ -7,7 +7,7 @@
 
 #include "device_line.h"
 
-namespace devsim {
+namespace tarvex::devsim {
 
 // Writes `bytes` to `path`, replacing what was there; throws when the file cannot be written,
 // so that a job is never started on a file that is not what its caller made.
@@ -19,4 +19,4 @@ inline void WriteFirmwareFile(const std::filesystem::path& path, const Bytes& by
     if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
-}  // namespace devsim
+}  // namespace tarvex::devsim

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-namespace devsim {
+namespace tarvex::devsim {
 namespace {
 
 constexpr double kConsoleBytesPerSecond = 115200.0 / 10;
@@ -108,4 +108,4 @@ Bytes ExpectedSignBytes(const Bytes& file, int retries) {
     return bytes;
 }
 
-}  // namespace devsim
+}  // namespace tarvex::devsim

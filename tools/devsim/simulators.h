@@ -5,7 +5,7 @@
 
 #include "device_line.h"
 
-namespace devsim {
+namespace tarvex::devsim {
 
 struct Faults {
     bool splitMarkers = false;        // each marker in single-byte writes 20 ms apart
@@ -40,4 +40,4 @@ Bytes ExpectedConsoleBytes(const Bytes& image);
 // The bytes a sign should have received for `file` sent `1 + retries` times.
 Bytes ExpectedSignBytes(const Bytes& file, int retries);
 
-}  // namespace devsim
+}  // namespace tarvex::devsim

@@ -72,7 +72,7 @@ class FirmwareFolder {
 // The main window with its Communications menu open while a simulated console runs.
 bool SaveWithPortMenu(const QString& output) {
     const FirmwareFolder folder;
-    devsim::DeviceLine console;
+    tarvex::devsim::DeviceLine console;
     const VirtualPortRegistration registration(console.PortPath(),
                                                "simulated Quorlex 2000 console");
     LoaderDialog dialog;  // the system's port table, as the program reads it

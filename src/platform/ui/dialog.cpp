@@ -140,36 +140,36 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
 }
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
-    : m_template(dialogTemplate), m_pParentWnd(parent), m_impl(std::make_unique<Impl>()) {}
+    : template_(dialogTemplate), m_pParentWnd(parent), impl_(std::make_unique<Impl>()) {}
 
 CDialog::~CDialog() {
-    if (m_impl->link) m_impl->link->Close();
-    delete m_impl->window;
+    if (impl_->link) impl_->link->Close();
+    delete impl_->window;
 }
 
 INT_PTR CDialog::DoModal() {
-    if (m_impl->window != nullptr || !IsWindowThread()) return -1;
+    if (impl_->window != nullptr || !IsWindowThread()) return -1;
     QWidget* parent = m_pParentWnd != nullptr && m_pParentWnd->Window() != nullptr
                           ? m_pParentWnd->Window()->widget.data()
                           : nullptr;
-    m_impl->Build(*this, m_template, parent);
-    auto self = m_impl->Ref(m_impl->window, 0);
-    self->hwnd = RegisterWindow(m_impl->window);
+    impl_->Build(*this, template_, parent);
+    auto self = impl_->Ref(impl_->window, 0);
+    self->hwnd = RegisterWindow(impl_->window);
     Attach(self);
 
     OnInitDialog();
     ApplyColours(0);
-    for (const auto& [id, control] : m_impl->controls) ApplyColours(id);
-    const int result = m_impl->window->exec();
+    for (const auto& [id, control] : impl_->controls) ApplyColours(id);
+    const int result = impl_->window->exec();
 
     // The window goes now: every later call on it, from any thread, fails.
-    m_impl->link->Close();
+    impl_->link->Close();
     UnregisterWindow(self->hwnd);
-    m_impl->subclassed.clear();
-    for (auto& [id, timer] : m_impl->timers) delete timer;
-    m_impl->timers.clear();
-    delete m_impl->window;
-    m_impl->window = nullptr;
+    impl_->subclassed.clear();
+    for (auto& [id, timer] : impl_->timers) delete timer;
+    impl_->timers.clear();
+    delete impl_->window;
+    impl_->window = nullptr;
     return result;
 }
 
@@ -189,14 +189,14 @@ HBRUSH CDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {
 }
 
 void CDialog::SubclassControl(int id, CWnd& control) {
-    if (m_impl->subclassed[id] == &control) return;
-    m_impl->subclassed[id] = &control;
+    if (impl_->subclassed[id] == &control) return;
+    impl_->subclassed[id] = &control;
     control.PreSubclassWindow();
 }
 
 void DialogWindowAccess::Notify(CDialog& dialog, int id) {
-    auto it = dialog.m_impl->subclassed.find(id);
-    if (it != dialog.m_impl->subclassed.end() && it->second->OnReflectedNotify(STN_CLICKED)) return;
+    auto it = dialog.impl_->subclassed.find(id);
+    if (it != dialog.impl_->subclassed.end() && it->second->OnReflectedNotify(STN_CLICKED)) return;
     dialog.OnCmdMsg(static_cast<UINT>(id));
 }
 
@@ -205,12 +205,12 @@ void CDialog::ApplyColours(int id) {
     CWnd* object = this;
     UINT type = CTLCOLOR_DLG;
     if (id == 0) {
-        widget = m_impl->window;
+        widget = impl_->window;
     } else {
         auto control = ControlWindow(id);
         widget = control != nullptr ? control->widget.data() : nullptr;
-        auto it = m_impl->subclassed.find(id);
-        object = it != m_impl->subclassed.end() ? it->second : GetDlgItem(id);
+        auto it = impl_->subclassed.find(id);
+        object = it != impl_->subclassed.end() ? it->second : GetDlgItem(id);
         const bool readOnly = (qobject_cast<QTextEdit*>(widget) != nullptr &&
                                qobject_cast<QTextEdit*>(widget)->isReadOnly()) ||
                               (qobject_cast<QLineEdit*>(widget) != nullptr &&
@@ -264,7 +264,7 @@ void tarvex::platform::RefreshColoursOf(QWidget* control) {
 void RefreshControlColours(CDialog& dialog, int id) { dialog.ApplyColours(id); }
 
 BOOL CDialog::OnCmdMsg(UINT id) {
-    if (auto it = m_impl->commands.find(id); it != m_impl->commands.end()) {
+    if (auto it = impl_->commands.find(id); it != impl_->commands.end()) {
         try {
             it->second();
         } catch (CException* failure) {
@@ -303,11 +303,11 @@ void CDialog::OnSysCommand(UINT id, LPARAM /*lParam*/) {
 }
 
 void CDialog::MapCommand(UINT id, std::function<void()> handler) {
-    m_impl->commands[id] = std::move(handler);
+    impl_->commands[id] = std::move(handler);
 }
 
 void CDialog::EndDialog(int result) {
-    if (m_impl->window != nullptr) m_impl->window->done(result);
+    if (impl_->window != nullptr) impl_->window->done(result);
 }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
@@ -317,14 +317,14 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
 }
 
 std::shared_ptr<WindowRef> CDialog::ControlWindow(int id) const {
-    auto it = m_impl->controls.find(id);
-    return it == m_impl->controls.end() ? nullptr : it->second;
+    auto it = impl_->controls.find(id);
+    return it == impl_->controls.end() ? nullptr : it->second;
 }
 
 CWnd* CDialog::GetDlgItem(int id) const {
     auto window = ControlWindow(id);
     if (window == nullptr) return nullptr;
-    auto& item = m_impl->items[id];
+    auto& item = impl_->items[id];
     if (item == nullptr) item = std::make_unique<CWnd>();
     item->Attach(window);
     return item.get();
@@ -339,20 +339,20 @@ BOOL CDialog::CheckDlgButton(int id, UINT check) {
                : FALSE;
 }
 
-CMenu CDialog::GetMenu() const { return m_impl->menuBar ? CMenu(m_impl->menuBar) : CMenu(); }
+CMenu CDialog::GetMenu() const { return impl_->menuBar ? CMenu(impl_->menuBar) : CMenu(); }
 
 CMenu CDialog::GetSystemMenu(BOOL /*revert*/) const {
-    return m_impl->systemMenu ? CMenu(m_impl->systemMenu) : CMenu();
+    return impl_->systemMenu ? CMenu(impl_->systemMenu) : CMenu();
 }
 
-BOOL CDialog::HasSystemMenu() const { return (m_template.style & WS_SYSMENU) ? TRUE : FALSE; }
+BOOL CDialog::HasSystemMenu() const { return (template_.style & WS_SYSMENU) ? TRUE : FALSE; }
 
 UINT_PTR CDialog::SetTimer(UINT_PTR id, UINT elapseMs, void* /*timerProc*/) {
-    if (m_impl->window == nullptr || id == 0) return 0;
-    QTimer*& timer = m_impl->timers[id];
+    if (impl_->window == nullptr || id == 0) return 0;
+    QTimer*& timer = impl_->timers[id];
     if (timer == nullptr) {
-        timer = new QTimer(m_impl->window);
-        QObject::connect(timer, &QTimer::timeout, m_impl->window,
+        timer = new QTimer(impl_->window);
+        QObject::connect(timer, &QTimer::timeout, impl_->window,
                          [this, id] { DialogWindowAccess::Timer(*this, id); });
     }
     timer->start(static_cast<int>(std::min<UINT>(elapseMs, INT32_MAX)));
@@ -360,15 +360,15 @@ UINT_PTR CDialog::SetTimer(UINT_PTR id, UINT elapseMs, void* /*timerProc*/) {
 }
 
 BOOL CDialog::KillTimer(UINT_PTR id) {
-    auto it = m_impl->timers.find(id);
-    if (it == m_impl->timers.end()) return FALSE;
+    auto it = impl_->timers.find(id);
+    if (it == impl_->timers.end()) return FALSE;
     delete it->second;
-    m_impl->timers.erase(it);
+    impl_->timers.erase(it);
     return TRUE;
 }
 
 BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-    DialogWindow* window = m_impl->window;
+    DialogWindow* window = impl_->window;
     if (window == nullptr) return FALSE;
     std::function<void()> deliver;
     switch (message) {
@@ -394,11 +394,11 @@ BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
 }
 
 void CDialog::SetIcon(HICON icon, BOOL /*bigIcon*/) {
-    if (m_impl->window != nullptr && icon != nullptr) {
-        m_impl->window->setWindowIcon(*reinterpret_cast<const QIcon*>(icon));
+    if (impl_->window != nullptr && icon != nullptr) {
+        impl_->window->setWindowIcon(*reinterpret_cast<const QIcon*>(icon));
     }
 }
 
 BOOL CDialog::IsIconic() const {
-    return m_impl->window != nullptr && m_impl->window->isMinimized() ? TRUE : FALSE;
+    return impl_->window != nullptr && impl_->window->isMinimized() ? TRUE : FALSE;
 }

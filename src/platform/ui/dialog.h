@@ -19,6 +19,9 @@
 
 class CDialog;
 class CDC;
+namespace tarvex::platform {
+class DialogWindowAccess;
+}  // namespace tarvex::platform
 using HBRUSH = struct HBRUSH__*;
 
 class CDataExchange {
@@ -41,7 +44,7 @@ inline constexpr UINT WM_COMMAND = 0x0111;
 
 class CDialog : public CWnd {
   public:
-    CDialog(const DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
+    CDialog(const tarvex::platform::DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
     ~CDialog() override;
 
     // Shows the dialog and returns the value given to EndDialog (-1 when it cannot be made).
@@ -71,7 +74,7 @@ class CDialog : public CWnd {
     void SetIcon(HICON icon, BOOL bigIcon);
     BOOL IsIconic() const;
 
-    const DialogTemplate& Template() const { return m_template; }
+    const tarvex::platform::DialogTemplate& Template() const { return template_; }
     // The window of control `id` while the dialog is shown; null otherwise. For the exchange
     // functions above.
     std::shared_ptr<tarvex::platform::WindowRef> ControlWindow(int id) const;
@@ -103,12 +106,12 @@ class CDialog : public CWnd {
     void MapCommand(UINT id, std::function<void()> handler);
 
   private:
-    friend class DialogWindowAccess;
+    friend class tarvex::platform::DialogWindowAccess;
     friend void RefreshControlColours(CDialog& dialog, int id);
     void ApplyColours(int id);
     struct Impl;
 
-    const DialogTemplate& m_template;
+    const tarvex::platform::DialogTemplate& template_;
     CWnd* m_pParentWnd;
-    std::unique_ptr<Impl> m_impl;
+    std::unique_ptr<Impl> impl_;
 };

@@ -29,6 +29,8 @@ inline constexpr DWORD PBS_SMOOTH = 0x00000001;
 
 inline constexpr int IDC_STATIC = -1;
 
+namespace tarvex::platform {
+
 enum class ControlKind {
     PushButton,
     AutoRadioButton,
@@ -63,3 +65,5 @@ struct DialogTemplate {
     std::span<const MenuItemTemplate> menu;
     std::span<const DialogControl> controls;
 };
+
+}  // namespace tarvex::platform

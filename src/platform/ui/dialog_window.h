@@ -17,6 +17,8 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/gdi.h"
 
+namespace tarvex::platform {
+
 // Lets the window reach the dialog's protected handlers.
 class DialogWindowAccess {
   public:
@@ -31,8 +33,6 @@ class DialogWindowAccess {
     }
     static void Notify(CDialog& dialog, int id);
 };
-
-namespace tarvex::platform {
 
 // The Qt window of a CDialog: its close box, keys, painting and notifying static texts reach the
 // dialog's handlers.

@@ -51,10 +51,10 @@ std::wstring BareDescription(std::wstring description) {
 CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension,
                          const wchar_t* fileName, DWORD flags, const wchar_t* filter, CWnd* parent)
     : m_bOpenFileDialog(openFileDialog),
-      m_defaultExtension(defaultExtension != nullptr ? defaultExtension : L""),
-      m_fileName(fileName != nullptr ? fileName : L""),
-      m_flags(flags),
-      m_filter(filter != nullptr ? filter : L""),
+      defaultExtension_(defaultExtension != nullptr ? defaultExtension : L""),
+      fileName_(fileName != nullptr ? fileName : L""),
+      flags_(flags),
+      filter_(filter != nullptr ? filter : L""),
       m_pParentWnd(parent) {}
 
 std::wstring CFileDialog::ConvertFilter(const std::wstring& filter) {
@@ -78,14 +78,13 @@ INT_PTR CFileDialog::DoModal() {
     QFileDialog dialog(parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(m_bOpenFileDialog && (m_flags & OFN_FILEMUSTEXIST)
-                           ? QFileDialog::ExistingFile
-                           : QFileDialog::AnyFile);
-    std::wstring extension = m_defaultExtension;
+    dialog.setFileMode(m_bOpenFileDialog && (flags_ & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
+                                                                         : QFileDialog::AnyFile);
+    std::wstring extension = defaultExtension_;
     if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
     dialog.setDefaultSuffix(QString::fromStdWString(extension));
-    dialog.setNameFilter(QString::fromStdWString(ConvertFilter(m_filter)));
-    if (!m_fileName.empty()) dialog.selectFile(QString::fromStdWString(m_fileName));
+    dialog.setNameFilter(QString::fromStdWString(ConvertFilter(filter_)));
+    if (!fileName_.empty()) dialog.selectFile(QString::fromStdWString(fileName_));
     dialog.setViewMode(QFileDialog::Detail);
     // Columns as wide as their text, so that long firmware names and dates can be read.
     if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
@@ -93,6 +92,6 @@ INT_PTR CFileDialog::DoModal() {
     }
     dialog.resize(820, 480);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
-    m_pathName = dialog.selectedFiles().front().toStdWString();
+    pathName_ = dialog.selectedFiles().front().toStdWString();
     return IDOK;
 }

@@ -19,17 +19,17 @@ class CFileDialog {
 
     // IDOK once the user has chosen a file, IDCANCEL otherwise.
     INT_PTR DoModal();
-    std::wstring GetPathName() const { return m_pathName; }
+    std::wstring GetPathName() const { return pathName_; }
 
     // The filter in the window system's form: one "Description (patterns)" entry a line.
     static std::wstring ConvertFilter(const std::wstring& filter);
 
   private:
     BOOL m_bOpenFileDialog;
-    std::wstring m_defaultExtension;
-    std::wstring m_fileName;
-    DWORD m_flags;
-    std::wstring m_filter;
+    std::wstring defaultExtension_;
+    std::wstring fileName_;
+    DWORD flags_;
+    std::wstring filter_;
     CWnd* m_pParentWnd;
-    std::wstring m_pathName;
+    std::wstring pathName_;
 };

@@ -79,7 +79,7 @@ BOOL DeleteObject(HBRUSH brush) {
     return Brushes().erase(brush) > 0 ? TRUE : FALSE;
 }
 
-bool BrushColour(HBRUSH brush, COLORREF& colour) {
+bool tarvex::platform::BrushColour(HBRUSH brush, COLORREF& colour) {
     std::lock_guard guard(BrushLock());
     auto it = Brushes().find(brush);
     if (it == Brushes().end() || !it->second->solid) return false;

@@ -67,8 +67,10 @@ HBRUSH CreateSolidBrush(COLORREF colour);
 HBRUSH GetStockBrush(int stock);
 HBRUSH GetSysColorBrush(int index);
 BOOL DeleteObject(HBRUSH brush);
+namespace tarvex::platform {
 // The brush's colour; false for the null brush (and an unknown one).
 bool BrushColour(HBRUSH brush, COLORREF& colour);
+}  // namespace tarvex::platform
 
 struct LOGFONTW {
     LONG lfHeight = 0;

@@ -100,21 +100,21 @@ void AppendMenuItems(QWidget* menu, std::span<const MenuItemTemplate> items) {
 using tarvex::platform::WindowRef;
 using namespace tarvex::platform;
 
-CMenu::CMenu(std::shared_ptr<WindowRef> menu) : m_menu(std::move(menu)) {}
+CMenu::CMenu(std::shared_ptr<WindowRef> menu) : menu_(std::move(menu)) {}
 
 bool CMenu::IsValid() const { return GetMenuItemCount() >= 0; }
 
 int CMenu::GetMenuItemCount() const {
     int count = -1;
-    if (m_menu) m_menu->With<QWidget>([&](QWidget* menu) { count = menu->actions().size(); });
+    if (menu_) menu_->With<QWidget>([&](QWidget* menu) { count = menu->actions().size(); });
     return count;
 }
 
 CMenu CMenu::GetSubMenu(int position) const {
-    if (!m_menu || position < 0) return CMenu();
+    if (!menu_ || position < 0) return CMenu();
     auto sub = std::make_shared<WindowRef>();
-    sub->link = m_menu->link;
-    m_menu->With<QWidget>([&](QWidget* menu) {
+    sub->link = menu_->link;
+    menu_->With<QWidget>([&](QWidget* menu) {
         if (FoundItem found = FindItem(menu, static_cast<UINT>(position), MF_BYPOSITION)) {
             sub->widget = found.action->menu();
         }
@@ -124,8 +124,8 @@ CMenu CMenu::GetSubMenu(int position) const {
 
 UINT CMenu::GetMenuItemID(int position) const {
     UINT id = kMenuItemNotFound;
-    if (m_menu && position >= 0) {
-        m_menu->With<QWidget>([&](QWidget* menu) {
+    if (menu_ && position >= 0) {
+        menu_->With<QWidget>([&](QWidget* menu) {
             QAction* action = FindItem(menu, static_cast<UINT>(position), MF_BYPOSITION).action;
             if (action != nullptr && action->menu() == nullptr) {
                 id = action->isSeparator() ? 0 : CommandIdOf(action);
@@ -137,10 +137,10 @@ UINT CMenu::GetMenuItemID(int position) const {
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, const wchar_t* text) {
     // A popup is appended by the menu resource only; items appended at run time are commands.
-    if (!m_menu || (flags & MF_POPUP)) return FALSE;
+    if (!menu_ || (flags & MF_POPUP)) return FALSE;
     const QString qtext = text != nullptr ? ToQString(text) : QString();
     bool done = false;
-    m_menu->With<QWidget>([&](QWidget* menu) {
+    menu_->With<QWidget>([&](QWidget* menu) {
         done = AppendMenuItem(menu, flags, static_cast<UINT>(idNewItem), qtext);
     });
     return done ? TRUE : FALSE;
@@ -148,8 +148,8 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, const wchar_t* text) {
 
 BOOL CMenu::DeleteMenu(UINT item, UINT flags) {
     bool done = false;
-    if (m_menu) {
-        m_menu->With<QWidget>([&](QWidget* menu) {
+    if (menu_) {
+        menu_->With<QWidget>([&](QWidget* menu) {
             if (FoundItem found = FindItem(menu, item, flags)) {
                 found.owner->removeAction(found.action);
                 if (QMenu* popup = found.action->menu()) {
@@ -166,8 +166,8 @@ BOOL CMenu::DeleteMenu(UINT item, UINT flags) {
 
 UINT CMenu::CheckMenuItem(UINT item, UINT flags) {
     UINT previous = kMenuItemNotFound;
-    if (m_menu) {
-        m_menu->With<QWidget>([&](QWidget* menu) {
+    if (menu_) {
+        menu_->With<QWidget>([&](QWidget* menu) {
             if (QAction* action = FindItem(menu, item, flags).action; action && !action->menu()) {
                 previous = IsChecked(action) ? MF_CHECKED : MF_UNCHECKED;
                 SetCheckMark(action, (flags & MF_CHECKED) != 0);
@@ -179,8 +179,8 @@ UINT CMenu::CheckMenuItem(UINT item, UINT flags) {
 
 UINT CMenu::EnableMenuItem(UINT item, UINT flags) {
     UINT previous = kMenuItemNotFound;
-    if (m_menu) {
-        m_menu->With<QWidget>([&](QWidget* menu) {
+    if (menu_) {
+        menu_->With<QWidget>([&](QWidget* menu) {
             if (QAction* action = FindItem(menu, item, flags).action) {
                 previous = action->isEnabled() ? MF_ENABLED : MF_GRAYED;
                 action->setEnabled((flags & (MF_GRAYED | MF_DISABLED)) == 0);
@@ -192,8 +192,8 @@ UINT CMenu::EnableMenuItem(UINT item, UINT flags) {
 
 UINT CMenu::GetMenuState(UINT item, UINT flags) const {
     UINT state = kMenuItemNotFound;
-    if (m_menu) {
-        m_menu->With<QWidget>([&](QWidget* menu) {
+    if (menu_) {
+        menu_->With<QWidget>([&](QWidget* menu) {
             if (QAction* action = FindItem(menu, item, flags).action) state = StateOf(action);
         });
     }
@@ -202,8 +202,8 @@ UINT CMenu::GetMenuState(UINT item, UINT flags) const {
 
 int CMenu::GetMenuString(UINT item, std::wstring& text, UINT flags) const {
     text.clear();
-    if (m_menu) {
-        m_menu->With<QWidget>([&](QWidget* menu) {
+    if (menu_) {
+        menu_->With<QWidget>([&](QWidget* menu) {
             if (QAction* action = FindItem(menu, item, flags).action) {
                 text = FromQString(action->text());
             }

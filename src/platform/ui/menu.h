@@ -11,7 +11,7 @@
 
 namespace tarvex::platform {
 struct WindowRef;
-}
+}  // namespace tarvex::platform
 
 inline constexpr UINT MF_BYCOMMAND = 0x0000;
 inline constexpr UINT MF_BYPOSITION = 0x0400;
@@ -23,6 +23,9 @@ inline constexpr UINT MF_UNCHECKED = 0x0000;
 inline constexpr UINT MF_CHECKED = 0x0008;
 inline constexpr UINT MF_POPUP = 0x0010;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
+
+namespace tarvex::platform {
+
 inline constexpr UINT kMenuItemNotFound = 0xFFFFFFFF;
 
 // One item of a menu resource: a command, a popup (with `popup` items) or a separator (no text).
@@ -31,6 +34,8 @@ struct MenuItemTemplate {
     UINT id;
     std::span<const MenuItemTemplate> popup = {};
 };
+
+}  // namespace tarvex::platform
 
 class CMenu {
   public:
@@ -59,5 +64,5 @@ class CMenu {
     int GetMenuString(UINT item, std::wstring& text, UINT flags) const;
 
   private:
-    std::shared_ptr<tarvex::platform::WindowRef> m_menu;
+    std::shared_ptr<tarvex::platform::WindowRef> menu_;
 };

@@ -21,19 +21,19 @@ std::wstring ProgramName() {
 }  // namespace
 
 CWinApp::CWinApp(const wchar_t* appName)
-    : m_pszAppName(appName != nullptr ? appName : ProgramName()), m_previousApp(g_app) {
+    : m_pszAppName(appName != nullptr ? appName : ProgramName()), previousApp_(g_app) {
     g_app = this;
 }
 
 CWinApp::~CWinApp() {
-    if (g_app == this) g_app = m_previousApp;
+    if (g_app == this) g_app = previousApp_;
 }
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() { return 0; }
 
-void CWinApp::SetRegistryKey(const wchar_t* key) { m_registryKey = key != nullptr ? key : L""; }
+void CWinApp::SetRegistryKey(const wchar_t* key) { registryKey_ = key != nullptr ? key : L""; }
 
 HICON CWinApp::LoadIcon(UINT id) const {
     // Icons live as long as the process, as loaded resources do.

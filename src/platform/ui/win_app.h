@@ -24,7 +24,7 @@ class CWinApp {
     // Records the registry key the application's profile would be kept under; this program keeps
     // no profile, so nothing is ever read or written there.
     void SetRegistryKey(const wchar_t* key);
-    const std::wstring& RegistryKey() const { return m_registryKey; }
+    const std::wstring& RegistryKey() const { return registryKey_; }
 
     // The icon resource `id`: the file icons/<id>.png among the program's resources.
     HICON LoadIcon(UINT id) const;
@@ -34,8 +34,8 @@ class CWinApp {
     CWnd* m_pMainWnd = nullptr;
 
   private:
-    std::wstring m_registryKey;
-    CWinApp* m_previousApp;  // AfxGetApp again once this one goes (tests make short-lived ones)
+    std::wstring registryKey_;
+    CWinApp* previousApp_;  // AfxGetApp again once this one goes (tests make short-lived ones)
 };
 
 CWinApp* AfxGetApp();

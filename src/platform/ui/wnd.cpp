@@ -36,14 +36,14 @@ BOOL CWnd::OnReflectedNotify(UINT /*code*/) { return FALSE; }
 
 DWORD CWnd::GetStyle() const {
     DWORD style = 0;
-    With<QWidget>(m_window, [&](QWidget* widget) {
+    With<QWidget>(window_, [&](QWidget* widget) {
         style = widget->property(tarvex::platform::kStyleProperty).toUInt();
     });
     return style;
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
-    return With<QWidget>(m_window,
+    return With<QWidget>(window_,
                          [&](QWidget* widget) {
                              const DWORD style =
                                  widget->property(tarvex::platform::kStyleProperty).toUInt();
@@ -55,7 +55,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
 }
 
 void CWnd::Invalidate(BOOL /*erase*/) {
-    With<QWidget>(m_window, [](QWidget* widget) {
+    With<QWidget>(window_, [](QWidget* widget) {
         tarvex::platform::RefreshColoursOf(widget);
         widget->update();
     });
@@ -63,7 +63,7 @@ void CWnd::Invalidate(BOOL /*erase*/) {
 
 BOOL CWnd::GetFont(LOGFONTW* font) const {
     if (font == nullptr) return FALSE;
-    return With<QWidget>(m_window,
+    return With<QWidget>(window_,
                          [&](QWidget* widget) {
                              const QFont drawn = widget->font();
                              font->lfHeight = -drawn.pixelSize();
@@ -74,7 +74,7 @@ BOOL CWnd::GetFont(LOGFONTW* font) const {
                : FALSE;
 }
 
-void CWnd::Attach(std::shared_ptr<WindowRef> window) { m_window = std::move(window); }
+void CWnd::Attach(std::shared_ptr<WindowRef> window) { window_ = std::move(window); }
 
 void tarvex::platform::SetControlText(QWidget* control, const QString& text) {
     auto* edit = qobject_cast<QTextEdit*>(control);
@@ -94,7 +94,7 @@ QString tarvex::platform::ControlText(const QWidget* control) {
 
 BOOL CWnd::SetWindowText(const std::wstring& text) {
     const QString qtext = tarvex::platform::ToQString(text);
-    return With<QWidget>(m_window, [&](QWidget* widget) {
+    return With<QWidget>(window_, [&](QWidget* widget) {
         if (qobject_cast<QTextEdit*>(widget) != nullptr) {
             tarvex::platform::SetControlText(widget, qtext);
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -111,7 +111,7 @@ BOOL CWnd::SetWindowText(const std::wstring& text) {
 
 std::wstring CWnd::GetWindowText() const {
     QString text;
-    With<QWidget>(m_window, [&](QWidget* widget) {
+    With<QWidget>(window_, [&](QWidget* widget) {
         if (qobject_cast<QTextEdit*>(widget) != nullptr) {
             text = tarvex::platform::ControlText(widget);
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -129,7 +129,7 @@ std::wstring CWnd::GetWindowText() const {
 
 BOOL CWnd::EnableWindow(BOOL enable) {
     bool wasDisabled = false;
-    With<QWidget>(m_window, [&](QWidget* widget) {
+    With<QWidget>(window_, [&](QWidget* widget) {
         wasDisabled = !widget->isEnabled();
         widget->setEnabled(enable != FALSE);
     });
@@ -138,13 +138,13 @@ BOOL CWnd::EnableWindow(BOOL enable) {
 
 BOOL CWnd::IsWindowEnabled() const {
     bool enabled = false;
-    With<QWidget>(m_window, [&](QWidget* widget) { enabled = widget->isEnabled(); });
+    With<QWidget>(window_, [&](QWidget* widget) { enabled = widget->isEnabled(); });
     return enabled ? TRUE : FALSE;
 }
 
-int CWnd::GetDlgCtrlID() const { return m_window != nullptr ? m_window->id : 0; }
+int CWnd::GetDlgCtrlID() const { return window_ != nullptr ? window_->id : 0; }
 
-HWND CWnd::GetSafeHwnd() const { return m_window != nullptr ? m_window->hwnd : nullptr; }
+HWND CWnd::GetSafeHwnd() const { return window_ != nullptr ? window_->hwnd : nullptr; }
 
 int CWnd::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) const {
     const std::wstring appName = AfxGetApp() != nullptr ? AfxGetApp()->m_pszAppName : L"";

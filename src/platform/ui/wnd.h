@@ -60,10 +60,10 @@ class CWnd {
 
     // Binds the object to a window; the dialog does this for itself and DDX_Control for controls.
     void Attach(std::shared_ptr<tarvex::platform::WindowRef> window);
-    const std::shared_ptr<tarvex::platform::WindowRef>& Window() const { return m_window; }
+    const std::shared_ptr<tarvex::platform::WindowRef>& Window() const { return window_; }
 
   private:
-    std::shared_ptr<tarvex::platform::WindowRef> m_window;
+    std::shared_ptr<tarvex::platform::WindowRef> window_;
 };
 
 class CButton : public CWnd {

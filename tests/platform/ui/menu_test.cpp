@@ -8,6 +8,8 @@
 #include "support/dialog_driver.h"
 #include "test_dialog.h"
 
+using tarvex::platform::kMenuItemNotFound;
+
 namespace {
 
 using namespace test_dialog;

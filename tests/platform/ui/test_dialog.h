@@ -21,26 +21,31 @@ enum : int {
 };
 enum : unsigned { kFirst = 40001, kSecond = 40002, kInner = 40010 };
 
-inline constexpr MenuItemTemplate kNested[] = {{L"Inner", kInner}};
-inline constexpr MenuItemTemplate kOne[] = {
+inline constexpr tarvex::platform::MenuItemTemplate kNested[] = {{L"Inner", kInner}};
+inline constexpr tarvex::platform::MenuItemTemplate kOne[] = {
     {L"&First", kFirst}, {nullptr, 0}, {L"Second", kSecond}};
-inline constexpr MenuItemTemplate kTwo[] = {{L"Nested", 0, kNested}};
-inline constexpr MenuItemTemplate kMenu[] = {{L"&One", 0, kOne}, {L"&Two", 0, kTwo}};
+inline constexpr tarvex::platform::MenuItemTemplate kTwo[] = {{L"Nested", 0, kNested}};
+inline constexpr tarvex::platform::MenuItemTemplate kMenu[] = {{L"&One", 0, kOne},
+                                                               {L"&Two", 0, kTwo}};
 
-inline constexpr DialogControl kControls[] = {
-    {kRadioA, ControlKind::AutoRadioButton, L"A", WS_GROUP | WS_TABSTOP, {5, 5, 40, 10}},
-    {kRadioB, ControlKind::AutoRadioButton, L"B", 0, {5, 17, 40, 10}},
-    {kEditInGroup, ControlKind::Edit, L"", WS_BORDER, {50, 17, 40, 12}},
-    {kRadioC, ControlKind::AutoRadioButton, L"C", 0, {5, 29, 40, 10}},
-    {IDC_STATIC, ControlKind::Static, L"Second group:", WS_GROUP, {5, 43, 60, 9}},
-    {kRadioX, ControlKind::AutoRadioButton, L"X", 0, {5, 55, 40, 10}},
-    {kRadioY, ControlKind::AutoRadioButton, L"Y", 0, {5, 67, 40, 10}},
-    {kButton, ControlKind::PushButton, L"Go", WS_TABSTOP, {100, 5, 40, 14}},
-    {kProgress, ControlKind::ProgressBar, nullptr, WS_BORDER, {100, 25, 80, 10}},
-    {kEdit, ControlKind::Edit, L"", WS_BORDER | WS_TABSTOP, {100, 40, 80, 12}},
+inline constexpr tarvex::platform::DialogControl kControls[] = {
+    {kRadioA,
+     tarvex::platform::ControlKind::AutoRadioButton,
+     L"A",
+     WS_GROUP | WS_TABSTOP,
+     {5, 5, 40, 10}},
+    {kRadioB, tarvex::platform::ControlKind::AutoRadioButton, L"B", 0, {5, 17, 40, 10}},
+    {kEditInGroup, tarvex::platform::ControlKind::Edit, L"", WS_BORDER, {50, 17, 40, 12}},
+    {kRadioC, tarvex::platform::ControlKind::AutoRadioButton, L"C", 0, {5, 29, 40, 10}},
+    {IDC_STATIC, tarvex::platform::ControlKind::Static, L"Second group:", WS_GROUP, {5, 43, 60, 9}},
+    {kRadioX, tarvex::platform::ControlKind::AutoRadioButton, L"X", 0, {5, 55, 40, 10}},
+    {kRadioY, tarvex::platform::ControlKind::AutoRadioButton, L"Y", 0, {5, 67, 40, 10}},
+    {kButton, tarvex::platform::ControlKind::PushButton, L"Go", WS_TABSTOP, {100, 5, 40, 14}},
+    {kProgress, tarvex::platform::ControlKind::ProgressBar, nullptr, WS_BORDER, {100, 25, 80, 10}},
+    {kEdit, tarvex::platform::ControlKind::Edit, L"", WS_BORDER | WS_TABSTOP, {100, 40, 80, 12}},
 };
 
-inline constexpr DialogTemplate kTemplate = {
+inline constexpr tarvex::platform::DialogTemplate kTemplate = {
     1, L"Test", 200, 90, WS_CAPTION | WS_SYSMENU, 8, kMenu, kControls,
 };
 
