@@ -86,12 +86,13 @@ screenshot: build/build.ninja
 			../docs/$$window-window.png $$window || exit 1; \
 	done
 
+# Every figure against its reference of the same run; the whole output also goes to
+# build/bench-results.txt, which bench/README.md is written from.
 bench: build/build.ninja
 	cmake --build build
-	./build/bench/worker_bench
-	./build/bench/transfer_bench
-	./build/bench/download_bench
-	./build/bench/devsim_bench
+	bash -o pipefail -c '{ ./build/bench/worker_bench && ./build/bench/window_bench && \
+	  ./build/bench/transfer_bench && ./build/bench/download_bench && \
+	  ./build/bench/devsim_bench; } 2>&1 | grep -v XDG_RUNTIME_DIR | tee build/bench-results.txt'
 
 # The Debian package, then a look inside it (and the validators that are installed).
 package: build/build.ninja

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 
 #include "platform/ui/dialog.h"
@@ -28,8 +31,19 @@ inline INT_PTR RunModal(CDialog& dialog, const std::function<void()>& steps) {
 }
 
 // Keeps the window thread's events flowing until `condition` holds; false after `timeoutMs`.
+// The thread sleeps in the event loop, as the window's own modal loop does, so a worker's call
+// into the window is served the moment it comes (QTest::qWaitFor sleeps 10 ms at a time between
+// its passes, and every such call would wait for it); the condition is looked at every 2 ms.
 inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    return QTest::qWaitFor(condition, timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
 }
 
 inline void Click(const CDialog& dialog, int controlId) {

@@ -1,0 +1,284 @@
+// The device jobs through the real main window: LoaderDialog on the offscreen platform, its job
+// host and job log, and the window thread's synchronous calls all in the path, with the device
+// simulator on a pseudo-terminal. Each figure is set against a reference measured in the same
+// run, in interleaved pairs:
+//  1. marker to reply: "!0" sent to "#0" received while a console job waits for its markers,
+//     against a bare responder answering on a pty of its own (p99 of each block of rounds);
+//  2. sign overhead a block: a sign transmission in 1024-byte blocks, each with its progress
+//     call, against plain write() calls of the same blocks to the same pty;
+//  3. console transfer, unpaced: "!6" to the last byte of the image, against `dd` writing the
+//     same file to the same pty.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QLineEdit>
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+#include "app/loader_dialog.h"
+#include "app/resource.h"
+#include "bench_stats.h"
+#include "device_line.h"
+#include "firmware_file.h"
+#include "platform/serial_port.h"
+#include "platform/text.h"
+#include "platform/ui/win_app.h"
+#include "platform/ui/window_system.h"
+#include "support/dialog_driver.h"
+#include "support/recording_message_box.h"
+#include "support/working_directory.h"
+#include "update/link_profile.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using tarvex::bench::Clock;
+using tarvex::bench::Seconds;
+using tarvex::devsim::Bytes;
+using tarvex::devsim::DeviceLine;
+
+constexpr int kPairs = 10;
+
+class BenchDialog : public LoaderDialog {
+  public:
+    explicit BenchDialog(const std::string& port)
+        : LoaderDialog(nullptr, [port] {
+              return tarvex::platform::SerialPortList(
+                  std::vector<std::wstring>{tarvex::platform::WidenAnsi(port)});
+          }) {}
+    ~BenchDialog() override { EndJobs(); }
+};
+
+// Runs `work` on a thread of its own, the device's side, while the window thread serves the
+// job's calls; returns what it returns.
+template <typename Work>
+auto OnDeviceThread(Work work) {
+    std::atomic<bool> done{false};
+    decltype(work()) result{};
+    std::thread device([&] {
+        result = work();
+        done = true;
+    });
+    WaitUntil([&] { return done.load(); }, 600'000);
+    device.join();
+    return result;
+}
+
+// Chooses the custom setup type `radioId` with `file` and presses Update, as a user does.
+void StartJob(BenchDialog& dialog, int radioId, const std::string& file) {
+    Click(dialog, radioId);
+    auto* edit = qobject_cast<QLineEdit*>(tarvex::platform::ControlWidget(dialog, IDC_CUSTOM_FILE));
+    edit->setText(QString::fromStdString(file));
+    Click(dialog, IDC_UPDATE);
+}
+
+bool WaitJobEnd(BenchDialog& dialog) {
+    return WaitUntil(
+        [&] { return tarvex::platform::ControlWidget(dialog, IDC_UPDATE)->isEnabled(); }, 120'000);
+}
+
+// Microseconds from sending "!0" to receiving "#0", `rounds` times.
+std::vector<double> RoundTrips(DeviceLine& line, int rounds) {
+    std::vector<double> us;
+    for (int i = 0; i < rounds; ++i) {
+        line.ClearReceived();
+        const auto start = Clock::now();
+        line.Send("!0");
+        line.Expect("#0", 5s);
+        us.push_back(Seconds(Clock::now() - start) * 1e6);
+    }
+    return us;
+}
+
+// A bare responder on a pty of its own: the program's serial port answering "#0" to whatever
+// comes, with nothing else in the path.
+class EchoResponder {
+  public:
+    EchoResponder() {
+        thread_ = std::thread([this] {
+            tarvex::platform::SerialPort port(cancellation_);
+            port.Open(tarvex::platform::WidenAnsi(line.PortPath()));
+            port.ReadSettings();
+            port.ApplySettings(tarvex::update::kConsoleProfile);
+            port.SetEventMask(EV_RXCHAR);
+            std::uint8_t buffer[64];
+            DWORD events = 0;
+            while (port.WaitForEvent(events)) {
+                if (port.ReadAvailable(buffer, sizeof buffer) > 0) {
+                    std::size_t written = 0;
+                    port.Write(reinterpret_cast<const std::uint8_t*>("#0"), 2, written);
+                }
+            }
+        });
+        line.WaitConfigured(115200, false, 10s);
+    }
+    ~EchoResponder() {
+        cancellation_->Cancel();
+        thread_.join();
+    }
+    DeviceLine line;
+
+  private:
+    std::shared_ptr<tarvex::platform::Cancellation> cancellation_ =
+        std::make_shared<tarvex::platform::Cancellation>();
+    std::thread thread_;
+};
+
+void MarkerToReply(BenchDialog& dialog, DeviceLine& line, const std::string& file) {
+    constexpr int kRounds = 200;
+    StartJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+    OnDeviceThread([&] { return line.WaitConfigured(115200, false, 10s); });
+    EchoResponder echo;
+    std::vector<double> jobP50;
+    std::vector<double> echoP50;
+    const auto ratios = tarvex::bench::Interleaved(
+        kPairs,
+        [&] {
+            const auto us = OnDeviceThread([&] { return RoundTrips(line, kRounds); });
+            jobP50.push_back(tarvex::bench::Percentile(us, 0.5));
+            return tarvex::bench::Percentile(us, 0.99);
+        },
+        [&] {
+            const auto us = OnDeviceThread([&] { return RoundTrips(echo.line, kRounds); });
+            echoP50.push_back(tarvex::bench::Percentile(us, 0.5));
+            return tarvex::bench::Percentile(us, 0.99);
+        },
+        tarvex::bench::Ratio);
+    tarvex::bench::PrintSpread("1. marker to reply through the window / bare pty echo, p99 of " +
+                                   std::to_string(kRounds) + " rounds",
+                               ratios, "%.2f", "<= 1.3");
+    std::printf("   medians of the p50s: window %.0f us, bare echo %.0f us\n",
+                tarvex::bench::Percentile(jobP50, 0.5), tarvex::bench::Percentile(echoP50, 0.5));
+    line.Send("!6");  // the one-byte image, and the job ends
+    OnDeviceThread([&] { return line.ReceiveCount(1, 10s); });
+    WaitJobEnd(dialog);
+}
+
+// Opens the pty's program side raw, as the jobs leave it, for a plain writer.
+int OpenRaw(const std::string& path) {
+    const int port = open(path.c_str(), O_RDWR | O_NOCTTY);
+    termios tio{};
+    tcgetattr(port, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(port, TCSANOW, &tio);
+    return port;
+}
+
+double SignJobSeconds(BenchDialog& dialog, DeviceLine& line, const std::string& file,
+                      std::size_t size) {
+    line.ClearReceived();
+    StartJob(dialog, IDC_RADIO_OTHER_TY5500, file);
+    const double seconds = OnDeviceThread([&] {
+        line.WaitConfigured(19200, true, 10s);
+        const auto start = Clock::now();
+        line.Send("!0");
+        line.ReceiveCount(size + 1, 120s);  // the file and its end byte
+        const double taken = Seconds(Clock::now() - start);
+        line.Send("!10");
+        return taken;
+    });
+    WaitJobEnd(dialog);
+    return seconds;
+}
+
+double PlainBlocksSeconds(DeviceLine& line, const Bytes& image) {
+    line.ClearReceived();
+    const int port = OpenRaw(line.PortPath());
+    const auto start = Clock::now();
+    std::thread writer([&] {
+        for (std::size_t sent = 0; sent < image.size(); sent += 1024) {
+            const std::size_t block = std::min<std::size_t>(1024, image.size() - sent);
+            if (write(port, image.data() + sent, block) != static_cast<ssize_t>(block)) return;
+        }
+        (void)!write(port, "\x1A", 1);
+    });
+    line.ReceiveCount(image.size() + 1, 120s);
+    const double seconds = Seconds(Clock::now() - start);
+    writer.join();
+    close(port);
+    return seconds;
+}
+
+void SignOverhead(BenchDialog& dialog, DeviceLine& line, const std::filesystem::path& dir) {
+    const Bytes image = tarvex::devsim::MakeFieldUpdate(2 << 20);
+    const std::string file = (dir / "sign.fud").string();
+    tarvex::devsim::WriteFirmwareFile(file, image);
+    const double blocks = static_cast<double>(image.size()) / 1024;
+    const auto overheads = tarvex::bench::Interleaved(
+        kPairs, [&] { return SignJobSeconds(dialog, line, file, image.size()); },
+        [&] { return PlainBlocksSeconds(line, image); },
+        [&](double job, double plain) { return (job - plain) / blocks * 1e6; });
+    tarvex::bench::PrintSpread("2. sign transmission of " + std::to_string(image.size() / 1024) +
+                                   " blocks through the window, less plain block writes, "
+                                   "us a block",
+                               overheads, "%.1f", "< 20 us");
+}
+
+double ConsoleJobSeconds(BenchDialog& dialog, DeviceLine& line, const std::string& file,
+                         std::size_t size) {
+    line.ClearReceived();
+    StartJob(dialog, IDC_RADIO_OTHER_QX2000, file);
+    const double seconds = OnDeviceThread([&] {
+        line.WaitConfigured(115200, false, 10s);
+        line.Send("!6");
+        const auto start = Clock::now();
+        line.ReceiveCount(size, 120s);
+        return Seconds(Clock::now() - start);
+    });
+    WaitJobEnd(dialog);
+    return seconds;
+}
+
+double DdSeconds(DeviceLine& line, const std::string& file, std::size_t size) {
+    line.ClearReceived();
+    close(OpenRaw(line.PortPath()));  // the pty keeps its settings while it exists
+    const std::string command = "dd if=" + file + " of=" + line.PortPath() + " bs=64K status=none";
+    const auto start = Clock::now();
+    std::thread dd([&] { (void)!std::system(command.c_str()); });
+    line.ReceiveCount(size, 120s);
+    const double seconds = Seconds(Clock::now() - start);
+    dd.join();
+    return seconds;
+}
+
+void ConsoleTransfer(BenchDialog& dialog, DeviceLine& line, const std::filesystem::path& dir) {
+    const Bytes image = tarvex::devsim::MakeFieldUpdate(8 << 20);
+    const std::string file = (dir / "console.hex").string();
+    tarvex::devsim::WriteFirmwareFile(file, image);
+    const auto ratios = tarvex::bench::Interleaved(
+        kPairs, [&] { return ConsoleJobSeconds(dialog, line, file, image.size()); },
+        [&] { return DdSeconds(line, file, image.size()); }, tarvex::bench::Ratio);
+    tarvex::bench::PrintSpread("3. console transfer of " + std::to_string(image.size() >> 20) +
+                                   " MB through the window / dd to the same pty, time",
+                               ratios, "%.2f", "<= 1.1");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    TempDir state;  // the job log of the run's own
+    setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+    ScopedWorkingDirectory workdir;  // the window's settings file of the run's own
+    tarvex::platform::WindowSystem windowSystem(argc, argv);
+    CWinApp application(L"Tarvex2");
+    RecordingMessageBox boxes;  // a failed job's box is answered, and counted below
+
+    DeviceLine line;
+    BenchDialog dialog(line.PortPath());
+    const std::string tiny = (workdir.path() / "tiny.hex").string();
+    tarvex::devsim::WriteFirmwareFile(tiny, {'x'});
+    RunModal(dialog, [&] {
+        MarkerToReply(dialog, line, tiny);
+        SignOverhead(dialog, line, workdir.path());
+        ConsoleTransfer(dialog, line, workdir.path());
+    });
+    if (!boxes.Boxes().empty()) {
+        std::printf("%zu message boxes: a job failed, the figures are not valid\n",
+                    boxes.Boxes().size());
+        return 1;
+    }
+    return 0;
+}
