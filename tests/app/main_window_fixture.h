@@ -1,0 +1,121 @@
+// The main window with stand-in jobs, and what its tests read of it.
+#pragma once
+
+#include "app/loader_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <fstream>
+#include <mutex>
+#include <optional>
+
+#include "app/loader_app.h"
+#include "app/resource.h"
+#include "platform/kernel_objects.h"
+#include "platform/ui/window_ref.h"
+#include "platform/ui/window_system.h"
+#include "support/dialog_driver.h"
+#include "support/recording_message_box.h"
+#include "support/temp_dir.h"
+#include "support/test_worker.h"
+#include "support/working_directory.h"
+
+using tarvex::platform::MessageBoxRequest;
+using tarvex::platform::SerialPortList;
+
+namespace main_window_test {
+
+using tarvex::platform::ControlWidget;
+using tarvex::platform::DialogWidget;
+
+// The main dialog with jobs that record which one ran, then end as the real ones do.
+class TestLoaderDialog : public LoaderDialog {
+  public:
+    explicit TestLoaderDialog(SerialPortList ports = std::vector<std::wstring>{L"/dev/ttyS0",
+                                                                               L"/dev/ttyUSB0"})
+        : LoaderDialog(nullptr, [ports] { return ports; }) {}
+    ~TestLoaderDialog() override { EndJobs(); }
+
+    bool ReprogramConsole() override { return Job(L"console", m_hConsoleEvent); }
+    bool SendFieldUpdate() override { return Job(L"sign", m_hSignEvent); }
+
+    std::vector<std::wstring> JobsRun() {
+        std::lock_guard guard(mutex_);
+        return jobsRun_;
+    }
+
+    // Runs inside each job on the worker thread, before the job's end.
+    std::function<void(TestLoaderDialog&)> jobBody;
+    std::atomic<int> closes{0};
+    using LoaderDialog::m_bStepProgress;
+    using LoaderDialog::m_nPortIndex;
+    using LoaderDialog::m_nSetupType;
+    using LoaderDialog::m_progress;
+    using LoaderDialog::m_status;
+    using LoaderDialog::m_strCustomFile;
+    using LoaderDialog::OnTimer;
+
+  protected:
+    void OnClose() override {
+        ++closes;
+        LoaderDialog::OnClose();
+    }
+
+  private:
+    bool Job(const wchar_t* jobName, HANDLE event) {
+        {
+            std::lock_guard guard(mutex_);
+            jobsRun_.push_back(jobName);
+        }
+        if (jobBody) jobBody(*this);
+        ResetEvent(event);
+        StopThread(nullptr, 50);
+        EnableControlsAfterJob();
+        return true;
+    }
+
+    std::mutex mutex_;
+    std::vector<std::wstring> jobsRun_;
+};
+
+// Each test runs in a working directory of its own that holds the built-in firmware files.
+class MainWindowTest : public testing::Test {
+  protected:
+    MainWindowTest() { workdir.WriteBuiltInFirmware(); }
+    ScopedWorkingDirectory workdir;
+};
+
+// A job body that says it has started, then waits until the test releases it.
+inline std::function<void(TestLoaderDialog&)> BlockUntil(TestEvent& started, TestEvent& release) {
+    return [&started, &release](TestLoaderDialog&) {
+        started.Set();
+        release.WaitFor();
+    };
+}
+
+inline bool Enabled(const CDialog& dialog, int id) {
+    return ControlWidget(dialog, id)->isEnabled();
+}
+
+inline bool Checked(const CDialog& dialog, int id) {
+    return qobject_cast<QRadioButton*>(ControlWidget(dialog, id))->isChecked();
+}
+
+inline std::wstring StatusText(const CDialog& dialog) {
+    return qobject_cast<QLabel*>(ControlWidget(dialog, IDC_STATUS))->text().toStdWString();
+}
+
+inline UINT MenuState(const CDialog& dialog, UINT id) {
+    return dialog.GetMenu().GetMenuState(id, MF_BYCOMMAND);
+}
+
+}  // namespace main_window_test
