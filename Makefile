@@ -78,11 +78,13 @@ demo: build/build.ninja
 	cmake --build build --target tarvex2-demo
 	./build/tarvex2-demo
 
-# Run in build/, where the licence text lies beside the program.
+# Run in build/, where the licence text lies beside the program. The ports picture lists the
+# simulator through the user's runtime folder; a session without one gets a folder of its own.
 screenshot: build/build.ninja
 	cmake --build build --target tarvex2-screenshot
-	cd build && for window in main about system help ports; do \
-		QT_QPA_PLATFORM=offscreen ./tools/screenshot/tarvex2-screenshot \
+	cd build && runtime=$${XDG_RUNTIME_DIR:-$$(mktemp -d)} && \
+	for window in main about system help ports; do \
+		XDG_RUNTIME_DIR=$$runtime QT_QPA_PLATFORM=offscreen ./tools/screenshot/tarvex2-screenshot \
 			../docs/$$window-window.png $$window || exit 1; \
 	done
 

@@ -9,6 +9,10 @@
 
 #include "app/settings_record.h"
 
+using tarvex::app::LoadSettingsRecord;
+using tarvex::app::SettingsRecord;
+using tarvex::app::StoreSettingsRecord;
+
 namespace {
 
 bool Read(const std::vector<BYTE>& bytes, SettingsRecord& record) {

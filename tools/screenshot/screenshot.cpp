@@ -14,10 +14,7 @@
 #include <QtGlobal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "about/about_dialog.h"
 #include "about/help_dialog.h"
@@ -27,6 +24,7 @@
 #include "platform/ui/qt_access.h"
 #include "platform/ui/window_system.h"
 #include "platform/virtual_ports.h"
+#include "support/working_directory.h"
 
 using tarvex::platform::SerialPortList;
 using tarvex::platform::VirtualPortRegistration;
@@ -45,33 +43,10 @@ bool Save(CDialog& dialog, const QString& output) {
     return saved;
 }
 
-// A working folder with the four built-in firmware files, for the picture's life.
-class FirmwareFolder {
-  public:
-    FirmwareFolder()
-        : folder_(std::filesystem::temp_directory_path() /
-                  ("tarvex2-screenshot-" + std::to_string(getpid()))),
-          previous_(std::filesystem::current_path()) {
-        std::filesystem::create_directories(folder_);
-        for (const char* name : {"Quorlex2000.hex", "Arena2000.hex", "OvalTrack.hex"}) {
-            std::ofstream(folder_ / name) << ":00000001FF\n";
-        }
-        std::ofstream(folder_ / "ED-40517_Veziv16.fud") << "E040517-0016 field update";
-        std::filesystem::current_path(folder_);
-    }
-    ~FirmwareFolder() {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(folder_);
-    }
-
-  private:
-    std::filesystem::path folder_;
-    std::filesystem::path previous_;
-};
-
 // The main window with its Communications menu open while a simulated console runs.
 bool SaveWithPortMenu(const QString& output) {
-    const FirmwareFolder folder;
+    const ScopedWorkingDirectory folder;  // a working folder with the built-in firmware files
+    folder.WriteBuiltInFirmware();
     tarvex::devsim::DeviceLine console;
     const VirtualPortRegistration registration(console.PortPath(),
                                                "simulated Quorlex 2000 console");
@@ -127,7 +102,8 @@ int main(int argc, char** argv) {
     } else if (which == "ports") {
         saved = SaveWithPortMenu(output);
     } else {
-        const FirmwareFolder folder;
+        const ScopedWorkingDirectory folder;  // a working folder with the built-in firmware files
+        folder.WriteBuiltInFirmware();
         LoaderDialog dialog(nullptr, [] {
             return SerialPortList(std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"});
         });
