@@ -118,6 +118,7 @@ class EchoResponder {
         cancellation_->Cancel();
         thread_.join();
     }
+    // Public: the bench plays the device on this line.
     DeviceLine line;
 
   private:

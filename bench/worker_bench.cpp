@@ -32,6 +32,7 @@ class LatencyWorker : public CJobThread {
     }
     ~LatencyWorker() override { CloseHandle(done); }
 
+    // Public: the bench signals the event and reads when the handler ran.
     HANDLE event;
     HANDLE done;
     std::atomic<Clock::rep> ranAt{0};
@@ -62,6 +63,7 @@ class BareWaiter {
     }
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    // Public: the bench reads when the thread woke.
     std::atomic<Clock::rep> ranAt{0};
 
   private:

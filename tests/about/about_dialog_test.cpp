@@ -47,6 +47,7 @@ QColor TextColour(const CDialog& dialog, int id) {
 class UrlRecorder : public QObject {
     Q_OBJECT
   public:
+    // Public: the test reads what was opened.
     QList<QUrl> opened;
   public slots:
     void Open(const QUrl& url) { opened.push_back(url); }

@@ -41,6 +41,7 @@ class FakeFacts final : public SystemFacts {
         return it->second;
     }
 
+    // Public: each test sets the facts the report is made from.
     std::optional<std::wstring> user = L"technician";
     std::optional<DiskSpace> disk;
     MemoryStatus memory;

@@ -131,6 +131,7 @@ class WatchedDialog : public LoaderDialog {
     std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent) override {
         return std::make_unique<RecordingHost>(LoaderDialog::MakeJobHost(jobEvent), record);
     }
+    // Public: the test reads what the job did.
     JobRecord record;
 };
 

@@ -55,6 +55,7 @@ class TestLoaderDialog : public LoaderDialog {
 
     // Runs inside each job on the worker thread, before the job's end.
     std::function<void(TestLoaderDialog&)> jobBody;
+    // Public: the test reads how often the window closed.
     std::atomic<int> closes{0};
     using LoaderDialog::m_bStepProgress;
     using LoaderDialog::m_nPortIndex;

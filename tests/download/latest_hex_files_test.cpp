@@ -40,6 +40,7 @@ class RecordingHost final : public DownloadHost {
     void ShowError(const std::wstring& text) override { Add("box " + Narrow(text)); }
     void RefreshFirmwareChoices() override { Add("refresh"); }
 
+    // Public: the test reads what the download reported.
     std::vector<std::string> events;
     std::vector<std::string> Boxes() const {
         std::vector<std::string> boxes;

@@ -43,6 +43,7 @@ class QueueThread {
         end_.set_value();
         thread_.join();
     }
+    // Public: the test posts to the thread by its id.
     DWORD id = 0;
 
   private:

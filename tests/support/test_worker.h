@@ -66,6 +66,7 @@ class TestWorker : public CJobThread {
         return false;
     }
 
+    // Public: the tests read what the loop passed to the worker.
     std::atomic<int> nullMessages{0};
     std::atomic<UINT> lastUserMessage{0};
     TestEvent userMessageSeen;

@@ -13,6 +13,7 @@ class TimeoutWorker : public TestWorker {
         messageTarget = this;
     }
     ~TimeoutWorker() override { EndThreads(); }
+    // Public: the test reads how often the time-out handler ran.
     std::atomic<int> timeouts{0};
     std::vector<UINT> seen;  // written on the worker thread, read after it ended
 

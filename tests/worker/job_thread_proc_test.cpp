@@ -94,6 +94,7 @@ class EndCountingWorker : public TestWorker {
         ++ends;
         return true;
     }
+    // Public: the test reads how often the thread ended.
     std::atomic<int> ends{0};
 };
 

@@ -112,6 +112,7 @@ class DemoDialog : public LoaderDialog {
         std::lock_guard guard(g_print);
         return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
     }
+    // Public: the demo reads the status lines and the job ends.
     std::vector<std::wstring> statuses;
     std::atomic<int> ends{0};
 };
@@ -123,6 +124,7 @@ class PrintingMessageBox final : public MessageBoxPresenter {
         ++shown;
         return IDOK;
     }
+    // Public: the demo counts the boxes it answered.
     std::atomic<int> shown{0};
 };
 

@@ -59,6 +59,8 @@ class TestDialog : public CDialog {
         MapCommand(test_dialog::kInner, [this] { ++innerChosen; });
     }
 
+    // Public, as a class-library dialog's data-exchange members and the test's counters are: the
+    // test sets and reads them.
     int m_nChoice = 0;
     std::wstring m_text;
     CProgressCtrl m_progress;
