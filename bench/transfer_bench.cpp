@@ -40,7 +40,7 @@ std::string WriteFile(const std::string& name, const Bytes& bytes) {
     return path;
 }
 
-// A host that does nothing but what the job needs to run; progress goes to `onProgress`.
+// A host that does nothing but what the job needs to run.
 class BenchHost : public JobHost {
   public:
     BenchHost(std::string port, std::string file, std::shared_ptr<Cancellation> cancellation)
@@ -56,15 +56,12 @@ class BenchHost : public JobHost {
     void SetStepProgress(bool) override {}
     void BeginConsoleProgress(std::int32_t) override {}
     void BeginSignProgress(std::int32_t) override {}
-    void SetProgress(std::int32_t position) override {
-        if (onProgress) onProgress(position);
-    }
+    void SetProgress(std::int32_t) override {}
     void FillProgress() override {}
     void ShowMessage(const std::wstring&) override {}
     void EnableControlsAfterJob() override {}
     void ResetJobEvent() override {}
     void StopWorker() override {}
-    std::function<void(std::int32_t)> onProgress;
 
   private:
     std::string port_;

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 #include "app/loader_dialog.h"
@@ -167,11 +168,20 @@ int OpenRaw(const std::string& path) {
     return port;
 }
 
+// One job of the custom type `radioId` with `file`, pressed as a user presses Update; `device`
+// plays the device on the line and returns the seconds it measured.
+double TimedJob(BenchDialog& dialog, DeviceLine& line, int radioId, const std::string& file,
+                const std::function<double()>& device) {
+    line.ClearReceived();
+    StartJob(dialog, radioId, file);
+    const double seconds = OnDeviceThread(device);
+    WaitJobEnd(dialog);
+    return seconds;
+}
+
 double SignJobSeconds(BenchDialog& dialog, DeviceLine& line, const std::string& file,
                       std::size_t size) {
-    line.ClearReceived();
-    StartJob(dialog, IDC_RADIO_OTHER_TY5500, file);
-    const double seconds = OnDeviceThread([&] {
+    return TimedJob(dialog, line, IDC_RADIO_OTHER_TY5500, file, [&] {
         line.WaitConfigured(19200, true, 10s);
         const auto start = Clock::now();
         line.Send("!0");
@@ -180,8 +190,6 @@ double SignJobSeconds(BenchDialog& dialog, DeviceLine& line, const std::string& 
         line.Send("!10");
         return taken;
     });
-    WaitJobEnd(dialog);
-    return seconds;
 }
 
 double PlainBlocksSeconds(DeviceLine& line, const Bytes& image) {
@@ -219,17 +227,13 @@ void SignOverhead(BenchDialog& dialog, DeviceLine& line, const std::filesystem::
 
 double ConsoleJobSeconds(BenchDialog& dialog, DeviceLine& line, const std::string& file,
                          std::size_t size) {
-    line.ClearReceived();
-    StartJob(dialog, IDC_RADIO_OTHER_QX2000, file);
-    const double seconds = OnDeviceThread([&] {
+    return TimedJob(dialog, line, IDC_RADIO_OTHER_QX2000, file, [&] {
         line.WaitConfigured(115200, false, 10s);
         line.Send("!6");
         const auto start = Clock::now();
         line.ReceiveCount(size, 120s);
         return Seconds(Clock::now() - start);
     });
-    WaitJobEnd(dialog);
-    return seconds;
 }
 
 double DdSeconds(DeviceLine& line, const std::string& file, std::size_t size) {

@@ -1,0 +1,80 @@
+// The user's log: one file kept open per object, a full file moved aside before the first line,
+// and a log that cannot be written skipped without a word.
+#include "platform/user_log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+using tarvex::platform::UserLog;
+
+std::string Contents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Points XDG_STATE_HOME at `folder` for the object's life.
+class StateHome {
+  public:
+    explicit StateHome(const std::filesystem::path& folder) {
+        if (const char* old = std::getenv("XDG_STATE_HOME")) previous_ = old;
+        setenv("XDG_STATE_HOME", folder.c_str(), 1);
+    }
+    ~StateHome() { setenv("XDG_STATE_HOME", previous_.c_str(), 1); }
+
+  private:
+    std::string previous_;
+};
+
+TEST(UserLog, LinesOfEachObjectFollowTheEarlierOnesAndAreThereAtOnce) {
+    TempDir state;
+    StateHome home(state.path());
+    const auto path = state.path() / "tarvex2" / "jobs.log";
+    UserLog first("jobs.log");
+    EXPECT_EQ(first.Path(), path.string());
+    first.Append("one");
+    EXPECT_EQ(Contents(path), "one\n") << "written before the object goes";
+    {
+        UserLog second("jobs.log");
+        second.Append("two");
+    }
+    first.Append("three");
+    EXPECT_EQ(Contents(path), "one\ntwo\nthree\n");
+}
+
+TEST(UserLog, FullFileIsMovedAsideBeforeTheFirstLineOnly) {
+    TempDir state;
+    StateHome home(state.path());
+    const auto folder = state.path() / "tarvex2";
+    std::filesystem::create_directories(folder);
+    const std::string full(UserLog::kRotateAtBytes, 'x');
+    std::ofstream(folder / "jobs.log", std::ios::binary) << full;
+
+    UserLog log("jobs.log");
+    log.Append("fresh");
+    log.Append("again");
+    EXPECT_EQ(Contents(folder / "jobs.log"), "fresh\nagain\n");
+    EXPECT_EQ(Contents(folder / "jobs.log.1").size(), full.size());
+}
+
+TEST(UserLog, LogThatCannotBeWrittenIsSkipped) {
+    TempDir state;
+    StateHome home(state.path());
+    std::ofstream(state.path() / "tarvex2") << "a file where the folder should be";
+    UserLog log("jobs.log");
+    log.Append("lost");
+    log.Append("also lost");
+    EXPECT_EQ(Contents(state.path() / "tarvex2"), "a file where the folder should be");
+}
+
+}  // namespace
