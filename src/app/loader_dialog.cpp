@@ -239,7 +239,7 @@ void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
     if (systemMenu || index != kCommunicationsMenuPosition || !readPorts_) return;
     const SerialPortList ports = readPorts_();
     if (!ports) return;  // an unreadable table keeps the items as they are
-    const int checked = RebuildPortMenu(popup, *ports, CheckedPortName(popup));
+    const int checked = RebuildPortMenu(popup, *ports);
     // The settings keep the checked item's position, as they always have.
     if (checked >= 0) m_nPortIndex = checked;
     if (jobRunning_) EnablePortItems(popup, false);

@@ -8,18 +8,17 @@
 
 namespace tarvex::app {
 
-// Longest port name a menu item keeps; longer names are cut to it.
-inline constexpr std::size_t kMaxPortNameLength = 100;
-
-// Replaces the menu's placeholder with the ports, item i with command id 500 + i, checking the
-// one at `positionToCheck`. Without a port table the placeholder stays.
+// Replaces the menu's placeholder with the ports, checking the one at `positionToCheck`. Item i
+// has command id 500 + i for the first 256 items; the items past them are shown grayed, with no
+// command, so that no port can ever stand for another command of the window. Without a port
+// table the placeholder stays.
 void FillPortItems(CMenu& menu, const platform::SerialPortList& ports, int positionToCheck);
 
-// Makes the menu's items the ports of `ports`, keeping the check on the item named `checked`
-// when it is still listed and on the first item otherwise; returns the checked position (-1
-// for an empty list).
-int RebuildPortMenu(CMenu& menu, const std::vector<std::wstring>& ports,
-                    const std::wstring& checked);
+// Makes the menu's items the ports of `ports`. The checked item stays checked: on its port when
+// that is still listed, and otherwise as an item of its own at its old position, so that the
+// check never moves to another device by itself. With nothing checked the first item is.
+// Returns the checked position (-1 for an empty menu).
+int RebuildPortMenu(CMenu& menu, std::vector<std::wstring> ports);
 
 // True when `id` is a port item's command that can be chosen.
 bool IsPortCommand(unsigned id);
@@ -27,7 +26,7 @@ bool IsPortCommand(unsigned id);
 // Moves the check mark to the item of `id`.
 void CheckPortItem(CMenu& menu, unsigned id);
 
-// Grays or enables every port item, by command.
+// Grays or enables every port item that can be chosen, by command.
 void EnablePortItems(CMenu& menu, bool enable);
 
 // The text of the checked item, or empty text when none is checked.

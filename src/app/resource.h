@@ -33,8 +33,10 @@ inline constexpr unsigned ID_FILE_DOWNLOAD = 32778;
 namespace tarvex::app {
 
 // The Communications menu: item i has command id kFirstPortCommand + i; only the first
-// kPortCommandCount of them can be chosen.
+// kPortCommandCount of them can be chosen. The items past them carry kNoPortCommand, which no
+// handler takes.
 inline constexpr unsigned kFirstPortCommand = 500;
 inline constexpr unsigned kPortCommandCount = 256;
+inline constexpr unsigned kNoPortCommand = 0;
 
 }  // namespace tarvex::app

@@ -14,7 +14,8 @@ SerialPortList ReadSystemSerialPorts() {
     if (sp_list_ports(&ports) != SP_OK) return std::nullopt;
     std::vector<std::wstring> names;
     for (sp_port** port = ports; *port != nullptr; ++port) {
-        names.push_back(tarvex::platform::FromSystemName(sp_get_port_name(*port)));
+        std::wstring name = FromSystemName(sp_get_port_name(*port));
+        if (name.size() <= kMaxPortNameLength) names.push_back(std::move(name));
     }
     sp_free_port_list(ports);
     for (std::wstring& name : ListVirtualPorts()) {

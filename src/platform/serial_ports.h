@@ -1,11 +1,16 @@
 // The system's table of serial ports.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarvex::platform {
+
+// The longest port name the table holds. The jobs open a port by the menu's text, so a longer
+// name is left out of the table rather than shortened to another port's name.
+inline constexpr std::size_t kMaxPortNameLength = 100;
 
 // Port device names in the order the system enumerates them, unsorted; no value when the table
 // cannot be read.
@@ -13,7 +18,7 @@ using SerialPortList = std::optional<std::vector<std::wstring>>;
 
 // Reads the table through libserialport (a sysfs walk that skips virtual terminals and probes
 // 8250 UARTs, giving names such as "/dev/ttyS0" or "/dev/ttyUSB0"), followed by the virtual
-// ports that programs registered (platform/virtual_ports.h).
+// ports that programs registered (platform/virtual_ports.h), without the names too long to hold.
 SerialPortList ReadSystemSerialPorts();
 
 }  // namespace tarvex::platform

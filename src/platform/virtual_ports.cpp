@@ -1,6 +1,8 @@
 #include "platform/virtual_ports.h"
 
-#include <signal.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,64 +10,137 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <ctime>
+#include <optional>
 
+#include "platform/serial_ports.h"
 #include "platform/text.h"
 
 namespace tarvex::platform {
 
 namespace {
 
-std::filesystem::path TableFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime == nullptr || *runtime == '\0') return {};
-    return std::filesystem::path(runtime) / "tarvex2" / "ports";
+constexpr std::size_t kMostEntryBytes = 4096;  // a pid, a path and a description
+
+// A folder the table may live in: a real directory (not a link) of this user's that no one else
+// may write.
+bool TrustedFolder(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool ProcessAlive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
+// The table's folder, made when `create` asks for it; empty when there is none to trust.
+std::string TableFolder(bool create) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || *runtime != '/') return {};
+    std::string folder = runtime;
+    if (!TrustedFolder(folder)) return {};
+    for (const char* level : {"/tarvex2", "/ports"}) {
+        folder += level;
+        if (create) mkdir(folder.c_str(), 0700);
+        if (!TrustedFolder(folder)) return {};
+    }
+    return folder;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t put = write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// The port an entry names, when the entry is a regular file of this user's and its program
+// still runs (it holds the entry's lock). An entry nobody holds is removed.
+std::optional<std::string> ReadEntry(int folder, const char* name) {
+    const int fd = openat(folder, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    std::optional<std::string> port;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid()) {
+        if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
+            unlinkat(folder, name, 0);  // its program has gone
+        } else if (errno == EWOULDBLOCK) {
+            std::string text(kMostEntryBytes, '\0');
+            const ssize_t got = pread(fd, text.data(), text.size(), 0);
+            text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+            // "<pid>\n<port>\n<what>\n"
+            const std::size_t first = text.find('\n');
+            const std::size_t second =
+                first == std::string::npos ? first : text.find('\n', first + 1);
+            if (second != std::string::npos) port = text.substr(first + 1, second - first - 1);
+        }
+    }
+    close(fd);
+    return port;
+}
+
+bool IsCharacterDevice(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
+}
 
 }  // namespace
 
 VirtualPortRegistration::VirtualPortRegistration(const std::string& portPath,
                                                  const std::string& what) {
     static std::atomic<unsigned> counter{0};
-    const std::filesystem::path folder = TableFolder();
+    const std::string folder = TableFolder(true);
     if (folder.empty()) return;
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) return;
     // Entries sort by the time they were made: seconds since the epoch, then pid and a count.
     const std::string name = std::to_string(std::time(nullptr)) + "-" + std::to_string(getpid()) +
                              "-" + std::to_string(counter++);
-    const std::filesystem::path entry = folder / name;
-    std::ofstream(entry) << getpid() << "\n" << portPath << "\n" << what << "\n";
-    if (std::filesystem::exists(entry, error)) entry_ = entry.string();
+    // Written and locked under a hidden name first, so that no reader ever sees the entry
+    // unlocked and takes it for a dead program's.
+    const std::string hidden = folder + "/." + name;
+    const std::string entry = folder + "/" + name;
+    const int fd = open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    const bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                    WriteAll(fd, std::to_string(getpid()) + "\n" + portPath + "\n" + what + "\n") &&
+                    rename(hidden.c_str(), entry.c_str()) == 0;
+    if (!ok) {
+        unlink(hidden.c_str());
+        close(fd);
+        return;
+    }
+    lock_ = fd;
+    entry_ = entry;
 }
 
 VirtualPortRegistration::~VirtualPortRegistration() {
     if (!entry_.empty()) unlink(entry_.c_str());
+    if (lock_ >= 0) close(lock_);
 }
 
 std::vector<std::wstring> ListVirtualPorts() {
-    const std::filesystem::path folder = TableFolder();
     std::vector<std::wstring> ports;
-    std::error_code error;
-    if (folder.empty() || !std::filesystem::is_directory(folder, error)) return ports;
-    std::vector<std::filesystem::path> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        entries.push_back(entry.path());
+    const std::string folder = TableFolder(false);
+    if (folder.empty()) return ports;
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* entries = fd < 0 ? nullptr : fdopendir(fd);
+    if (entries == nullptr) {
+        if (fd >= 0) close(fd);
+        return ports;
     }
-    std::sort(entries.begin(), entries.end());
-    for (const auto& entry : entries) {
-        std::ifstream in(entry);
-        long pid = 0;
-        std::string path;
-        if (!(in >> pid) || !std::getline(in >> std::ws, path)) continue;
-        struct stat info {};
-        if (!ProcessAlive(static_cast<pid_t>(pid)) || stat(path.c_str(), &info) != 0) continue;
-        ports.push_back(tarvex::platform::FromSystemName(path));
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(entries)) {
+        if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);  // hidden: being made
     }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const std::optional<std::string> path = ReadEntry(dirfd(entries), name.c_str());
+        if (!path || !IsCharacterDevice(*path)) continue;
+        std::wstring port = FromSystemName(*path);
+        if (port.size() > kMaxPortNameLength) continue;  // the job would open another name
+        ports.push_back(std::move(port));
+    }
+    closedir(entries);
     return ports;
 }
 

@@ -1,8 +1,12 @@
 // Serial ports that programs make (a device simulator's pseudo-terminal, a virtual port), entered
 // in a per-user table as a Windows virtual-port driver enters its port in the system's table:
 // one file for each port under $XDG_RUNTIME_DIR/tarvex2/ports, naming the port and the process
-// that registered it. A registration whose process or port has gone is ignored, so a program
-// killed before it could remove its entry leaves no ghost port.
+// that registered it. The registering program holds a lock on its entry for as long as it runs;
+// an entry nobody holds belongs to a program that has gone and is removed when the table is read.
+//
+// Anyone who can write the folder can put entries in it, so the table is read as untrusted
+// input: only from folders that are the user's own and that no one else may write, only regular
+// files, never through a link, never waiting on what an entry turns out to be.
 #pragma once
 
 #include <string>
@@ -23,9 +27,11 @@ class VirtualPortRegistration {
 
   private:
     std::string entry_;
+    int lock_ = -1;  // the open entry, locked while this program runs
 };
 
-// The registered ports that still exist, oldest registration first, as system names.
+// The registered ports of running programs that are character devices, oldest registration
+// first, as system names. A name longer than a port name may be is left out, never shortened.
 std::vector<std::wstring> ListVirtualPorts();
 
 }  // namespace tarvex::platform

@@ -192,3 +192,35 @@ TEST_F(MainWindowTest, TimerStepsTheBarOnlyWhileAskedAndNeverPastItsEnd) {
 }
 
 }  // namespace main_window_test
+
+namespace main_window_test {
+
+// Six hundred ports: the items past the 256th have no command, so none of them can stand in for
+// Update (item 505 had id 1004) or the browse button (item 508 had id 1007).
+TEST_F(MainWindowTest, PortItemsPastThe256thCannotStartAnything) {
+    std::vector<std::wstring> ports;
+    for (int i = 0; i < 600; ++i) ports.push_back(L"/dev/ttyV" + std::to_wstring(i));
+    TestLoaderDialog dialog(ports);
+    bool browsed = false;
+    RunModal(dialog, [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                browsed = true;
+                box->reject();
+            }
+        });
+        const QList<QAction*> items = MenuAt(dialog, 2)->actions();
+        ASSERT_EQ(items.size(), 600);
+        for (int position : {504, 507, 599}) {
+            EXPECT_FALSE(items[position]->isEnabled()) << position;
+            items[position]->trigger();
+        }
+        QTest::qWait(100);
+        EXPECT_TRUE(dialog.JobsRun().empty());
+        EXPECT_FALSE(browsed);
+        EXPECT_EQ(dialog.GetSelectedPortName(), L"/dev/ttyV0");
+        EXPECT_EQ(dialog.m_nPortIndex, 0);
+    });
+}
+
+}  // namespace main_window_test

@@ -14,6 +14,7 @@ using tarvex::app::CheckPortItem;
 using tarvex::app::EnablePortItems;
 using tarvex::app::FillPortItems;
 using tarvex::app::IsPortCommand;
+using tarvex::app::kNoPortCommand;
 using tarvex::app::RebuildPortMenu;
 
 namespace {
@@ -80,47 +81,70 @@ TEST_F(PortMenuTest, AnEmptyTableLeavesAnEmptyMenu) {
     EXPECT_EQ(CheckedPortName(menu), L"");
 }
 
-TEST_F(PortMenuTest, LongNamesAreCutAndKeepTheOtherIds) {
-    const std::wstring longName(150, L'x');
-    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0", longName, L"/dev/ttyS2"}, 1);
-    EXPECT_EQ(TextAt(1), std::wstring(100, L'x'));
-    EXPECT_EQ(menu.GetMenuItemID(2), 502u);
-    EXPECT_EQ(CheckedPortName(menu), std::wstring(100, L'x'));
-}
-
-TEST_F(PortMenuTest, OnlyTheFirst256ItemsCanBeChosenAndAllAreGrayed) {
+TEST_F(PortMenuTest, ItemsPastThe256thAreShownGrayedAndNeverCarryAnotherCommand) {
     std::vector<std::wstring> ports;
-    for (int i = 0; i < 300; ++i) ports.push_back(L"/dev/ttyS" + std::to_wstring(i));
+    for (int i = 0; i < 600; ++i) ports.push_back(L"/dev/ttyS" + std::to_wstring(i));
     FillPortItems(menu, ports, 0);
-    EXPECT_EQ(menu.GetMenuItemCount(), 300);
+    EXPECT_EQ(menu.GetMenuItemCount(), 600);
     EXPECT_TRUE(IsPortCommand(500));
     EXPECT_TRUE(IsPortCommand(755));
     EXPECT_FALSE(IsPortCommand(756));
     EXPECT_FALSE(IsPortCommand(499));
+    for (int i = 0; i < 600; ++i) {
+        const UINT id = menu.GetMenuItemID(i);
+        if (i < 256) {
+            EXPECT_EQ(id, 500u + static_cast<UINT>(i));
+        } else {
+            EXPECT_EQ(id, kNoPortCommand) << "item " << i;
+        }
+    }
     EnablePortItems(menu, false);
-    EXPECT_EQ(menu.GetMenuState(299, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED);
+    EXPECT_EQ(menu.GetMenuState(255, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED);
     EnablePortItems(menu, true);
-    EXPECT_EQ(menu.GetMenuState(299, MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_EQ(menu.GetMenuState(255, MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_EQ(menu.GetMenuState(299, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED) << "cannot be chosen";
+    EXPECT_EQ(menu.GetMenuState(599, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED);
 }
 
-TEST_F(PortMenuTest, RebuildKeepsTheCheckedPortByNameOrFallsBackToTheFirst) {
+TEST_F(PortMenuTest, ASavedPositionPastThe256thChecksNothing) {
+    FillPortItems(menu, std::vector<std::wstring>(300, L"/dev/ttyS9"), 280);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+}
+
+TEST_F(PortMenuTest, RebuildKeepsTheCheckedPortByNameAndNeverMovesTheCheckByItself) {
     FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 1);
     // An adapter plugged in before the checked one: the check follows the name.
-    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyS0", L"/dev/ttyACM0", L"/dev/ttyUSB0"},
-                              CheckedPortName(menu)),
-              2);
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyS0", L"/dev/ttyACM0", L"/dev/ttyUSB0"}), 2);
     ASSERT_EQ(menu.GetMenuItemCount(), 3);
     EXPECT_EQ(TextAt(1), L"/dev/ttyACM0");
     EXPECT_EQ(menu.GetMenuItemID(2), 502u);
     EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyUSB0");
     EXPECT_EQ(menu.GetMenuState(500, MF_BYCOMMAND), MF_UNCHECKED);
-    // The checked adapter unplugged: the first item is checked, as at start-up.
-    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyACM0", L"/dev/ttyS0"}, CheckedPortName(menu)), 0);
+    // The checked adapter unplugged: its item stays, checked, where it was.
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyACM0", L"/dev/ttyS0"}), 2);
+    EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyUSB0");
+    ASSERT_EQ(menu.GetMenuItemCount(), 3);
+    EXPECT_EQ(TextAt(0), L"/dev/ttyACM0");
+    // ... also when the list has shrunk below its position, and when nothing else is left.
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyS0"}), 1);
+    EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyUSB0");
+    EXPECT_EQ(RebuildPortMenu(menu, {}), 0);
+    EXPECT_EQ(menu.GetMenuItemCount(), 1);
+    EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyUSB0");
+    // Once the technician checks another port, the vanished one goes at the next opening.
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyS0"}), 0);
+    CheckPortItem(menu, 501);
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyS0"}), 0);
+    EXPECT_EQ(menu.GetMenuItemCount(), 1);
+    EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyS0");
+}
+
+TEST_F(PortMenuTest, RebuildWithNothingCheckedChecksTheFirstItem) {
+    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0"}, -1);
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyACM0", L"/dev/ttyS0"}), 0);
     EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyACM0");
-    EXPECT_EQ(menu.GetMenuItemCount(), 2);
-    // Nothing left: an empty menu, nothing checked.
-    EXPECT_EQ(RebuildPortMenu(menu, {}, CheckedPortName(menu)), -1);
-    EXPECT_EQ(menu.GetMenuItemCount(), 0);
+    FillPortItems(menu, std::vector<std::wstring>{}, -1);
+    EXPECT_EQ(RebuildPortMenu(menu, {}), -1);
     EXPECT_EQ(CheckedPortName(menu), L"");
 }
 
