@@ -2,15 +2,31 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <limits>
+#include <new>
 
 #include "platform/text.h"
 
 namespace tarvex::platform {
+
+namespace {
+
+// Whether the system would give this program `bytes` of memory now, as a heap block of that
+// size is given: mapped and unmapped untouched, so it costs nothing.
+bool MemoryFor(std::size_t bytes) {
+    if (bytes == 0) return true;
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return false;
+    munmap(block, bytes);
+    return true;
+}
+
+}  // namespace
 
 ExclusiveFile::~ExclusiveFile() { Close(); }
 
@@ -23,7 +39,8 @@ bool ExclusiveFile::Open(const std::wstring& path) {
     if (fd < 0) return false;
     struct stat info {};
     const bool usable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                        info.st_size <= std::numeric_limits<std::int32_t>::max() &&
+                        static_cast<std::uint64_t>(info.st_size) <= kMostBytes &&
+                        MemoryFor(static_cast<std::size_t>(info.st_size)) &&
                         flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (!usable) {
         close(fd);
@@ -45,7 +62,12 @@ bool ExclusiveFile::ReadAll(std::vector<std::uint8_t>& image) {
 }
 
 bool ExclusiveFile::ReadStart(std::size_t most, std::vector<std::uint8_t>& image) {
-    image.assign(std::min(most, static_cast<std::size_t>(Length())), 0);
+    try {
+        image.assign(std::min(most, static_cast<std::size_t>(Length())), 0);
+    } catch (const std::bad_alloc&) {
+        image = {};
+        return false;
+    }
     std::size_t filled = 0;
     while (filled < image.size()) {
         const ssize_t count =

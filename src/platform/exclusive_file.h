@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -11,17 +12,22 @@ namespace tarvex::platform {
 
 class ExclusiveFile {
   public:
+    // The longest file a job sends: its length is a 32-bit count.
+    static constexpr std::uint64_t kMostBytes = std::numeric_limits<std::int32_t>::max();
+
     ExclusiveFile() = default;
     ~ExclusiveFile();
     ExclusiveFile(const ExclusiveFile&) = delete;
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
     // Fails for a missing file, anything but a regular file (a directory, a FIFO, a device), a
-    // file held by another program, and a file too long for a 32-bit length. Never blocks.
+    // file held by another program, a file longer than kMostBytes, and a file too large for the
+    // memory this program can have (the jobs read the whole file at once). Never blocks.
     bool Open(const std::wstring& path);
     // The length in bytes (0 when not open).
     std::int32_t Length() const;
-    // Reads the whole file from its start into `image` (which takes the length read).
+    // Reads the whole file from its start into `image` (which takes the length read); false,
+    // with `image` empty, when the memory for it cannot be had.
     bool ReadAll(std::vector<std::uint8_t>& image);
     // Reads at most `count` bytes from the file's start into `bytes`.
     bool ReadStart(std::size_t count, std::vector<std::uint8_t>& bytes);

@@ -27,6 +27,7 @@ class ForwardingSerialLink : public SerialLink {
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
         return inner_->Write(bytes, count, written);
     }
+    bool Drain() override { return inner_->Drain(); }
     void Close() override { inner_->Close(); }
     std::uint32_t LastError() const override { return inner_->LastError(); }
 

@@ -42,6 +42,10 @@ class SerialLink {
     virtual std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) = 0;
     // Blocks until every byte is handed over or the write fails.
     virtual bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) = 0;
+    // Waits until the port has sent everything written to it (a write returns once the bytes
+    // are in the port's buffer); false when the line fails or hangs up meanwhile, or the wait is
+    // cancelled.
+    virtual bool Drain() = 0;
     virtual void Close() = 0;
 
     // The operating system's error number of the last failure.

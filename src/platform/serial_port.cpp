@@ -252,6 +252,33 @@ bool SerialPort::Write(const std::uint8_t* bytes, std::size_t count, std::size_t
     return true;
 }
 
+bool SerialPort::Drain() {
+    if (fd_ < 0) {
+        lastError_ = EBADF;
+        return false;
+    }
+    // tcdrain() cannot be cancelled: the queue is watched instead, with the same hang-up and
+    // cancellation checks as every other wait of the port.
+    constexpr int kQueuePollMs = 5;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0) return Fail();
+        pollfd fds[2] = {{fd_, 0, 0}, {cancellation_->Descriptor(), POLLIN, 0}};
+        const int ready = poll(fds, 2, queued > 0 ? kQueuePollMs : 0);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return Fail();
+        if (fds[1].revents != 0) {
+            lastError_ = ECANCELED;
+            return false;
+        }
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            lastError_ = EIO;
+            return false;
+        }
+        if (queued <= 0) return true;
+    }
+}
+
 void SerialPort::Close() {
     if (fd_ >= 0) {
         // The exclusive mode belongs to the tty, not to this descriptor: a pseudo-terminal, or a

@@ -56,6 +56,8 @@ class SerialPort final : public SerialLink {
     // Hands all bytes to the port, waiting while it is full (or held by XOFF); false on failure,
     // with `written` bytes handed over.
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;
+    // Sleeps until the port's output queue is empty; fails on a hang-up or cancellation.
+    bool Drain() override;
     void Close() override;
 
     // The operating system's error number of the last failure.

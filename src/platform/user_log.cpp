@@ -1,8 +1,10 @@
 #include "platform/user_log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -20,8 +22,11 @@ UserLog::UserLog(const std::string& fileName) {
     path_ = (folder / "tarvex2" / fileName).string();
 }
 
-UserLog::~UserLog() {
+UserLog::~UserLog() { Close(); }
+
+void UserLog::Close() {
     if (file_ >= 0) close(file_);
+    file_ = -1;
 }
 
 bool UserLog::Open() {
@@ -29,20 +34,36 @@ bool UserLog::Open() {
     if (path_.empty() || failed_) return false;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
-    if (std::filesystem::file_size(path_, error) >= kRotateAtBytes && !error) {
-        std::filesystem::rename(path_, path_ + ".1", error);
+    for (int attempt = 0; attempt < 2 && file_ < 0; ++attempt) {
+        // O_NONBLOCK: a FIFO of that name must not hold the job in open(); it is then refused.
+        const int fd = open(
+            path_.c_str(),
+            O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY, 0644);
+        struct stat info {};
+        if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            if (fd >= 0) close(fd);
+            break;
+        }
+        if (static_cast<std::uintmax_t>(info.st_size) >= kRotateAtBytes && attempt == 0) {
+            close(fd);
+            std::rename(path_.c_str(), (path_ + ".1").c_str());
+            continue;
+        }
+        file_ = fd;
+        size_ = static_cast<std::uintmax_t>(info.st_size);
     }
-    file_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     failed_ = file_ < 0;
     return !failed_;
 }
 
 void UserLog::Append(const std::string& line) {
+    if (size_ >= kRotateAtBytes) Close();  // full: the next open moves it aside
     if (!Open()) return;
     const std::string text = line + "\n";
     // One write of the whole line, so that two programs' lines never mix; a short or failed
     // write is skipped like an unwritable log.
-    (void)!write(file_, text.data(), text.size());
+    const ssize_t put = write(file_, text.data(), text.size());
+    if (put > 0) size_ += static_cast<std::uintmax_t>(put);
 }
 
 }  // namespace tarvex::platform

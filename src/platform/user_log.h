@@ -1,8 +1,9 @@
 // A plain-text log of the user's, in $XDG_STATE_HOME/tarvex2 (~/.local/state/tarvex2 without
-// it), kept below a size by moving the full file to "<name>.1" when the object first writes to
-// it. The file stays open for the object's life, one write a line, since a job logs every chunk
-// and reply while the device waits. Writing it never fails the caller: a log that cannot be
-// written is skipped.
+// it), kept below a size by moving the full file to "<name>.1", also in the middle of a writer's
+// run. The file stays open for the object's life, one write a line, since a job logs every chunk
+// and reply while the device waits. Writing it never fails, stops or holds up the caller: only a
+// regular file is written, never through a link and never waiting on what the name turns out to
+// be (a FIFO); a log that cannot be written is skipped.
 #pragma once
 
 #include <cstdint>
@@ -26,10 +27,12 @@ class UserLog {
   private:
     // Opens the file on the first line, moving a full one aside first; false when it cannot.
     bool Open();
+    void Close();
 
     std::string path_;
     int file_ = -1;
-    bool failed_ = false;  // the file could not be opened: the log is skipped
+    std::uintmax_t size_ = 0;  // of the open file, as this object has seen it grow
+    bool failed_ = false;      // the file could not be opened: the log is skipped
 };
 
 }  // namespace tarvex::platform

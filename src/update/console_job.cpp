@@ -33,6 +33,9 @@ void Transfer(JobContext& job) {
         if (!ok) break;
         sent += written;
     }
+    // The last write may return with the image still in the port's buffer: the console has it
+    // only once the port has sent it, and a console that hangs up meanwhile did not get it.
+    ok = ok && job.link.Drain();
     if (ok) {
         job.host.SetStatus(L"Reprogramming of the Quorlex 2000 console complete.");
         job.host.FillProgress();

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/exclusive_file.h"
 #include "platform/file.h"
 #include "platform/forwarding_serial_link.h"
 #include "platform/text.h"
@@ -46,19 +47,31 @@ std::string Quoted(const std::uint8_t* bytes, std::size_t count) {
     return text + "\"";
 }
 
+constexpr std::size_t kHashPieceBytes = 64 * 1024;
+
 std::string Narrow(const std::wstring& text) { return tarvex::platform::ToUtf8(text); }
 
-// Describes the firmware file: its size and SHA-256, read without locking it from the job.
+// Describes the firmware file: its size and SHA-256, read in pieces without locking it from the
+// job. A file longer than a job can send is not read at all: the job refuses it at once.
 std::string DescribeFile(const std::wstring& path) {
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
         return Narrow(path) + " (cannot be read)";
     }
+    const ULONGLONG length = file.GetLength();
+    if (length > tarvex::platform::ExclusiveFile::kMostBytes) {
+        return Narrow(path) + " (" + std::to_string(length) + " bytes, more than a job can send)";
+    }
     try {
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.GetLength()));
-        bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
-        return Narrow(path) + " (" + std::to_string(bytes.size()) + " bytes, sha256 " +
-               Sha256Hex(bytes) + ")";
+        Sha256 digest;
+        std::vector<std::uint8_t> piece(kHashPieceBytes);
+        std::uint64_t total = 0;
+        while (const UINT got = file.Read(piece.data(), static_cast<UINT>(piece.size()))) {
+            digest.Add(std::span(piece.data(), got));
+            total += got;
+        }
+        return Narrow(path) + " (" + std::to_string(total) + " bytes, sha256 " +
+               digest.FinishHex() + ")";
     } catch (CException* failure) {
         failure->Delete();
         return Narrow(path) + " (cannot be read)";
@@ -86,15 +99,20 @@ class JobLogLink final : public platform::ForwardingSerialLink {
     }
     std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override {
         const std::size_t count = platform::ForwardingSerialLink::ReadAvailable(buffer, room);
-        if (count > 0) {
-            log_.TellSent();
-            log_.Write("received", Quoted(buffer, count));
-        }
+        if (count > 0) log_.Received(buffer, count);
         return count;
     }
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
         const bool ok = platform::ForwardingSerialLink::Write(bytes, count, written);
         log_.Sent(bytes, written, ok, LastError());
+        return ok;
+    }
+    bool Drain() override {
+        const bool ok = platform::ForwardingSerialLink::Drain();
+        if (!ok) {
+            log_.TellSent();
+            log_.Write("drain", "failed, error " + std::to_string(LastError()));
+        }
         return ok;
     }
     void Close() override {
@@ -115,7 +133,20 @@ JobLogHost::JobLogHost(std::unique_ptr<JobHost> inner, const std::string& jobNam
 }
 
 void JobLogHost::Write(const std::string& what, const std::string& detail) {
-    log_.Append(Now() + " " + what + ": " + detail);
+    const std::string line = Now() + " " + what + ": " + detail;
+    if (written_ + line.size() > kMostBytesPerJob) {
+        ++linesLeftOut_;
+        return;
+    }
+    written_ += line.size() + 1;
+    log_.Append(line);
+}
+
+void JobLogHost::Received(const std::uint8_t* bytes, std::size_t count) {
+    TellSent();
+    const std::size_t before = linesLeftOut_;
+    Write("received", Quoted(bytes, count));
+    if (linesLeftOut_ != before) receivedLeftOut_ += count;
 }
 
 void JobLogHost::Sent(const std::uint8_t* bytes, std::size_t written, bool ok,
@@ -181,7 +212,13 @@ void JobLogHost::ShowMessage(const std::wstring& text) {
 
 void JobLogHost::EnableControlsAfterJob() {
     TellSent();
-    Write("end", lastStatus_ + " (" + std::to_string(total_) + " bytes of the file sent)");
+    std::string end = lastStatus_ + " (" + std::to_string(total_) + " bytes of the file sent";
+    if (linesLeftOut_ > 0) {
+        end += "; " + std::to_string(linesLeftOut_) + " lines left out of the log, with " +
+               std::to_string(receivedLeftOut_) + " bytes received";
+    }
+    // The end line is written whatever the job has written before.
+    log_.Append(Now() + " end: " + end + ")");
     ForwardingJobHost::EnableControlsAfterJob();
 }
 

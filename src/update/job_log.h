@@ -29,8 +29,15 @@ class JobLogHost final : public ForwardingJobHost {
     void BeginConsoleProgress(std::int32_t fileLength) override;
     void BeginSignProgress(std::int32_t fileLength) override;
 
+    // The most a job writes to the log: a device that talks without end (line noise while the
+    // job waits) must not fill the disk. Past it the job's lines are counted, not written,
+    // and the end line says how many were left out.
+    static constexpr std::size_t kMostBytesPerJob = 256 * 1024;
+
     // A timestamped line of the log.
     void Write(const std::string& what, const std::string& detail);
+    // A chunk received from the device.
+    void Received(const std::uint8_t* bytes, std::size_t count);
     // A write to the port: the file's bytes (from the start of a transfer, up to the file's
     // length) are counted and told in one line before the next event; anything else is a reply
     // and logged byte for byte.
@@ -43,6 +50,9 @@ class JobLogHost final : public ForwardingJobHost {
     std::string lastStatus_;
     std::size_t unsentCount_ = 0;  // bytes sent since the last line that said so
     std::size_t total_ = 0;
+    std::size_t written_ = 0;          // bytes of this job's lines in the log
+    std::size_t linesLeftOut_ = 0;     // past kMostBytesPerJob
+    std::size_t receivedLeftOut_ = 0;  // bytes received in the lines left out
 };
 
 }  // namespace tarvex::update

@@ -1,5 +1,6 @@
 #include "update/sha256.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -53,26 +54,48 @@ void Compress(std::array<std::uint32_t, 8>& state, const std::uint8_t* block) {
 
 }  // namespace
 
-std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
-    std::array<std::uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                          0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::size_t whole = bytes.size() / 64 * 64;
-    for (std::size_t at = 0; at < whole; at += 64) Compress(state, bytes.data() + at);
-    std::array<std::uint8_t, 128> tail{};
-    const std::size_t rest = bytes.size() - whole;
-    for (std::size_t i = 0; i < rest; ++i) tail[i] = bytes[whole + i];
-    tail[rest] = 0x80;
-    const std::size_t tailSize = rest < 56 ? 64 : 128;
-    const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8;
-    for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    for (std::size_t at = 0; at < tailSize; at += 64) Compress(state, tail.data() + at);
+void Sha256::Add(std::span<const std::uint8_t> bytes) {
+    total_ += bytes.size();
+    std::size_t at = 0;
+    if (filled_ > 0) {
+        const std::size_t take = std::min(bytes.size(), block_.size() - filled_);
+        std::copy_n(bytes.begin(), take, block_.begin() + static_cast<long>(filled_));
+        filled_ += take;
+        at = take;
+        if (filled_ < block_.size()) return;
+        Compress(state_, block_.data());
+        filled_ = 0;
+    }
+    for (; bytes.size() - at >= block_.size(); at += block_.size()) {
+        Compress(state_, bytes.data() + at);
+    }
+    std::copy(bytes.begin() + static_cast<long>(at), bytes.end(), block_.begin());
+    filled_ = bytes.size() - at;
+}
+
+std::string Sha256::FinishHex() {
+    const std::uint64_t bits = total_ * 8;
+    std::array<std::uint8_t, 72> padding{};
+    padding[0] = 0x80;
+    // Up to 56 bytes in the last block, then the length in bits, big-endian.
+    const std::size_t zeros = (filled_ < 56 ? 56 - filled_ : 120 - filled_);
+    for (int i = 0; i < 8; ++i) padding[zeros + 7 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    const std::uint64_t total = total_;
+    Add(std::span(padding.data(), zeros + 8));
+    total_ = total;
     std::string hex;
     char digits[9];
-    for (std::uint32_t word : state) {
+    for (std::uint32_t word : state_) {
         std::snprintf(digits, sizeof digits, "%08x", word);
         hex += digits;
     }
     return hex;
+}
+
+std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
+    Sha256 digest;
+    digest.Add(bytes);
+    return digest.FinishHex();
 }
 
 }  // namespace tarvex::update

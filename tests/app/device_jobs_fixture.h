@@ -51,6 +51,8 @@ struct JobRecord {
     std::atomic<int> ends{0};
     // Set by the test: how long the job lingers after giving the controls back.
     std::chrono::milliseconds gapAfterEnable{0};
+    // Set by the test: runs on the worker just before the job waits for the port to drain.
+    std::function<void()> beforeDrain;
     const CJobThread* worker = nullptr;
     // The job's StopThread calls, and those that found a thread to wait for; kept apart from
     // the dialog, because a cancelled job ends while the dialog goes.
@@ -79,6 +81,10 @@ class RecordingLink : public ForwardingSerialLink {
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
         record_.Add(record_.writes, count);
         return ForwardingSerialLink::Write(bytes, count, written);
+    }
+    bool Drain() override {
+        if (record_.beforeDrain) record_.beforeDrain();
+        return ForwardingSerialLink::Drain();
     }
 
   private:

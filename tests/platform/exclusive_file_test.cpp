@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "support/temp_dir.h"
@@ -36,6 +40,32 @@ TEST(ExclusiveFile, OnlyRegularFilesOpenAndNothingBlocks) {
     EXPECT_FALSE(second.Open(regular.wstring())) << "held by the first";
     file.Close();
     EXPECT_TRUE(second.Open(regular.wstring()));
+}
+
+// A file the job could not hold in memory, or could not count in 32 bits, is refused at once.
+TEST(ExclusiveFile, FilesTooLargeToSendAreRefusedWithoutBeingRead) {
+    TempDir dir;
+    const auto huge = dir.path() / "huge.hex";
+    std::ofstream{huge};
+    std::filesystem::resize_file(huge, ExclusiveFile::kMostBytes + 1);
+    ExclusiveFile file;
+    EXPECT_FALSE(file.Open(huge.wstring()));
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // they map vast shadows
+    const auto large = dir.path() / "large.hex";
+    std::ofstream{large};
+    std::filesystem::resize_file(large, 1536ULL << 20);
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{1ULL << 30, 1ULL << 30};  // a program that may have 1 GiB
+        setrlimit(RLIMIT_AS, &limit);
+        ExclusiveFile inChild;
+        _exit(inChild.Open(large.wstring()) ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "1.5 GiB opened in 1 GiB";
+#endif
 }
 
 }  // namespace

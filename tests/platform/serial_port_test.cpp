@@ -123,6 +123,27 @@ TEST_F(SerialPortTest, HangUpAndCancellationEndTheWaitAndTheWrite) {
     EXPECT_TRUE(cancellation->IsCancelled());
 }
 
+TEST_F(SerialPortTest, DrainEndsWithTheOutputAndFailsOnHangUpOrCancellation) {
+    ASSERT_TRUE(SetUpPort(kConsole));
+    const tarvex::devsim::Bytes bytes(500, 'z');
+    std::size_t written = 0;
+    ASSERT_TRUE(port.Write(bytes.data(), bytes.size(), written));
+    EXPECT_TRUE(port.Drain()) << "a live line";
+    ASSERT_TRUE(line.ReceiveCount(bytes.size(), 1s));
+    line.HangUp();
+    EXPECT_FALSE(port.Drain()) << "the device hung up before it had everything";
+    EXPECT_EQ(port.LastError(), static_cast<std::uint32_t>(EIO));
+
+    tarvex::devsim::DeviceLine other;
+    SerialPort second(cancellation);
+    ASSERT_TRUE(second.Open(tarvex::platform::WidenAnsi(other.PortPath())));
+    cancellation->Cancel();
+    EXPECT_FALSE(second.Drain());
+    EXPECT_EQ(second.LastError(), static_cast<std::uint32_t>(ECANCELED));
+    SerialPort closed(std::make_shared<Cancellation>());
+    EXPECT_FALSE(closed.Drain());
+}
+
 TEST_F(SerialPortTest, XoffHoldsTheWriterAndXonLetsItGoOn) {
     ASSERT_TRUE(SetUpPort(kSign));
     ASSERT_TRUE(line.Send("\x13"));
