@@ -9,7 +9,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <ctime>
+#include <fstream>
 #include <string_view>
 #include <utility>
 
@@ -56,9 +59,73 @@ int CreateBeside(const std::string& target, std::string& created, mode_t mode) {
         created = directory + "." + name + "." + std::to_string(getpid()) + "-" +
                   std::to_string(counter++);
         const int fd = open(created.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        // Locked while it is written: a lock that nobody holds marks a dead program's file.
+        if (fd >= 0) flock(fd, LOCK_EX | LOCK_NB);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return kNoFile;
+}
+
+// The file `path` names once its links are followed (the name a link names where that does not
+// exist yet).
+std::string FollowLinks(std::string path) {
+    constexpr int kMostLinks = 40;  // as the system's own limit on a path's links
+    for (int link = 0; link < kMostLinks; ++link) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0) return path;
+        target.resize(static_cast<std::size_t>(length));
+        const std::size_t slash = path.rfind('/');
+        if (!target.starts_with('/') && slash != std::string::npos) {
+            target = path.substr(0, slash + 1) + target;
+        }
+        path = std::move(target);
+    }
+    return path;
+}
+
+// Whether process `pid` runs: it exists and has not ended (an ended one waits as a zombie until
+// its parent takes note).
+bool ProcessRuns(pid_t pid) {
+    if (pid <= 0 || (kill(pid, 0) != 0 && errno == ESRCH)) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;  // no /proc to ask: it exists
+    const std::size_t end = line.rfind(')');     // "<pid> (<name>) <state> ..."
+    return end == std::string::npos || line.compare(end + 1, 3, " Z ") != 0;
+}
+
+// Whether the new file `name` beside a created file was left by a program that has gone: nobody
+// holds its lock, and its program no longer runs (dead, or ended and not yet reaped) or the file
+// is older than the moment between its creation and its lock (its pid may be another's now).
+bool Abandoned(int directory, const char* name, pid_t owner) {
+    constexpr time_t kCreationMomentSeconds = 10;
+    const int fd =
+        openat(directory, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool unheld =
+        fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    if (!unheld) return false;
+    return !ProcessRuns(owner) || std::time(nullptr) - info.st_mtime > kCreationMomentSeconds;
+}
+
+bool WriteAllAt(int fd, const std::vector<char>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put =
+            pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            if (put == 0) errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
 }
 
 }  // namespace
@@ -73,15 +140,18 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
     const int lock = LockFor(openFlags);
 
     if (openFlags & modeCreate) {
+        // A link is followed to its file, and the new file goes beside that file, as editors do:
+        // replacing the link itself would leave its target with the old contents.
+        const std::string target = FollowLinks(path);
         // The old file, if there is one, must be one this program may replace, and nobody
         // else's to hold: it is locked as the sharing mode says until the new one takes its
         // place.
         mode_t mode = 0666;  // less the umask, as a plain create gives
-        const int old = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int old = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (old >= 0) {
             struct stat info {};
             const bool usable = fstat(old, &info) == 0 && S_ISREG(info.st_mode) &&
-                                access(path.c_str(), W_OK) == 0 &&
+                                access(target.c_str(), W_OK) == 0 &&
                                 (lock == 0 || flock(old, lock | LOCK_NB) == 0);
             if (!usable) {
                 const int cause = S_ISREG(info.st_mode) ? errno : EISDIR;
@@ -93,17 +163,28 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
             return Fail(error, errno, name);
         }
         std::string temporary;
-        const int fd = CreateBeside(path, temporary, mode);
+        const int fd = CreateBeside(target, temporary, mode);
         if (fd < 0) {
             const int cause = errno;
-            if (old >= 0) close(old);
-            return Fail(error, cause, name);
+            // A folder that takes no new file, with a file in it that may be written: the file
+            // is written in place instead, from what Close has collected.
+            const int inPlace =
+                old >= 0 && (cause == EACCES || cause == EPERM)
+                    ? open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+                    : kNoFile;
+            if (inPlace < 0) {
+                if (old >= 0) close(old);
+                return Fail(error, cause, name);
+            }
+            fd_ = inPlace;
+            inPlace_ = true;
+        } else {
+            if (old >= 0) fchmod(fd, mode);  // the old file's mode, not the umask's
+            fd_ = fd;
+            temporary_ = temporary;
         }
-        if (old >= 0) fchmod(fd, mode);  // the old file's mode, not the umask's
-        fd_ = fd;
         targetLock_ = old;
-        target_ = path;
-        temporary_ = temporary;
+        target_ = target;
         m_strFileName = name;
         return TRUE;
     }
@@ -143,6 +224,11 @@ UINT CFile::Read(void* buffer, UINT count) {
 
 void CFile::Write(const void* buffer, UINT count) {
     if (fd_ < 0) ThrowOsError(EBADF);
+    if (inPlace_) {
+        const auto* bytes = static_cast<const char*>(buffer);
+        pending_.insert(pending_.end(), bytes, bytes + count);
+        return;
+    }
     UINT done = 0;
     while (done < count) {
         const ssize_t put = write(fd_, static_cast<const char*>(buffer) + done, count - done);
@@ -159,6 +245,7 @@ ULONGLONG CFile::GetLength() const {
 }
 
 ULONGLONG CFile::GetPosition() const {
+    if (inPlace_) return pending_.size();
     const off_t at = fd_ < 0 ? -1 : lseek(fd_, 0, SEEK_CUR);
     return at < 0 ? 0 : static_cast<ULONGLONG>(at);
 }
@@ -175,6 +262,15 @@ void CFile::Close() {
         }
         temporary_.clear();
     }
+    if (inPlace_) {
+        // The old file emptied and written afresh, all of it on the disk before Close returns.
+        if (!WriteAllAt(fd_, pending_) ||
+            ftruncate(fd_, static_cast<off_t>(pending_.size())) != 0 || fsync(fd_) != 0) {
+            const int cause = errno;
+            Abort();
+            ThrowOsError(cause);
+        }
+    }
     Abort();
 }
 
@@ -185,11 +281,13 @@ void CFile::Abort() {
     fd_ = targetLock_ = kNoFile;
     temporary_.clear();
     target_.clear();
+    inPlace_ = false;
+    pending_ = {};
 }
 
 void CFile::RemoveAbandonedReplacements(const wchar_t* fileName) {
     if (fileName == nullptr) return;
-    const std::string path = tarvex::platform::ToSystemName(fileName);
+    const std::string path = FollowLinks(tarvex::platform::ToSystemName(fileName));
     const std::size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string prefix =
@@ -197,7 +295,7 @@ void CFile::RemoveAbandonedReplacements(const wchar_t* fileName) {
     DIR* entries = opendir(directory.c_str());
     if (entries == nullptr) return;
     while (const dirent* entry = readdir(entries)) {
-        // ".<name>.<pid>-<n>", made by CreateBeside; only a dead program's are abandoned.
+        // ".<name>.<pid>-<n>", made by CreateBeside.
         const std::string_view name = entry->d_name;
         if (!name.starts_with(prefix)) continue;
         const std::string_view rest = name.substr(prefix.size());
@@ -207,7 +305,7 @@ void CFile::RemoveAbandonedReplacements(const wchar_t* fileName) {
             continue;
         }
         const pid_t owner = static_cast<pid_t>(std::stol(std::string(rest.substr(0, dash))));
-        if (owner != getpid() && kill(owner, 0) != 0 && errno == ESRCH) {
+        if (Abandoned(dirfd(entries), entry->d_name, owner)) {
             unlinkat(dirfd(entries), entry->d_name, 0);
         }
     }

@@ -5,7 +5,10 @@
 // write" takes a shared lock, "exclusive" an exclusive one. A file opened with modeCreate is
 // written whole or not at all: the bytes go to a new file beside it, which replaces the old one
 // only when Close has written and synced everything. A created file that is not closed (a
-// failure, an Abort) leaves the old file as it was.
+// failure, an Abort) leaves the old file as it was. A name that is a link creates the file the
+// link names (the new file beside it). Where the folder takes no new file but the old file may
+// be written, Close writes the old file in place instead (emptied, written, synced); only a
+// failure during that Close can then leave it part written.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +64,8 @@ class CFile {
     int targetLock_ = -1;  // a created file: the old file, locked while the new one is written
     std::string target_;   // a created file: the name the new one takes on Close
     std::string temporary_;
+    bool inPlace_ = false;       // a created file written over the old one by Close
+    std::vector<char> pending_;  // what Close writes in place
     std::wstring m_strFileName;
 };
 
