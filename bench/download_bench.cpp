@@ -29,6 +29,7 @@ class SilentHost final : public DownloadHost {
     void SetProgress(int) override {}
     void ShowError(const std::wstring&) override { ++errors; }
     void RefreshFirmwareChoices() override {}
+    void WhileWaiting() override {}
     // Public: the bench reads how many fetches failed.
     int errors = 0;
 };

@@ -1,7 +1,9 @@
-// File > Hex Files > Download Latest Hex Files...: runs on the window thread and blocks it, as
-// the time-outs of the FTP client bound.
+// File > Hex Files > Download Latest Hex Files...: runs on the window thread, synchronously, as
+// long as the FTP client's time-outs and each file's deadline allow; meanwhile the window shows
+// the wait cursor and keeps painting, and takes no input.
 #include "app/loader_dialog.h"
 #include "download/latest_hex_files.h"
+#include "platform/ui/busy_window_thread.h"
 
 using tarvex::download::DownloadHost;
 using tarvex::download::DownloadServer;
@@ -13,8 +15,9 @@ namespace {
 // The window's status line, progress bar and boxes, given by the window itself.
 class DialogDownloadHost final : public DownloadHost {
   public:
-    DialogDownloadHost(LoaderDialog& dialog, CStatic& status, CProgressCtrl& progress)
-        : dialog_(dialog), status_(status), progress_(progress) {}
+    DialogDownloadHost(LoaderDialog& dialog, CStatic& status, CProgressCtrl& progress,
+                       tarvex::platform::BusyWindowThread& busy)
+        : dialog_(dialog), status_(status), progress_(progress), busy_(busy) {}
     void SetStatus(const std::wstring& text) override { status_.SetWindowText(text); }
     void SetProgressRange(int lower, int upper) override { progress_.SetRange32(lower, upper); }
     void SetProgress(int position) override { progress_.SetPos(position); }
@@ -22,11 +25,13 @@ class DialogDownloadHost final : public DownloadHost {
         dialog_.MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONHAND);
     }
     void RefreshFirmwareChoices() override { dialog_.RefreshFirmwareChoices(); }
+    void WhileWaiting() override { busy_.Paint(); }
 
   private:
     LoaderDialog& dialog_;
     CStatic& status_;
     CProgressCtrl& progress_;
+    tarvex::platform::BusyWindowThread& busy_;
 };
 
 }  // namespace
@@ -38,6 +43,7 @@ void LoaderDialog::UseDownloadServer(const DownloadServer& server) {
 void LoaderDialog::DownloadLatestHexFiles() {
     std::array<std::wstring, 3> names;
     for (std::size_t i = 0; i < names.size(); ++i) names[i] = kSetupTypes[i].fileName;
-    DialogDownloadHost host(*this, m_status, m_progress);
+    tarvex::platform::BusyWindowThread busy;
+    DialogDownloadHost host(*this, m_status, m_progress, busy);
     FetchLatestHexFiles(host, downloadServer_ ? *downloadServer_ : kMakerFtpServer, names);
 }

@@ -34,6 +34,7 @@ bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
     host.SetProgress(0);
     CInternetSession session;  // its failure is the command's, not the download's
     session.SetTimeouts(server.timeouts);
+    session.SetWaitHook([&host] { host.WhileWaiting(); });
     std::unique_ptr<CFtpConnection> connection;
     try {
         connection.reset(

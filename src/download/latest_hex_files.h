@@ -34,10 +34,13 @@ class DownloadHost {
     // A stop-icon box with the program's name as caption.
     virtual void ShowError(const std::wstring& text) = 0;
     virtual void RefreshFirmwareChoices() = 0;
+    // Called every few milliseconds while the server is waited for: the window keeps painting.
+    virtual void WhileWaiting() = 0;
 };
 
 // Fetches each of `fileNames` in turn, showing its number on the status line and 1, 3, 5 on a
-// 0-6 bar; a file that cannot be fetched gets a box of its own and the others go on. Ends with
+// 0-6 bar; a file that cannot be fetched (in its time, or at all) gets a box of its own and the
+// others go on. Ends with
 // "Ready.", the bar at 0 and the choices refreshed, and returns true. When the server cannot be
 // reached, one box says so, the status line and bar stay as they are, and it returns false.
 // Raises CInternetException when the client library cannot be set up.

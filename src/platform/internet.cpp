@@ -2,8 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <mutex>
 
+#include "platform/exclusive_file.h"
 #include "platform/file.h"
 #include "platform/text.h"
 
@@ -12,6 +15,11 @@ namespace {
 // Error numbers of the Internet client library for the failures reported here.
 constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
 constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
+
+// How often a waiting request gives the caller its wait hook.
+constexpr int kWaitHookPeriodMs = 20;
+
+using Clock = std::chrono::steady_clock;
 
 void InitialiseLibraryOnce() {
     static std::once_flag once;
@@ -47,13 +55,27 @@ std::string UrlPath(const std::string& path) {
     return url;
 }
 
+// The local file a transfer writes, and how much it has written.
+struct Download {
+    CFile* file;
+    std::uint64_t written = 0;
+    bool tooLong = false;  // longer than a job can send: it would never be of use
+};
+
 size_t WriteToFile(char* data, size_t size, size_t count, void* target) {
+    auto* download = static_cast<Download*>(target);
+    const std::uint64_t bytes = size * count;
+    if (download->written + bytes > tarvex::platform::ExclusiveFile::kMostBytes) {
+        download->tooLong = true;
+        return 0;  // the transfer fails with a write error
+    }
     try {
-        static_cast<CFile*>(target)->Write(data, static_cast<UINT>(size * count));
-        return size * count;
+        download->file->Write(data, static_cast<UINT>(bytes));
+        download->written += bytes;
+        return bytes;
     } catch (CFileException* failure) {
         failure->Delete();
-        return 0;  // the transfer fails with a write error
+        return 0;
     }
 }
 
@@ -61,10 +83,64 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* target) {
 
 struct CFtpConnection::Impl {
     CURL* easy = nullptr;
+    CURLM* multi = nullptr;      // runs each request, so that the caller is called back meanwhile
     std::string base;            // "ftp://host:port"
     bool connectAfresh = false;  // after a failed file: its connection may still be answering
+    tarvex::platform::InternetTimeouts timeouts;
+    tarvex::platform::InternetWaitHook waitHook;
+    bool pastDeadline = false;  // the last request was a file that did not arrive in time
+
     ~Impl() {
         if (easy != nullptr) curl_easy_cleanup(easy);
+        if (multi != nullptr) curl_multi_cleanup(multi);
+    }
+
+    // Whether a file that began at `started` has had its time: the floor, and a second for
+    // each fileBytesPerSecond of the larger of its announced size and what has come.
+    bool PastDeadline(Clock::time_point started) const {
+        curl_off_t announced = 0;
+        curl_off_t received = 0;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
+        const double size = static_cast<double>(std::max({announced, received, curl_off_t{0}}));
+        const double allowedMs =
+            static_cast<double>(timeouts.fileFloorMs) +
+            size * 1000.0 / static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
+        return std::chrono::duration<double, std::milli>(Clock::now() - started).count() >
+               allowedMs;
+    }
+
+    // Runs the request set up on the easy handle, calling the wait hook every few milliseconds
+    // while it waits; a file (`deadline`) that has not arrived in its time fails as timed out.
+    CURLcode Perform(bool deadline) {
+        pastDeadline = false;
+        if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+        const Clock::time_point started = Clock::now();
+        CURLcode result = CURLE_OK;
+        for (bool done = false; !done;) {
+            int running = 0;
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                result = CURLE_OUT_OF_MEMORY;
+                break;
+            }
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    result = message->data.result;
+                    done = true;
+                }
+            }
+            if (done) break;
+            if (deadline && PastDeadline(started)) {
+                pastDeadline = true;
+                result = CURLE_OPERATION_TIMEDOUT;
+                break;
+            }
+            curl_multi_poll(multi, nullptr, 0, kWaitHookPeriodMs, nullptr);
+            if (waitHook) waitHook();
+        }
+        curl_multi_remove_handle(multi, easy);  // an unfinished transfer ends here
+        return result;
     }
 };
 
@@ -84,7 +160,10 @@ CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const 
                                                    BOOL passive) {
     auto impl = std::make_unique<CFtpConnection::Impl>();
     impl->easy = curl_easy_init();
-    if (impl->easy == nullptr) AfxThrowMemoryException();
+    impl->multi = curl_multi_init();
+    if (impl->easy == nullptr || impl->multi == nullptr) AfxThrowMemoryException();
+    impl->timeouts = timeouts_;
+    impl->waitHook = waitHook_;
     CURL* easy = impl->easy;
     const INTERNET_PORT serverPort =
         port == INTERNET_INVALID_PORT_NUMBER ? INTERNET_DEFAULT_FTP_PORT : port;
@@ -95,7 +174,9 @@ CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const 
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent_.c_str());
     // One connection for the session, reused by every file.
-    curl_easy_setopt(easy, CURLOPT_MAXCONNECTS, 1L);
+    curl_multi_setopt(impl->multi, CURLMOPT_MAXCONNECTS, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(tarvex::platform::ExclusiveFile::kMostBytes));
     if (!passive) curl_easy_setopt(easy, CURLOPT_FTPPORT, "-");
     if (userName != nullptr) {
         curl_easy_setopt(easy, CURLOPT_USERNAME, tarvex::platform::ToUtf8(userName).c_str());
@@ -113,7 +194,7 @@ CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const 
     const std::string root = impl->base + "/";
     curl_easy_setopt(easy, CURLOPT_URL, root.c_str());
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    const CURLcode code = curl_easy_perform(easy);
+    const CURLcode code = impl->Perform(false);
     if (code != CURLE_OK) {
         const DWORD error =
             code == CURLE_OUT_OF_MEMORY ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INTERNET_CANNOT_CONNECT;
@@ -154,15 +235,19 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
 
     CURL* easy = impl_->easy;
     const std::string url = impl_->base + UrlPath(tarvex::platform::ToSystemName(remoteFile));
+    Download download{&file};
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteToFile);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &file);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &download);
     curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, impl_->connectAfresh ? 1L : 0L);
-    const CURLcode code = curl_easy_perform(easy);
+    const CURLcode code = impl_->Perform(true);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
     impl_->connectAfresh = code != CURLE_OK;
     if (code != CURLE_OK) {
-        lastError_ = Describe(easy, code);
+        lastError_ = impl_->pastDeadline ? "the file did not arrive in its time"
+                     : download.tooLong || code == CURLE_FILESIZE_EXCEEDED
+                         ? "the file is longer than a job can send"
+                         : Describe(easy, code);
         file.Abort();
         return FALSE;
     }

@@ -2,11 +2,14 @@
 // mode, binary transfers.
 //
 // A connection either opens as a whole or fails (GetFtpConnection raises CInternetException);
-// each GetFile reports success or failure. Every step has a time-out, so a dead or stalled
-// server can never hold the caller for ever. A fetched file replaces the local one only after a
-// complete transfer: a broken download leaves the old file byte for byte.
+// each GetFile reports success or failure. Every step has a time-out and every file a deadline
+// that grows with its size, so a dead, stalled or trickling server can never hold the caller for
+// ever. A fetched file replaces the local one only after a complete transfer: a broken download,
+// or a file longer than a job can send, leaves the old file byte for byte. While a request runs,
+// the session's wait hook is called on the caller's thread every few milliseconds.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,7 +31,13 @@ struct InternetTimeouts {
     long replyMs = 15'000;    // each reply of the server
     long acceptMs = 10'000;   // the server's connect-back for the data (active mode)
     long stallMs = 20'000;    // a transfer slower than one byte a second for this long fails
+    // A file's deadline: this long, and a second more for each fileBytesPerSecond of its size.
+    long fileFloorMs = 60'000;
+    long fileBytesPerSecond = 8 * 1024;
 };
+
+// Called while a request waits for the server: the caller's chance to keep its window painted.
+using InternetWaitHook = std::function<void()>;
 
 }  // namespace tarvex::platform
 
@@ -66,6 +75,8 @@ class CInternetSession {
     CInternetSession& operator=(const CInternetSession&) = delete;
 
     void SetTimeouts(const tarvex::platform::InternetTimeouts& timeouts) { timeouts_ = timeouts; }
+    // Set before GetFtpConnection; the connection keeps calling it.
+    void SetWaitHook(tarvex::platform::InternetWaitHook hook) { waitHook_ = std::move(hook); }
 
     // Connects and logs in (anonymously without a user name). The caller deletes the
     // connection. Raises CInternetException when the server cannot be reached or refuses.
@@ -78,4 +89,5 @@ class CInternetSession {
   private:
     std::string agent_;
     tarvex::platform::InternetTimeouts timeouts_;
+    tarvex::platform::InternetWaitHook waitHook_;
 };

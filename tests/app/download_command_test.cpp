@@ -2,6 +2,7 @@
 // server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -53,6 +54,65 @@ TEST(DownloadCommand, FetchesIntoTheWorkingDirectoryAndOffersWhatCame) {
     EXPECT_EQ(boxes.Boxes()[0].style, MB_OK | MB_ICONHAND);
     EXPECT_EQ(boxes.Boxes()[0].caption, L"Tarvex2");
     EXPECT_TRUE(std::filesystem::exists(workdir.path() / "Quorlex2000.hex"));
+}
+
+// A slow file: the window shows the wait cursor and keeps painting, input waits, and a close
+// asked for meanwhile is carried out once the download has returned.
+TEST(DownloadCommand, TheWindowKeepsPaintingWhileAFileTricklesIn) {
+    TempDir serverRoot;
+    const auto timer = MakeTimerDirectory(serverRoot.path());
+    for (const char* name : {"Quorlex2000.hex", "Arena2000.hex", "OvalTrack.hex"}) {
+        std::ofstream(timer / name) << std::string(1000, 'x');
+    }
+    FtpServer ftp(serverRoot.path(), {"--trickle", "Arena2000.hex:400"});  // 2.5 s
+    ScopedWorkingDirectory workdir;
+    RecordingMessageBox boxes;
+
+    struct ClosingDialog : LoaderDialog {
+        using LoaderDialog::LoaderDialog;
+        void OnClose() override {
+            ++closes;
+            LoaderDialog::OnClose();
+        }
+        int closes = 0;  // public: read by the test
+    } dialog(nullptr, [] { return SerialPortList(std::vector<std::wstring>{}); });
+    dialog.UseDownloadServer(
+        {.host = L"127.0.0.1", .port = static_cast<INTERNET_PORT>(ftp.port()), .timeouts = {}});
+    int paints = 0;
+    int closesDuringDownload = -1;
+    bool busyCursor = false;
+    struct PaintCounter : QObject {
+        int& count;
+        explicit PaintCounter(int& counted) : count(counted) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++count;
+            return false;
+        }
+    } counter(paints);
+    RunModal(dialog, [&] {
+        QWidget* status = ControlWidget(dialog, IDC_STATUS);
+        QTimer::singleShot(1000, [&] {
+            // In the middle of the slow file, on the window thread.
+            busyCursor = QApplication::overrideCursor() != nullptr &&
+                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            status->installEventFilter(&counter);
+            status->update();
+            QTimer::singleShot(200, [&] {
+                status->removeEventFilter(&counter);
+                tarvex::platform::DialogWidget(dialog)->close();
+                closesDuringDownload = dialog.closes;
+            });
+        });
+        MenuAction(dialog, ID_FILE_DOWNLOAD)->trigger();
+        EXPECT_EQ(qobject_cast<QLabel*>(status)->text(), QStringLiteral("Ready."));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is back";
+        WaitUntil([&] { return dialog.closes > 0; }, 2000);
+    });
+    EXPECT_TRUE(busyCursor);
+    EXPECT_GT(paints, 0) << "the status line was painted during the download";
+    EXPECT_EQ(closesDuringDownload, 0) << "the close waited for the download";
+    EXPECT_EQ(dialog.closes, 1);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 }  // namespace

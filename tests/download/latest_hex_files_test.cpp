@@ -39,9 +39,11 @@ class RecordingHost final : public DownloadHost {
     void SetProgress(int position) override { Add("pos " + std::to_string(position)); }
     void ShowError(const std::wstring& text) override { Add("box " + Narrow(text)); }
     void RefreshFirmwareChoices() override { Add("refresh"); }
+    void WhileWaiting() override { ++waits; }
 
     // Public: the test reads what the download reported.
     std::vector<std::string> events;
+    int waits = 0;
     std::vector<std::string> Boxes() const {
         std::vector<std::string> boxes;
         for (const std::string& event : events)
@@ -216,6 +218,44 @@ TEST_F(DownloadTest, LocalFileThatCannotBeWrittenIsAFailedFetch) {
         EXPECT_TRUE(FetchLatestHexFiles(again, Server(ftp), kNames));
         EXPECT_EQ(again.Boxes(), std::vector<std::string>{FileFailed("OvalTrack.hex")});
     }
+}
+
+// A server that trickles a file at two bytes a second passes the stall limit; the file's
+// deadline ends it, the old copy stays, and the caller was called back all along.
+TEST_F(DownloadTest, ATrickledFileFailsAtItsDeadlineAndTheOthersStillCome) {
+    Publish("Quorlex2000.hex", RandomBytes(20'000, 1));
+    Publish("Arena2000.hex", RandomBytes(4'000, 2));
+    Publish("OvalTrack.hex", RandomBytes(20'000, 3));
+    workdir.Write("Arena2000.hex", "the good old arena firmware");
+    FtpServer ftp(serverRoot.path(), {"--trickle", "Arena2000.hex:2"});
+    DownloadServer server = Server(ftp);
+    server.timeouts.fileFloorMs = 1000;
+    server.timeouts.fileBytesPerSecond = 2000;  // 4000 bytes: 1 + 2 s
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(FetchLatestHexFiles(host, server, kNames));
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(took, 3s);
+    EXPECT_LT(took, 15s) << "the deadline was not kept";
+    EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Arena2000.hex")});
+    EXPECT_EQ(Contents(workdir.path() / "Arena2000.hex"), "the good old arena firmware");
+    EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), RandomBytes(20'000, 3));
+    EXPECT_EQ(FilesInWorkdir(), 3u) << "no partial file left beside them";
+    EXPECT_GT(host.waits, 50) << "called back every few milliseconds while waiting";
+}
+
+// A file longer than a job can send would be of no use: it never replaces a good copy.
+TEST_F(DownloadTest, AFileLongerThanAJobCanSendNeverReplacesTheGoodCopy) {
+    Publish("Quorlex2000.hex", "");
+    std::filesystem::resize_file(timer / "Quorlex2000.hex", (2ULL << 30) + 1);  // sparse
+    Publish("Arena2000.hex", "A");
+    Publish("OvalTrack.hex", "O");
+    workdir.Write("Quorlex2000.hex", "the good old console firmware");
+    FtpServer ftp(serverRoot.path());
+    EXPECT_TRUE(FetchLatestHexFiles(host, Server(ftp), kNames));
+    EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Quorlex2000.hex")});
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "the good old console firmware");
+    EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), "O");
+    EXPECT_EQ(FilesInWorkdir(), 3u);
 }
 
 }  // namespace

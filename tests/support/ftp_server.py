@@ -1,18 +1,19 @@
 #!/usr/bin/python3
 """A real FTP server on 127.0.0.1 for the download tests, with fault switches.
 
-    ftp_server.py --root DIR [--drop NAME:BYTES] [--stall NAME:BYTES]
+    ftp_server.py --root DIR [--drop NAME:BYTES] [--stall NAME:BYTES] [--trickle NAME:RATE]
 
 Anonymous users read DIR. It listens on a free port, prints "port N" and serves until it is
 killed or its standard input closes. --drop sends BYTES bytes of the file NAME and then closes
 the data connection (the server answers 426); --stall sends BYTES bytes and then nothing more,
-holding the connection open.
+holding the connection open; --trickle sends NAME at RATE bytes a second.
 """
 import argparse
 import logging
 import os
 import sys
 import threading
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import ActiveDTP, DTPHandler, FTPHandler
@@ -22,16 +23,32 @@ FAULTS = {}  # file name -> (kind, bytes)
 
 
 class FaultyDTPHandler(DTPHandler):
+    _trickle_start = None
+    _wake_pending = False
+
+    def _woken(self):
+        self._wake_pending = False
+
     def _fault(self):
         if self.file_obj is None:
             return None
         return FAULTS.get(os.path.basename(self.file_obj.name))
+
+    def _trickle_room(self, rate):
+        """How many more bytes a trickled transfer may send now."""
+        if self._trickle_start is None:
+            self._trickle_start = time.monotonic()
+        allowed = int((time.monotonic() - self._trickle_start) * rate) + 1
+        return allowed - self.tot_bytes_sent
 
     def send(self, data):
         fault = self._fault()
         if fault is None:
             return DTPHandler.send(self, data)
         kind, limit = fault
+        if kind == "trickle":
+            room = self._trickle_room(limit)
+            return DTPHandler.send(self, data[:room]) if room > 0 else 0
         room = limit - self.tot_bytes_sent
         if room <= 0:
             if kind == "drop":
@@ -42,6 +59,11 @@ class FaultyDTPHandler(DTPHandler):
     def writable(self):
         fault = self._fault()
         if fault is not None and fault[0] == "stall" and self.tot_bytes_sent >= fault[1]:
+            return False
+        if fault is not None and fault[0] == "trickle" and self._trickle_room(fault[1]) <= 0:
+            if not self._wake_pending:  # the loop must wake to send the next bytes
+                self._wake_pending = True
+                self.ioloop.call_later(0.1, self._woken)
             return False
         return DTPHandler.writable(self)
 
@@ -68,8 +90,9 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--drop", action="append", default=[])
     parser.add_argument("--stall", action="append", default=[])
+    parser.add_argument("--trickle", action="append", default=[])
     args = parser.parse_args()
-    for kind, specs in (("drop", args.drop), ("stall", args.stall)):
+    for kind, specs in (("drop", args.drop), ("stall", args.stall), ("trickle", args.trickle)):
         for spec in specs:
             name, count = spec.rsplit(":", 1)
             FAULTS[name] = (kind, int(count))
