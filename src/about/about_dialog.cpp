@@ -26,8 +26,8 @@ std::wstring JoinLines(std::initializer_list<std::wstring> lines) {
 
 }  // namespace
 
-AboutDialog::AboutDialog()
-    : CDialog(kAboutTemplate, nullptr),
+AboutDialog::AboutDialog(CWnd* parent)
+    : CDialog(kAboutTemplate, parent),
       m_strCompany(L"Morvane Scoring Systems, Inc."),
       m_strStreet(L"2150 Meridian Track Road"),
       m_strPostOfficeBox(L"P.O. Box 4417"),
@@ -100,7 +100,7 @@ HBRUSH AboutDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {
 }
 
 void AboutDialog::OnSystem() {
-    SystemInfoDialog report;
+    SystemInfoDialog report(this);
     report.SetColours(colours_.Background(), colours_.Text());
     report.DoModal();
 }

@@ -11,7 +11,8 @@
 
 class AboutDialog : public CDialog {
   public:
-    AboutDialog();
+    // `parent` owns the box: it stays above it and is centred on it.
+    explicit AboutDialog(CWnd* parent = nullptr);
 
     BOOL OnInitDialog() override;
 

@@ -4,4 +4,4 @@
 
 using tarvex::about::kHelpTemplate;
 
-HelpDialog::HelpDialog() : CDialog(kHelpTemplate, nullptr) {}
+HelpDialog::HelpDialog(CWnd* parent) : CDialog(kHelpTemplate, parent) {}

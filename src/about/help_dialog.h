@@ -5,5 +5,6 @@
 
 class HelpDialog : public CDialog {
   public:
-    HelpDialog();
+    // `parent` owns the page: it stays above it and is centred on it.
+    explicit HelpDialog(CWnd* parent = nullptr);
 };

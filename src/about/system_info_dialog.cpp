@@ -16,8 +16,8 @@ constexpr int kLogoX = 17;
 constexpr int kLogoY = 17;
 }  // namespace
 
-SystemInfoDialog::SystemInfoDialog(std::unique_ptr<SystemFacts> facts)
-    : CDialog(kSystemInfoTemplate, nullptr),
+SystemInfoDialog::SystemInfoDialog(CWnd* parent, std::unique_ptr<SystemFacts> facts)
+    : CDialog(kSystemInfoTemplate, parent),
       facts_(std::move(facts)),
       colours_(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT)) {}
 

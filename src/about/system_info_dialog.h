@@ -10,7 +10,9 @@
 class SystemInfoDialog : public CDialog {
   public:
     // `facts` is the computer the report describes (this one unless a test gives others).
+    // `parent` owns the report: it stays above it and is centred on it.
     explicit SystemInfoDialog(
+        CWnd* parent = nullptr,
         std::unique_ptr<tarvex::platform::SystemFacts> facts = tarvex::platform::MakeSystemFacts());
 
     // The About box's colours, set before the dialog is shown.

@@ -96,6 +96,7 @@ void LoaderDialog::DoDataExchange(CDataExchange* pDX) {
 BOOL LoaderDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     closing_ = false;
+    failureBoxOwner = GetSafeHwnd();  // set before any job's thread starts
 
     if (HasSystemMenu()) {
         const std::wstring aboutText = LoadStringResource(IDS_ABOUTBOX);
@@ -298,7 +299,7 @@ bool LoaderDialog::SendFieldUpdate() { return RunFieldUpdate(*MakeJobHost(m_hSig
 
 void LoaderDialog::ShowAboutBox() {
     const std::wstring version = LoadStringResource(IDS_VERSION);
-    AboutDialog about;
+    AboutDialog about(this);
     about.m_strProductLines = {L"", L"Tarvex2 by Morvane", L"Version " + version, L"", L""};
     about.m_strCaptionName = L"Tarvex2 by Morvane";
     about.m_strLicenseFile = L"OrvLicense.txt";
@@ -306,6 +307,6 @@ void LoaderDialog::ShowAboutBox() {
 }
 
 void LoaderDialog::ShowHelp() {
-    HelpDialog help;
+    HelpDialog help(this);
     help.DoModal();
 }

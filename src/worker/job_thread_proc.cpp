@@ -129,8 +129,8 @@ unsigned JobThreadProc(void* argument) {
         if (object->rethrowFailures) throw;
         const std::wstring failureText = DescribeFailure(std::current_exception());
         if (object->reportFailures) {
-            MessageBoxW(nullptr, FailureBoxText(object->name, failureText).c_str(), kFailureCaption,
-                        MB_OK | MB_ICONHAND);
+            MessageBoxW(object->failureBoxOwner, FailureBoxText(object->name, failureText).c_str(),
+                        kFailureCaption, MB_OK | MB_ICONHAND);
         }
     }
     object->NoteThreadEnded(generation);

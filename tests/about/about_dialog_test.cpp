@@ -132,6 +132,16 @@ TEST(AboutDialog, LinksAreBlueUntilOpenedAndPurpleAfter) {
     });
 }
 
+// A dialog owned by `owner`: stacked above it, opened centred on it, with nothing to minimise or
+// maximise.
+bool OwnedBy(QWidget* dialog, QWidget* owner) {
+    const QPoint offset = dialog->geometry().center() - owner->geometry().center();
+    return dialog->parentWidget() == owner && dialog->windowType() == Qt::Dialog &&
+           !(dialog->windowFlags() &
+             (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)) &&
+           offset.manhattanLength() <= 2;
+}
+
 TEST(AboutDialog, OpensFromTheMenuAndTheSystemMenuAndShowsTheReport) {
     ScopedWorkingDirectory workdir;
     LoaderDialog main(nullptr, [] { return SerialPortList(std::vector<std::wstring>{}); });
@@ -139,15 +149,18 @@ TEST(AboutDialog, OpensFromTheMenuAndTheSystemMenuAndShowsTheReport) {
         for (int route = 0; route < 2; ++route) {
             QString title;
             QString report;
+            bool owned = false;
             QTimer::singleShot(50, [&] {
                 QWidget* box = QApplication::activeModalWidget();
                 if (box == nullptr) return;
                 title = box->windowTitle();
-                // The System button opens the report above the box.
-                QTimer::singleShot(50, [&] {
+                owned = OwnedBy(box, tarvex::platform::DialogWidget(main));
+                // The System button opens the report above the box, owned by it.
+                QTimer::singleShot(50, [&, box] {
                     QWidget* system = QApplication::activeModalWidget();
                     if (system != nullptr && system != box) {
                         report = system->windowTitle();
+                        owned = owned && OwnedBy(system, box);
                         qobject_cast<QDialog*>(system)->accept();
                     }
                     qobject_cast<QDialog*>(box)->accept();
@@ -164,7 +177,16 @@ TEST(AboutDialog, OpensFromTheMenuAndTheSystemMenuAndShowsTheReport) {
             }
             EXPECT_EQ(title, QStringLiteral("About Tarvex2 by Morvane")) << "route " << route;
             EXPECT_EQ(report, QStringLiteral("System Information")) << "route " << route;
+            EXPECT_TRUE(owned) << "route " << route;
         }
+        bool helpOwned = false;
+        QTimer::singleShot(50, [&] {
+            QWidget* help = QApplication::activeModalWidget();
+            helpOwned = help != nullptr && OwnedBy(help, tarvex::platform::DialogWidget(main));
+            if (help != nullptr) qobject_cast<QDialog*>(help)->accept();
+        });
+        MenuAction(main, ID_ABOUT_HELP)->trigger();
+        EXPECT_TRUE(helpOwned);
     });
 }
 

@@ -224,3 +224,22 @@ TEST_F(MainWindowTest, PortItemsPastThe256thCannotStartAnything) {
 }
 
 }  // namespace main_window_test
+
+namespace main_window_test {
+
+// A failure that ends the worker is told in a box owned by the main window.
+TEST_F(MainWindowTest, TheWorkersFailureBoxIsOwnedByTheMainWindow) {
+    RecordingMessageBox boxes;
+    TestLoaderDialog dialog;
+    dialog.jobBody = [](TestLoaderDialog&) { throw std::runtime_error("the job broke"); };
+    RunModal(dialog, [&] {
+        Click(dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes().empty(); }));
+        const MessageBoxRequest box = boxes.Boxes().front();
+        EXPECT_EQ(box.caption, L"CJobThread Exception");
+        EXPECT_NE(box.owner, nullptr);
+        EXPECT_EQ(box.owner, dialog.GetSafeHwnd());
+    });
+}
+
+}  // namespace main_window_test

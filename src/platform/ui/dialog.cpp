@@ -56,10 +56,16 @@ struct CDialog::Impl {
 void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent) {
     link = WindowLink::Create();
     window = new DialogWindow(owner, parent);
-    Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+    // A dialog with an owner is the owner's: it stays above it, opens centred on it and is
+    // never minimised on its own (a minimised box would leave its owner blocked with nothing on
+    // the screen to say why). Only a window of its own may be minimised.
+    Qt::WindowFlags flags = (parent != nullptr ? Qt::Dialog : Qt::Window) | Qt::WindowTitleHint |
+                            Qt::CustomizeWindowHint;
     if (dialogTemplate.style & WS_SYSMENU)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (dialogTemplate.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+    if ((dialogTemplate.style & WS_MINIMIZEBOX) && parent == nullptr) {
+        flags |= Qt::WindowMinimizeButtonHint;
+    }
     // A dialog keeps the size of its template, so a maximise button would have nothing to do:
     // WS_MAXIMIZEBOX is not offered.
     window->setWindowFlags(flags);
