@@ -2,7 +2,13 @@
 // that was cut off or changed, and says what differs.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <csignal>
 #include <future>
 #include <thread>
 
@@ -114,6 +120,29 @@ TEST(Simulator, DifferenceSaysWhatDiffers) {
               "4 bytes received, 1 more than expected");
     EXPECT_EQ(tarvex::devsim::Difference(Text("aXc"), Text("abc")),
               "byte 1 is 0x58, expected 0x62 (3 bytes received of 3)");
+}
+
+// A program killed while it holds the port (kill -9) cannot clear the port's exclusive mode: the
+// simulator does, once the program's side has closed, so that the next ordinary user can open it.
+TEST(Simulator, APortLeftExclusiveByAKilledProgramIsFreedAgain) {
+    tarvex::devsim::DeviceLine line;
+    const pid_t program = fork();
+    if (program == 0) {
+        SerialPort port(std::make_shared<Cancellation>());
+        if (!port.Open(tarvex::platform::FromSystemName(line.PortPath()))) _exit(1);
+        raise(SIGKILL);  // Close never runs
+    }
+    int status = 0;
+    waitpid(program, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_TRUE(line.WaitProgramClosed(2s));
+    const int fd = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    int exclusive = 1;
+    ASSERT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "an ordinary user's open would fail with EBUSY";
+    close(fd);
+    EXPECT_TRUE(line.WaitProgramClosed(2s)) << "the test's own open and close are counted too";
 }
 
 }  // namespace

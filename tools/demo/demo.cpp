@@ -233,13 +233,51 @@ int RunBothDevices() {
     return consoleOk && signOk ? 0 : 1;
 }
 
+// The first regular file in `dir` with `extension`, as a system name; empty when there is none.
 std::wstring FirstFileWithExtension(const std::filesystem::path& dir,
                                     const std::string& extension) {
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.is_regular_file() && entry.path().extension() == extension)
-            return entry.path().wstring();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+        if (entry.is_regular_file(error) && entry.path().extension() == extension) {
+            // The name's bytes as they are: a name need not be UTF-8.
+            return tarvex::platform::FromSystemName(
+                std::filesystem::absolute(entry.path(), error).string());
+        }
     }
     return {};
+}
+
+// What the settings file is, to tell whether the close sequence wrote it.
+struct SettingsFileState {
+    bool regular = false;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type written{};
+    bool operator==(const SettingsFileState&) const = default;
+};
+
+SettingsFileState ReadSettingsFileState() {
+    SettingsFileState state;
+    std::error_code error;
+    state.regular = std::filesystem::is_regular_file(kSettingsFileName, error);
+    if (state.regular) {
+        state.size = std::filesystem::file_size(kSettingsFileName, error);
+        state.written = std::filesystem::last_write_time(kSettingsFileName, error);
+    }
+    return state;
+}
+
+// Says what the close sequence did to the settings file.
+void PrintSettingsOutcome(const SettingsFileState& before) {
+    const SettingsFileState after = ReadSettingsFileState();
+    const std::string name = ToUtf8(kSettingsFileName);
+    if (after.regular && after != before) {
+        Print("settings: " + name + " written, " + std::to_string(after.size) + " bytes");
+    } else if (!after.regular && std::filesystem::exists(std::filesystem::symlink_status(
+                                     std::filesystem::path(kSettingsFileName)))) {
+        Print("settings: " + name + " not written: it is not a regular file");
+    } else {
+        Print("settings: " + name + " not written");
+    }
 }
 
 int RunOneJob(const std::string& port, int type, const std::string& workdir) {
@@ -250,6 +288,14 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
         return 2;
     }
     if (!EnterWorkdir(workdir)) return 2;
+    const char* extension = type == 4 ? ".hex" : ".fud";
+    const std::wstring customFile = type >= 4 ? FirstFileWithExtension(".", extension) : L"";
+    if (type >= 4 && customFile.empty()) {
+        std::fprintf(stderr, "%s: no %s file for setup type %d\n", workdir.c_str(), extension,
+                     type);
+        return 2;
+    }
+    const SettingsFileState settingsBefore = ReadSettingsFileState();
     bool ok = false;
     DemoDialog dialog({tarvex::platform::FromSystemName(port)});
     QTimer::singleShot(0, [&] {
@@ -260,11 +306,11 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
             Print("choice:   setup type " + std::to_string(type) + " from start-up" +
                   (type >= 4 ? ", file " + ToUtf8(dialog.m_strCustomFile) : std::string()));
         } else if (type >= 4) {
-            const std::wstring file = FirstFileWithExtension(".", type == 4 ? ".hex" : ".fud");
-            Print("file:     " + ToUtf8(file));
+            Print("file:     " + tarvex::platform::ToSystemName(customFile));
             Click(dialog, kRadios[type]);
-            qobject_cast<QLineEdit*>(tarvex::platform::ControlWidget(dialog, IDC_CUSTOM_FILE))
-                ->setText(QString::fromStdWString(std::filesystem::absolute(file).wstring()));
+            dialog.UpdateData(TRUE);
+            dialog.m_strCustomFile = customFile;
+            dialog.UpdateData(FALSE);
         }
         if (!IsKnownSetupType(type)) {
             Print("choice:   no setup type is checked: nothing to run");
@@ -280,10 +326,7 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
         Close(dialog);
     });
     dialog.DoModal();
-    if (std::filesystem::exists(kSettingsFileName)) {
-        Print("settings: " + ToUtf8(kSettingsFileName) + " written, " +
-              std::to_string(std::filesystem::file_size(kSettingsFileName)) + " bytes");
-    }
+    PrintSettingsOutcome(settingsBefore);
     Print(ok ? "job:      succeeded" : "job:      did not succeed");
     return ok ? 0 : 1;
 }
@@ -323,11 +366,10 @@ int RunDownload(const std::string& server, const std::string& workdir,
         printStatus();
         ready = dialog.m_status.GetWindowText() == L"Ready.";
         for (const SetupTypeRow& row : {kSetupTypes[0], kSetupTypes[1], kSetupTypes[2]}) {
-            const bool there = std::filesystem::exists(row.fileName);
+            std::error_code error;
+            const std::uintmax_t size = std::filesystem::file_size(row.fileName, error);
             Print("file:     " + ToUtf8(row.fileName) +
-                  (there
-                       ? ", " + std::to_string(std::filesystem::file_size(row.fileName)) + " bytes"
-                       : " missing"));
+                  (error ? " missing" : ", " + std::to_string(size) + " bytes"));
         }
         Close(dialog);
     });

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -53,18 +55,51 @@ DeviceLine::DeviceLine() {
     char path[128] = {};
     ptsname_r(master_, path, sizeof path);
     portPath_ = path;
+    // The simulator's own open comes before the watch, so that only the others' are counted.
+    slave_ = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (slave_ < 0 || watch_ < 0 ||
+        inotify_add_watch(watch_, path, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        HangUp();
+        throw std::runtime_error("cannot watch the pseudo-terminal");
+    }
 }
 
 DeviceLine::~DeviceLine() { HangUp(); }
 
 void DeviceLine::HangUp() {
-    if (master_ >= 0) close(master_);
-    master_ = -1;
+    for (int* fd : {&master_, &slave_, &watch_}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
+    }
+}
+
+bool DeviceLine::OthersHoldThePort() {
+    if (watch_ < 0) return false;
+    alignas(inotify_event) char events[4096];
+    bool closed = false;
+    for (;;) {
+        const ssize_t count = read(watch_, events, sizeof events);
+        if (count <= 0) break;
+        for (ssize_t at = 0; at < count;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->mask & IN_OPEN) ++othersOpen_;
+            if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+                othersOpen_ = std::max(0, othersOpen_ - 1);
+                closed = true;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    // The program has let go (closed the port, or was killed before it could clear it).
+    if (closed && othersOpen_ == 0) ioctl(slave_, TIOCNXCL);
+    return othersOpen_ > 0;
 }
 
 bool DeviceLine::WaitConfigured(std::uint32_t baudRate, bool xonXoff, Millis timeout) {
     const auto deadline = Clock::now() + timeout;
     while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
+        OthersHoldThePort();
         termios tio{};
         // The master reports the slave's settings: the program's own.
         if (tcgetattr(master_, &tio) == 0 && (tio.c_lflag & (ECHO | ICANON)) == 0 &&
@@ -100,6 +135,7 @@ bool DeviceLine::Send(const std::string& bytes, Millis gap) {
 
 bool DeviceLine::ReadSome(Millis wait, std::size_t limit) {
     if (stopped_ || master_ < 0) return false;
+    OthersHoldThePort();
     pollfd fds{master_, POLLIN, 0};
     const int ready = poll(&fds, 1, static_cast<int>(std::min<long>(wait.count(), 20)));
     if (ready <= 0) return !stopped_;
@@ -179,9 +215,9 @@ bool DeviceLine::ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSec
 bool DeviceLine::WaitProgramClosed(Millis timeout) {
     const auto deadline = Clock::now() + timeout;
     while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
-        // The master reports a hang-up while no program has the port open.
-        pollfd fds{master_, 0, 0};
-        if (poll(&fds, 1, 10) > 0 && (fds.revents & POLLHUP) != 0) return true;
+        if (!OthersHoldThePort()) return true;
+        pollfd fds{watch_, POLLIN, 0};
+        poll(&fds, 1, 10);
     }
     return false;
 }

@@ -3,6 +3,11 @@
 //
 // Every wait here ends by itself: at its time-out, when the line is hung up, or when Stop() is
 // called from another thread.
+//
+// The simulator holds the port open itself as well, as a powered device keeps its line: a real
+// port clears its exclusive mode on its last close, and this one must be cleared by hand when
+// the program's side closes, even when the program was killed. It watches the port's opens and
+// closes for that.
 #pragma once
 
 #include <atomic>
@@ -61,8 +66,14 @@ class DeviceLine {
   private:
     // Takes what has arrived within `wait`: false on hang-up or stop.
     bool ReadSome(Millis wait, std::size_t limit);
+    // Counts the opens and closes of the port by others since the last call; once none holds it,
+    // its exclusive mode is cleared. Returns whether another program has the port open.
+    bool OthersHoldThePort();
 
     int master_ = -1;
+    int slave_ = -1;  // the simulator's own hold on the port
+    int watch_ = -1;  // inotify: the port's opens and closes
+    int othersOpen_ = 0;
     std::string portPath_;
     Bytes received_;
     std::atomic<bool> stopped_{false};
