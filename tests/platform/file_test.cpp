@@ -120,6 +120,15 @@ TEST(File, OnlyRegularFilesOpenAndFindFileSeesEveryName) {
     EXPECT_FALSE(finder.FindFile(L""));
 }
 
+// Creates `path` holding `text`, as the settings are saved.
+bool CreateWith(const std::filesystem::path& path, const std::string& text) {
+    CFile file;
+    if (!file.Open(path.wstring().c_str(), kCreate)) return false;
+    file.Write(text.data(), static_cast<UINT>(text.size()));
+    file.Close();
+    return true;
+}
+
 // A name that is a link: the file it names is replaced, the link stays a link.
 TEST(File, CreatingThroughALinkReplacesTheFileItNames) {
     TempDir dir;
@@ -130,10 +139,7 @@ TEST(File, CreatingThroughALinkReplacesTheFileItNames) {
     const auto second = dir.path() / "again.cfg";
     std::filesystem::create_symlink(link, second);  // a link to the link
     for (const auto& name : {link, second}) {
-        CFile file;
-        ASSERT_TRUE(file.Open(name.wstring().c_str(), kCreate));
-        file.Write("new", 3);
-        file.Close();
+        ASSERT_TRUE(CreateWith(name, "new"));
         EXPECT_TRUE(std::filesystem::is_symlink(name));
         EXPECT_EQ(Contents(dir.path() / "real" / "Tarvex2.cfg"), "new");
         EXPECT_EQ(FilesIn(dir.path() / "real"), 1u) << "nothing left beside the file";
@@ -141,16 +147,14 @@ TEST(File, CreatingThroughALinkReplacesTheFileItNames) {
     // A link whose file does not exist yet: the file is made where the link points.
     const auto dangling = dir.path() / "new.cfg";
     std::filesystem::create_symlink(dir.path() / "real" / "made.cfg", dangling);
-    CFile file;
-    ASSERT_TRUE(file.Open(dangling.wstring().c_str(), kCreate));
-    file.Write("made", 4);
-    file.Close();
+    ASSERT_TRUE(CreateWith(dangling, "made"));
     EXPECT_TRUE(std::filesystem::is_symlink(dangling));
     EXPECT_EQ(Contents(dir.path() / "real" / "made.cfg"), "made");
 }
 
 // In a folder that takes no new file, a file that may be written is written in place; a failure
-// there is the write failure it is. Needs an ordinary user, for whom folder modes hold.
+// there is the write failure it is. Folder modes hold only for an ordinary user: as root, the
+// writing child becomes nobody.
 TEST(File, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
     TempDir dir;
     const auto folder = dir.path() / "readonly";
