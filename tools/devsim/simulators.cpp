@@ -25,7 +25,7 @@ Outcome Failed(std::string what) { return Outcome{false, std::move(what)}; }
 
 }  // namespace
 
-// How long the sign stays connected after its stop for the program to close the port.
+// How long a device stays connected after its part for the program to close the port.
 constexpr Millis kStopLinger{2000};
 
 Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, const Bytes* expected) {
@@ -47,9 +47,11 @@ Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, cons
         if (std::string difference = Difference(image, *expected); !difference.empty()) {
             return Failed("the image is not the file: " + difference);
         }
-        return Outcome{true, {}};
+    } else if (!line.ReceiveImage(Millis(500), timeout, rate)) {
+        return Failed("no image");
     }
-    if (!line.ReceiveImage(Millis(500), timeout, rate)) return Failed("no image");
+    // A powered console stays on the line: the program sees the image through before it lets go.
+    line.WaitProgramClosed(kStopLinger);
     return Outcome{true, {}};
 }
 

@@ -23,8 +23,9 @@ struct Outcome {
 
 // Plays the console after a power cycle: "!0", waits for "#0", "!3", waits for "#1", "!6", then
 // receives the image until its Intel HEX end record or an idle gap (with `expected`, until its
-// length or an idle gap, and the image must be exactly `expected`). The bytes the program sent
-// are in the line's Received().
+// length or an idle gap, and the image must be exactly `expected`), and stays connected until
+// the program has closed the port, as a powered console does. The bytes the program sent are in
+// the line's Received().
 Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout,
                     const Bytes* expected = nullptr);
 
