@@ -166,8 +166,8 @@ TEST(File, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
     const pid_t child = fork();
     if (child == 0) {
         constexpr uid_t kNobody = 65534;
-        if (geteuid() == 0 && (chown(path.c_str(), kNobody, kNobody) != 0 ||
-                               setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+        if (geteuid() == 0 && (chown(path.c_str(), kNobody, kNobody) != 0 || setgid(kNobody) != 0 ||
+                               setuid(kNobody) != 0)) {
             _exit(10);
         }
         CFile file;
@@ -210,15 +210,21 @@ TEST(File, ReplacementsOfKilledProgramsAreRemovedAndLiveOnesKept) {
     TempDir dir;
     const auto path = dir.path() / "Quorlex2000.hex";
     std::ofstream(path) << "good copy";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     if (child == 0) {
         CFile file;
         if (file.Open(path.wstring().c_str(), kCreate)) file.Write("part", 4);
-        raise(SIGKILL);
+        (void)!write(ready[1], "!", 1);
+        pause();  // killed here, in the middle of its download
     }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    kill(child, SIGKILL);
     // Ended, not yet reaped: a zombie whose pid still answers kill(pid, 0).
-    const std::string stat = "/proc/" + std::to_string(child) + "/stat";
-    for (int i = 0; i < 500 && Contents(stat).find(") Z ") == std::string::npos; ++i) usleep(2000);
+    siginfo_t ended{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOWAIT), 0);
     ASSERT_EQ(FilesIn(dir.path()), 2u);
     CFile live;
     ASSERT_TRUE(live.Open((dir.path() / "other.hex").wstring().c_str(), kCreate));
@@ -227,6 +233,8 @@ TEST(File, ReplacementsOfKilledProgramsAreRemovedAndLiveOnesKept) {
     EXPECT_EQ(FilesIn(dir.path()), 2u) << "the killed program's file went; the live one stays";
     EXPECT_EQ(Contents(path), "good copy");
     waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
 }
 
 }  // namespace
