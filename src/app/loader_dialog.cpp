@@ -6,6 +6,7 @@
 #include "app/port_menu.h"
 #include "app/resource.h"
 #include "app/resources.h"
+#include "platform/file.h"
 #include "platform/kernel_objects.h"
 #include "platform/ui/file_dialog.h"
 #include "update/console_job.h"
@@ -46,6 +47,17 @@ constexpr wchar_t kReadyText[] = L"Configure Communications Settings and Setup T
 constexpr wchar_t kNoSetupTypeText[] = L"Choose a Setup Type, then press Update.";
 constexpr wchar_t kNoJobEventText[] =
     L"The update could not be started: the system is out of resources.";
+
+// The folder `path` lies in, when it is one that exists; empty otherwise.
+std::wstring ExistingFolderOf(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"/\\");
+    if (separator == std::wstring::npos) return {};
+    const std::wstring folder = separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
+    CFileFind finder;
+    if (!finder.FindFile(folder.c_str())) return {};
+    finder.FindNextFile();
+    return finder.IsDirectory() ? folder : std::wstring();
+}
 
 }  // namespace
 
@@ -220,6 +232,9 @@ void LoaderDialog::OnBrowse() {
                        console ? L"Hex File (*.hex)|*.hex|All Files (*.*)|*.*||"
                                : L"Field Update File (*.fud)|*.fud|All Files (*.*)|*.*||",
                        this);
+    // The folder of the current custom file, where the technician found it last time.
+    const std::wstring folder = ExistingFolderOf(m_strCustomFile);
+    if (!folder.empty()) dialog.m_ofn.lpstrInitialDir = folder.c_str();
     if (dialog.DoModal() == IDOK) {
         m_strCustomFile = dialog.GetPathName();
         UpdateData(FALSE);

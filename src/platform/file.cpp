@@ -361,7 +361,10 @@ void CMemFile::Write(const void* buffer, UINT count) {
 }
 
 BOOL CFileFind::FindFile(const wchar_t* name) {
+    directory_ = false;
     if (name == nullptr || *name == L'\0') return FALSE;
     struct stat info {};
-    return lstat(tarvex::platform::ToSystemName(name).c_str(), &info) == 0 ? TRUE : FALSE;
+    if (lstat(tarvex::platform::ToSystemName(name).c_str(), &info) != 0) return FALSE;
+    directory_ = S_ISDIR(info.st_mode);
+    return TRUE;
 }

@@ -108,5 +108,12 @@ class CMemFile : public CFile {
 class CFileFind {
   public:
     BOOL FindFile(const wchar_t* name);
+    // Steps to the found name (the only one: there are no wildcards); FALSE as none follows it.
+    BOOL FindNextFile() { return FALSE; }
+    // Whether the found name is a directory.
+    BOOL IsDirectory() const { return directory_ ? TRUE : FALSE; }
     void Close() {}
+
+  private:
+    bool directory_ = false;
 };

@@ -1,6 +1,8 @@
 // The main window on the offscreen platform, driven as a technician would drive it.
 #include "app/main_window_fixture.h"
 
+#include <QDir>
+
 namespace main_window_test {
 
 TEST_F(MainWindowTest, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
@@ -105,17 +107,19 @@ TEST_F(MainWindowTest, CustomTypesEnableTheFileChoiceAndKeepItsText) {
 
 // Answers the file dialog about to open: records its filters, then picks `file` (or cancels
 // when `file` is empty). Looks for it until it shows, for at most ten seconds.
-void AnswerFileDialog(QStringList& filters, const QString& file, int attempts = 500) {
-    QTimer::singleShot(20, [&filters, file, attempts] {
+void AnswerFileDialog(QStringList& filters, const QString& file, int attempts = 500,
+                      QString* openedIn = nullptr) {
+    QTimer::singleShot(20, [&filters, file, attempts, openedIn] {
         QFileDialog* dialog = nullptr;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->isVisible()) dialog = dialog ? dialog : qobject_cast<QFileDialog*>(window);
         }
         if (dialog == nullptr) {
-            if (attempts > 0) AnswerFileDialog(filters, file, attempts - 1);
+            if (attempts > 0) AnswerFileDialog(filters, file, attempts - 1, openedIn);
             return;
         }
         filters = dialog->nameFilters();
+        if (openedIn != nullptr) *openedIn = dialog->directory().absolutePath();
         if (file.isEmpty()) {
             dialog->reject();
             return;
@@ -150,6 +154,35 @@ TEST_F(MainWindowTest, BrowseOffersTheFilesOfTheCheckedCustomType) {
         EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring())
             << "Cancel leaves the path";
         EXPECT_TRUE(Checked(dialog, IDC_RADIO_OTHER_TY5500));
+    });
+}
+
+// The dialog opens in the folder of the current custom file while that folder exists, and in
+// the working folder otherwise.
+TEST_F(MainWindowTest, BrowseOpensInTheFolderOfTheCurrentCustomFile) {
+    TempDir dir;
+    const std::string hexFile = (dir.path() / "Poolside v2.hex").string();
+    std::ofstream(hexFile) << ":00000001FF\n";
+    TestLoaderDialog dialog;
+    RunModal(dialog, [&] {
+        QStringList filters;
+        QString openedIn;
+        Click(dialog, IDC_RADIO_OTHER_QX2000);
+        AnswerFileDialog(filters, QString(), 500, &openedIn);
+        Click(dialog, IDC_BROWSE);
+        EXPECT_EQ(openedIn, QDir::currentPath()) << "no custom file yet";
+
+        qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))
+            ->setText(QString::fromStdString(hexFile));
+        AnswerFileDialog(filters, QString(), 500, &openedIn);
+        Click(dialog, IDC_BROWSE);
+        EXPECT_EQ(openedIn, QString::fromStdString(dir.path().string()));
+
+        qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))
+            ->setText(QString::fromStdString((dir.path() / "gone" / "x.hex").string()));
+        AnswerFileDialog(filters, QString(), 500, &openedIn);
+        Click(dialog, IDC_BROWSE);
+        EXPECT_EQ(openedIn, QDir::currentPath()) << "a folder that does not exist";
     });
 }
 

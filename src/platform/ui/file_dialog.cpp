@@ -1,11 +1,13 @@
 #include "platform/ui/file_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QTreeView>
 #include <vector>
 
 #include "platform/message_box.h"
+#include "platform/ui/qt_text.h"
 #include "platform/ui/window_ref.h"
 #include "platform/ui/wnd.h"
 
@@ -84,6 +86,10 @@ INT_PTR CFileDialog::DoModal() {
     if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
     dialog.setDefaultSuffix(QString::fromStdWString(extension));
     dialog.setNameFilter(QString::fromStdWString(ConvertFilter(filter_)));
+    // The folder asked for, or the working folder (never the last folder another dialog showed).
+    const bool folderGiven = m_ofn.lpstrInitialDir != nullptr && *m_ofn.lpstrInitialDir != L'\0';
+    dialog.setDirectory(folderGiven ? tarvex::platform::ToQString(m_ofn.lpstrInitialDir)
+                                    : QDir::currentPath());
     if (!fileName_.empty()) dialog.selectFile(QString::fromStdWString(fileName_));
     dialog.setViewMode(QFileDialog::Detail);
     // Columns as wide as their text, so that long firmware names and dates can be read.

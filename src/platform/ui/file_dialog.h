@@ -19,6 +19,14 @@ class CFileDialog {
 
     // IDOK once the user has chosen a file, IDCANCEL otherwise.
     INT_PTR DoModal();
+
+    // The dialog's set-up record, as far as this program sets it: the folder it opens in (the
+    // working folder when none is given).
+    struct OpenFileName {
+        const wchar_t* lpstrInitialDir = nullptr;
+    };
+    // Public, as in the class library: the caller sets it before DoModal.
+    OpenFileName m_ofn;
     std::wstring GetPathName() const { return pathName_; }
 
     // The filter in the window system's form: one "Description (patterns)" entry a line.
