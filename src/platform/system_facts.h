@@ -27,7 +27,7 @@ namespace tarvex::platform {
 
 struct DiskSpace {
     ULONGLONG totalBytes = 0;
-    ULONGLONG freeBytes = 0;  // of the whole volume
+    ULONGLONG freeBytes = 0;  // what the user may still write on the volume
 };
 
 struct MemoryStatus {

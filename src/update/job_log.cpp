@@ -9,6 +9,7 @@
 #include "platform/exclusive_file.h"
 #include "platform/file.h"
 #include "platform/forwarding_serial_link.h"
+#include "platform/link_errors.h"
 #include "platform/text.h"
 #include "update/sha256.h"
 
@@ -85,15 +86,16 @@ class JobLogLink final : public platform::ForwardingSerialLink {
         : platform::ForwardingSerialLink(std::move(inner)), log_(log) {}
 
     bool Open(const std::wstring& portName) override {
+        port_ = portName;
         const bool ok = platform::ForwardingSerialLink::Open(portName);
-        log_.Write("open", ok ? "ok" : "failed, error " + std::to_string(LastError()));
+        log_.Write("open", ok ? "ok" : Failure("failed"));
         return ok;
     }
     bool WaitForEvent(std::uint32_t& events) override {
         const bool ok = platform::ForwardingSerialLink::WaitForEvent(events);
         if (!ok) {
             log_.TellSent();
-            log_.Write("line", "the wait ended, error " + std::to_string(LastError()));
+            log_.Write("line", Failure("the wait ended"));
         }
         return ok;
     }
@@ -104,14 +106,14 @@ class JobLogLink final : public platform::ForwardingSerialLink {
     }
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
         const bool ok = platform::ForwardingSerialLink::Write(bytes, count, written);
-        log_.Sent(bytes, written, ok, LastError());
+        log_.Sent(bytes, written, ok ? std::string() : Failure("failed"));
         return ok;
     }
     bool Drain() override {
         const bool ok = platform::ForwardingSerialLink::Drain();
         if (!ok) {
             log_.TellSent();
-            log_.Write("drain", "failed, error " + std::to_string(LastError()));
+            log_.Write("drain", Failure("failed"));
         }
         return ok;
     }
@@ -121,7 +123,17 @@ class JobLogLink final : public platform::ForwardingSerialLink {
     }
 
   private:
+    // The last failure, in words: "<what>, error N (<meaning>)", or how the window's closing
+    // ended the job.
+    std::string Failure(const std::string& what) const {
+        const std::uint32_t error = LastError();
+        if (platform::IsCancellation(error)) return "ended by closing the window";
+        return what + ", error " + std::to_string(error) + " (" +
+               platform::DescribeLinkError(port_, error) + ")";
+    }
+
     JobLogHost& log_;
+    std::wstring port_;
 };
 
 }  // namespace
@@ -149,8 +161,8 @@ void JobLogHost::Received(const std::uint8_t* bytes, std::size_t count) {
     if (linesLeftOut_ != before) receivedLeftOut_ += count;
 }
 
-void JobLogHost::Sent(const std::uint8_t* bytes, std::size_t written, bool ok,
-                      std::uint32_t error) {
+void JobLogHost::Sent(const std::uint8_t* bytes, std::size_t written, const std::string& failure) {
+    const bool ok = failure.empty();
     const std::size_t ofFile = std::min(written, fileLeft_);
     fileLeft_ -= ofFile;
     unsentCount_ += ofFile;
@@ -161,7 +173,7 @@ void JobLogHost::Sent(const std::uint8_t* bytes, std::size_t written, bool ok,
     }
     if (!ok) {
         TellSent();
-        Write("write", "failed, error " + std::to_string(error));
+        Write("write", failure);
     }
 }
 

@@ -40,8 +40,8 @@ class JobLogHost final : public ForwardingJobHost {
     void Received(const std::uint8_t* bytes, std::size_t count);
     // A write to the port: the file's bytes (from the start of a transfer, up to the file's
     // length) are counted and told in one line before the next event; anything else is a reply
-    // and logged byte for byte.
-    void Sent(const std::uint8_t* bytes, std::size_t written, bool ok, std::uint32_t error);
+    // and logged byte for byte. `failure` says how a failed write failed; empty when it did not.
+    void Sent(const std::uint8_t* bytes, std::size_t written, const std::string& failure);
     void TellSent();
 
   private:

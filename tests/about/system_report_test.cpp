@@ -6,6 +6,8 @@
 
 #include <map>
 
+#include "support/fixed_system_facts.h"
+
 using tarvex::about::DiskSection;
 using tarvex::about::MemorySection;
 using tarvex::about::OperatingSystemName;
@@ -20,37 +22,8 @@ using tarvex::platform::SystemFacts;
 
 namespace {
 
-constexpr wchar_t kCpuKey[] = L"Hardware\\Description\\System\\CentralProcessor\\0";
-
-class FakeFacts final : public SystemFacts {
-  public:
-    std::optional<std::wstring> UserName() override { return user; }
-    std::optional<DiskSpace> Disk() override { return disk; }
-    MemoryStatus Memory() override { return memory; }
-    OsVersion Version() override { return version; }
-    WORD ProcessorLevel() override { return level; }
-    std::optional<std::vector<std::wstring>> SubKeys(const std::wstring& key) override {
-        auto it = subkeys.find(key);
-        if (it == subkeys.end()) return std::nullopt;
-        return it->second;
-    }
-    std::optional<std::wstring> Value(const std::wstring& key, const std::wstring& name) override {
-        if (key != kCpuKey || !cpuKeyOpens) return std::nullopt;
-        auto it = cpu.find(name);
-        if (it == cpu.end()) return std::nullopt;
-        return it->second;
-    }
-
-    // Public: each test sets the facts the report is made from.
-    std::optional<std::wstring> user = L"technician";
-    std::optional<DiskSpace> disk;
-    MemoryStatus memory;
-    OsVersion version{VER_PLATFORM_WIN32_NT, 5, 1, L"Service Pack 2", L""};
-    WORD level = 6;
-    std::map<std::wstring, std::vector<std::wstring>> subkeys;
-    std::map<std::wstring, std::wstring> cpu;
-    bool cpuKeyOpens = true;
-};
+using FakeFacts = FixedSystemFacts;
+constexpr const wchar_t* kCpuKey = FixedSystemFacts::kCpuKey;
 
 constexpr ULONGLONG kMb = 1ULL << 20;
 

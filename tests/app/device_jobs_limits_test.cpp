@@ -142,3 +142,27 @@ TEST_F(DeviceJobsTest, TheLogNamesAFileByItsWholeSizeAndDigest) {
 }
 
 }  // namespace device_jobs_test
+
+namespace device_jobs_test {
+
+// The job log says in words how a job ended: by the window's closing, not by an error number.
+TEST_F(DeviceJobsTest, AJobEndedByClosingTheWindowIsLoggedSo) {
+    std::filesystem::remove_all(JobLogPath().parent_path());
+    const std::wstring hex = WriteFile("waiting.hex", tarvex::devsim::Bytes(100, 'C'));
+    {
+        WatchedDialog dialog(std::vector<std::wstring>{Port()});
+        RunModal(dialog, [&] {
+            PressUpdate(dialog, IDC_RADIO_OTHER_QX2000, hex);
+            ASSERT_TRUE(WaitUntil([&] { return Status(dialog).starts_with(L"Waiting for user"); }));
+        });
+    }  // the window goes while the job waits for the console
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& text) {
+        return text.ends_with(" line: ended by closing the window");
+    }));
+    EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const std::string& text) {
+        return text.find("error 125") != std::string::npos;
+    }));
+}
+
+}  // namespace device_jobs_test

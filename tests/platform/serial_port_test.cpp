@@ -4,16 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <fstream>
 #include <future>
 #include <thread>
 
 #include "device_line.h"
+#include "platform/link_errors.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
 #include "update/link_profile.h"
@@ -188,6 +193,31 @@ TEST_F(SerialPortTest, PortNameThatIsNotUtf8ReachesTheDevice) {
     ASSERT_TRUE(port.Open(name));
     ASSERT_TRUE(port.ReadSettings() && port.ApplySettings(kConsole));
     EXPECT_TRUE(line.WaitConfigured(115200, false, 1s));
+}
+
+}  // namespace
+
+namespace {
+
+// The job log's words for a port's failures: a port this user may not open names its group.
+TEST(LinkErrors, FailuresAreSaidInWords) {
+    using tarvex::platform::DescribeLinkError;
+    TempDir dir;
+    const auto port = dir.path() / "ttyS9";
+    std::ofstream{port};
+    chmod(port.c_str(), 0660);
+    struct stat info {};
+    ASSERT_EQ(stat(port.c_str(), &info), 0);
+    const group* owner = getgrgid(info.st_gid);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(DescribeLinkError(port.wstring(), EACCES),
+              std::string("permission denied: the user is not in the group that owns the port, ") +
+                  owner->gr_name);
+    EXPECT_EQ(DescribeLinkError(L"/dev/ttyNONE", ENOENT), "there is no such port");
+    EXPECT_EQ(DescribeLinkError(port.wstring(), EBUSY), "the port is in use by another program");
+    EXPECT_EQ(DescribeLinkError(port.wstring(), ECANCELED), "ended by closing the window");
+    EXPECT_TRUE(tarvex::platform::IsCancellation(ECANCELED));
+    EXPECT_FALSE(tarvex::platform::IsCancellation(EIO));
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "platform/ui/qt_access.h"
 #include "platform/ui/window_system.h"
 #include "platform/virtual_ports.h"
+#include "support/fixed_system_facts.h"
 #include "support/working_directory.h"
 
 using tarvex::platform::SerialPortList;
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
         about.m_strLicenseFile = L"OrvLicense.txt";
         saved = Save(about, output);
     } else if (which == "system") {
-        SystemInfoDialog report;
+        SystemInfoDialog report(nullptr, TypicalFacts());  // the same picture on every machine
         saved = Save(report, output);
     } else if (which == "help") {
         HelpDialog help;
