@@ -8,7 +8,7 @@
 using tarvex::download::DownloadHost;
 using tarvex::download::DownloadServer;
 using tarvex::download::FetchLatestHexFiles;
-using tarvex::download::kMakerFtpServer;
+using tarvex::download::MakerFtpServer;
 
 namespace {
 
@@ -45,5 +45,5 @@ void LoaderDialog::DownloadLatestHexFiles() {
     for (std::size_t i = 0; i < names.size(); ++i) names[i] = kSetupTypes[i].fileName;
     tarvex::platform::BusyWindowThread busy;
     DialogDownloadHost host(*this, m_status, m_progress, busy);
-    FetchLatestHexFiles(host, downloadServer_ ? *downloadServer_ : kMakerFtpServer, names);
+    FetchLatestHexFiles(host, downloadServer_ ? *downloadServer_ : MakerFtpServer(), names);
 }

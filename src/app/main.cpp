@@ -4,6 +4,7 @@
 #include "app/loader_app.h"
 #include "app/resource.h"
 #include "app/resources.h"
+#include "download/latest_hex_files.h"
 #include "platform/text.h"
 #include "platform/user_folder.h"
 
@@ -20,8 +21,9 @@ namespace {
 bool AnswersInformationOption(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Tarvex2 %s\n",
-                        tarvex::platform::ToUtf8(LoadStringResource(IDS_VERSION)).c_str());
+            std::printf("Tarvex2 %s\nFirmware download server: %s\n",
+                        tarvex::platform::ToUtf8(LoadStringResource(IDS_VERSION)).c_str(),
+                        tarvex::platform::ToUtf8(tarvex::download::MakerFtpServerText()).c_str());
             return true;
         }
         if (std::strcmp(argv[i], "--help") == 0) {

@@ -24,6 +24,19 @@ constexpr wchar_t kConnectionFailedText[] =
 
 }  // namespace
 
+const DownloadServer& MakerFtpServer() {
+    static const DownloadServer server{
+        .host = TARVEX_FTP_HOST, .port = TARVEX_FTP_PORT, .timeouts = {}};
+    return server;
+}
+
+std::wstring MakerFtpServerText() {
+    const DownloadServer& server = MakerFtpServer();
+    return server.port == INTERNET_INVALID_PORT_NUMBER
+               ? server.host
+               : server.host + L":" + std::to_wstring(server.port);
+}
+
 std::wstring RemoteHexFilePath(const std::wstring& fileName) {
     return L"/Zedude_Rerezuri/Quorlex 2000/Timer/" + fileName;
 }

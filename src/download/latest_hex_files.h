@@ -17,9 +17,10 @@ struct DownloadServer {
     platform::InternetTimeouts timeouts;
 };
 
-// The maker's FTP server.
-inline const DownloadServer kMakerFtpServer{
-    .host = L"ftp.morvane.example", .port = INTERNET_INVALID_PORT_NUMBER, .timeouts = {}};
+// The maker's FTP server, as the build set it (TARVEX_FTP_SERVER, HOST or HOST:PORT).
+const DownloadServer& MakerFtpServer();
+// The same as people write it: "HOST" or "HOST:PORT".
+std::wstring MakerFtpServerText();
 
 // "/Zedude_Rerezuri/Quorlex 2000/Timer/<name>" on the server.
 std::wstring RemoteHexFilePath(const std::wstring& fileName);
