@@ -6,6 +6,7 @@
 #include "app/port_menu.h"
 #include "app/resource.h"
 #include "app/resources.h"
+#include "platform/change_notification.h"
 #include "platform/file.h"
 #include "platform/kernel_objects.h"
 #include "platform/ui/file_dialog.h"
@@ -83,7 +84,10 @@ LoaderDialog::LoaderDialog(CWnd* parent, PortTableReader readPorts)
     MapCommand(ID_FILE_DOWNLOAD, [this] { DownloadLatestHexFiles(); });
 }
 
-LoaderDialog::~LoaderDialog() { EndJobs(); }
+LoaderDialog::~LoaderDialog() {
+    EndJobs();
+    if (folderWatch_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folderWatch_);
+}
 
 void LoaderDialog::EndJobs() {
     // The jobs use this dialog's members: their threads must be gone before the members are.
@@ -133,6 +137,12 @@ BOOL LoaderDialog::OnInitDialog() {
     m_hConsoleEvent = RegisterJobEvent(&CallOnTarget<&LoaderDialog::ReprogramConsole>);
     m_hSignEvent = RegisterJobEvent(&CallOnTarget<&LoaderDialog::SendFieldUpdate>);
     m_nTimerId = SetTimer(kProgressTimer, kProgressTimerPeriodMs, nullptr);
+    if (folderWatch_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folderWatch_);
+    folderWatch_ =
+        FindFirstChangeNotificationW(L".", FALSE,
+                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                                         FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+    folderChanged_ = false;
     if (m_nSetupType != kCustomConsoleType && m_nSetupType != kCustomSignType) {
         m_btnBrowse.EnableWindow(FALSE);
         m_editCustomFile.EnableWindow(FALSE);
@@ -194,7 +204,24 @@ void LoaderDialog::OnTimer(UINT_PTR id) {
         m_progress.GetRange(lower, upper);
         if (m_progress.GetPos() < upper) m_progress.StepIt();
     }
+    if (id == kProgressTimer) FollowFolderChanges();
     CDialog::OnTimer(id);
+}
+
+void LoaderDialog::FollowFolderChanges() {
+    if (folderWatch_ != INVALID_HANDLE_VALUE &&
+        WaitForSingleObject(folderWatch_, 0) == WAIT_OBJECT_0) {
+        folderChanged_ = true;
+        FindNextChangeNotification(folderWatch_);
+    }
+    // A job holds its file: looking at the field-update file now would label it unopenable.
+    if (!folderChanged_ || jobRunning_ || closing_) return;
+    folderChanged_ = false;
+    UpdateData(TRUE);  // the choice the window shows now is the one to keep or move
+    RefreshFirmwareChoices();
+    const bool custom = m_nSetupType == kCustomConsoleType || m_nSetupType == kCustomSignType;
+    m_editCustomFile.EnableWindow(custom ? TRUE : FALSE);
+    m_btnBrowse.EnableWindow(custom ? TRUE : FALSE);
 }
 
 void LoaderDialog::OnClose() {

@@ -111,6 +111,8 @@ class LoaderDialog : public CDialog, public CJobThread {
     void OnCustomSetupType();
     void OnBrowse();
     void OnSelectPort(UINT id);
+    // Refreshes the firmware choices when the working folder has changed and no job runs.
+    void FollowFolderChanges();
     void FillPortMenu(int positionToCheck);
     HANDLE RegisterJobEvent(tarvex::worker::SignalHandler job);
     CMenu CommunicationsMenu() const;
@@ -124,6 +126,10 @@ class LoaderDialog : public CDialog, public CJobThread {
         std::wstring customFile;
     } jobChoice_;
     bool closing_ = false;  // the close sequence pumps messages and must not start twice
+    // The working folder, watched so that firmware files copied in (or taken away) while the
+    // program runs are offered at once; a change seen during a job is acted on after it.
+    HANDLE folderWatch_ = INVALID_HANDLE_VALUE;
+    bool folderChanged_ = false;
     // From Update's signal to EnableControlsAfterJob, which the job calls on the worker.
     std::atomic<bool> jobRunning_{false};
 };

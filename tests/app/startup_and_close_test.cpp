@@ -248,4 +248,36 @@ TEST_F(StartUpAndCloseTest, FieldUpdateChoiceShowsTheFilesVersionOrWhyNot) {
     });
 }
 
+// Files copied into the working folder (or taken from it) while the program runs are offered
+// (or withdrawn) as at start-up, without a restart.
+TEST_F(StartUpAndCloseTest, FirmwareFilesCopiedInWhileTheWindowIsOpenAreOfferedAtOnce) {
+    for (const char* name :
+         {"Quorlex2000.hex", "Arena2000.hex", "OvalTrack.hex", "ED-40517_Veziv16.fud"})
+        std::filesystem::remove(workdir.path() / name);
+    Window window;
+    RunModal(window, [&] {
+        EXPECT_FALSE(Enabled(window, IDC_RADIO_POOLSIDE));
+        EXPECT_FALSE(Enabled(window, IDC_RADIO_HUEVANE));
+        workdir.WriteBuiltInFirmware();
+        EXPECT_TRUE(WaitUntil([&] { return Enabled(window, IDC_RADIO_HUEVANE); }, 3000));
+        for (int id : {IDC_RADIO_POOLSIDE, IDC_RADIO_ARENA, IDC_RADIO_OVAL_TRACK})
+            EXPECT_TRUE(Enabled(window, id)) << id;
+        EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), QStringLiteral("Huevane: ED-40517 ver 16"));
+
+        // A new version of the field-update file: its label follows.
+        workdir.Write("ED-40517_Veziv16.fud", "E040517-0017 Tessary 5500 sign firmware");
+        EXPECT_TRUE(WaitUntil(
+            [&] { return Text(window, IDC_RADIO_HUEVANE) == "Huevane: ED-40517 ver 17"; }, 3000));
+
+        // The chosen file taken away: the choice moves to the custom one, as at start-up.
+        Click(window, IDC_RADIO_ARENA);
+        std::filesystem::remove(workdir.path() / "Arena2000.hex");
+        EXPECT_TRUE(WaitUntil([&] { return !Enabled(window, IDC_RADIO_ARENA); }, 3000));
+        EXPECT_EQ(window.m_nSetupType, 4);
+        EXPECT_TRUE(Checked(window, IDC_RADIO_OTHER_QX2000));
+        EXPECT_TRUE(Enabled(window, IDC_CUSTOM_FILE));
+        EXPECT_TRUE(Enabled(window, IDC_BROWSE));
+    });
+}
+
 }  // namespace
