@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <optional>
 
@@ -30,16 +32,41 @@ bool TrustedFolder(const std::string& path) {
            (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-// The table's folder, made when `create` asks for it; empty when there is none to trust.
-std::string TableFolder(bool create) {
+// The user's runtime folder: $XDG_RUNTIME_DIR, or where Qt's runtime location falls back to
+// without it (a session from su or ssh, a container): <temp>/runtime-<user>.
+std::string RuntimeFolder(bool create) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime == nullptr || *runtime != '/') return {};
-    std::string folder = runtime;
-    if (!TrustedFolder(folder)) return {};
+    if (runtime != nullptr && *runtime != '\0') return runtime;
+    const passwd* user = getpwuid(geteuid());
+    if (user == nullptr || user->pw_name == nullptr) return {};
+    const char* temp = std::getenv("TMPDIR");
+    std::string folder = temp != nullptr && *temp == '/' ? temp : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    folder += std::string("/runtime-") + user->pw_name;
+    if (create) mkdir(folder.c_str(), 0700);
+    return folder;
+}
+
+// The table's folder, made when `create` asks for it; empty, with the reason in `why`, when
+// there is none to trust.
+std::string TableFolder(bool create, std::string* why = nullptr) {
+    auto untrusted = [why](const std::string& folder, const char* reason) {
+        if (why != nullptr) *why = folder + " " + reason;
+        return std::string();
+    };
+    std::string folder = RuntimeFolder(create);
+    if (folder.empty() || folder.front() != '/') {
+        return untrusted("the runtime folder", "is unknown: this user has no name");
+    }
+    if (!TrustedFolder(folder)) {
+        return untrusted(folder, "is missing, or not a folder of this user's alone");
+    }
     for (const char* level : {"/tarvex2", "/ports"}) {
         folder += level;
         if (create) mkdir(folder.c_str(), 0700);
-        if (!TrustedFolder(folder)) return {};
+        if (!TrustedFolder(folder)) {
+            return untrusted(folder, "is missing, or not a folder of this user's alone");
+        }
     }
     return folder;
 }
@@ -90,7 +117,7 @@ bool IsCharacterDevice(const std::string& path) {
 VirtualPortRegistration::VirtualPortRegistration(const std::string& portPath,
                                                  const std::string& what) {
     static std::atomic<unsigned> counter{0};
-    const std::string folder = TableFolder(true);
+    const std::string folder = TableFolder(true, &why_);
     if (folder.empty()) return;
     // Entries sort by the time they were made: seconds since the epoch, then pid and a count.
     const std::string name = std::to_string(std::time(nullptr)) + "-" + std::to_string(getpid()) +
@@ -100,11 +127,15 @@ VirtualPortRegistration::VirtualPortRegistration(const std::string& portPath,
     const std::string hidden = folder + "/." + name;
     const std::string entry = folder + "/" + name;
     const int fd = open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return;
+    if (fd < 0) {
+        why_ = hidden + ": " + std::strerror(errno);
+        return;
+    }
     const bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                     WriteAll(fd, std::to_string(getpid()) + "\n" + portPath + "\n" + what + "\n") &&
                     rename(hidden.c_str(), entry.c_str()) == 0;
     if (!ok) {
+        why_ = entry + ": " + std::strerror(errno);
         unlink(hidden.c_str());
         close(fd);
         return;

@@ -1,8 +1,10 @@
 // Serial ports that programs make (a device simulator's pseudo-terminal, a virtual port), entered
 // in a per-user table as a Windows virtual-port driver enters its port in the system's table:
-// one file for each port under $XDG_RUNTIME_DIR/tarvex2/ports, naming the port and the process
-// that registered it. The registering program holds a lock on its entry for as long as it runs;
-// an entry nobody holds belongs to a program that has gone and is removed when the table is read.
+// one file for each port under $XDG_RUNTIME_DIR/tarvex2/ports (without XDG_RUNTIME_DIR, under
+// the folder Qt's runtime location falls back to, <temp>/runtime-<user>), naming the port, the
+// process that registered it and what it is. The registering program holds a lock on its entry for
+// as long as it runs; an entry nobody holds belongs to a program that has gone and is removed when
+// the table is read.
 //
 // Anyone who can write the folder can put entries in it, so the table is read as untrusted
 // input: only from folders that are the user's own and that no one else may write, only regular
@@ -24,9 +26,12 @@ class VirtualPortRegistration {
     VirtualPortRegistration& operator=(const VirtualPortRegistration&) = delete;
 
     bool Registered() const { return !entry_.empty(); }
+    // Why the port is not in the table, for people; empty once it is.
+    const std::string& Failure() const { return why_; }
 
   private:
     std::string entry_;
+    std::string why_;
     int lock_ = -1;  // the open entry, locked while this program runs
 };
 

@@ -1,7 +1,7 @@
 #!/bin/sh
-# tarvex2-demo handed what a hostile user would hand it: a settings file that is a directory, a
-# FIFO or a link to /dev/zero, a custom type with no file for it, and a firmware file whose name
-# is not UTF-8. It must say what happened, never abort.
+# tarvex2-demo handed what a hostile user would hand it: wrong options, a settings file that is a
+# directory, a FIFO or a link to /dev/zero, a custom type with no file for it, and a firmware file
+# whose name is not UTF-8. It must say what happened, never abort.
 #   demo_hostile_test.sh DEMO DEVSIM
 set -u
 demo=$1
@@ -11,6 +11,15 @@ trap 'kill $simulator 2>/dev/null; rm -rf "$work"' EXIT
 simulator=
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+# Its options: --help before anything else, a wrong or missing value named (exit 2).
+out=$("$demo" --help 2>&1); rc=$?
+[ $rc -eq 0 ] && echo "$out" | grep -q "^Usage: tarvex2-demo" || fail "--help: $rc $out"
+out=$("$demo" --type 2>&1); rc=$?
+[ $rc -eq 2 ] && echo "$out" | grep -q -- "--type" || fail "missing value: $rc $out"
+out=$("$demo" --type 9 --port /nonexistent --workdir "$work" 2>&1); rc=$?
+[ $rc -eq 2 ] && echo "$out" | grep -q -- "--type needs a setup type 0 to 5, not '9'" ||
+    fail "bad value: $rc $out"
 
 # Runs the demo in a fresh folder holding a console file; prints its output.
 run() {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,11 +120,34 @@ TEST_F(VirtualPortsTest, AFolderOthersMayWriteIsNotTrusted) {
     EXPECT_TRUE(ListVirtualPorts().empty());
 }
 
-TEST_F(VirtualPortsTest, NoRuntimeFolderNoTable) {
+// Without XDG_RUNTIME_DIR (su, ssh, a container) the simulator and the program meet in the folder
+// Qt's runtime location falls back to; a folder that cannot be trusted is said, not passed over.
+TEST_F(VirtualPortsTest, WithoutARuntimeFolderBothSidesUseTheSameFallback) {
     unsetenv("XDG_RUNTIME_DIR");
-    VirtualPortRegistration registration(Port("pts-a"), "simulated console");
-    EXPECT_FALSE(registration.Registered());
-    EXPECT_TRUE(ListVirtualPorts().empty());
+    const char* previousTemp = std::getenv("TMPDIR");
+    const std::string keptTemp = previousTemp != nullptr ? previousTemp : "";
+    TempDir temp;
+    setenv("TMPDIR", temp.path().c_str(), 1);
+    {
+        VirtualPortRegistration registration(Port("pts-a"), "simulated console");
+        EXPECT_TRUE(registration.Registered()) << registration.Failure();
+        EXPECT_EQ(ListVirtualPorts(),
+                  std::vector<std::wstring>{std::filesystem::path(Port("pts-a")).wstring()});
+        const passwd* user = getpwuid(geteuid());
+        ASSERT_NE(user, nullptr);
+        EXPECT_TRUE(std::filesystem::is_directory(
+            temp.path() / (std::string("runtime-") + user->pw_name) / "tarvex2" / "ports"));
+    }
+    setenv("TMPDIR", keptTemp.c_str(), 1);
+    if (keptTemp.empty()) unsetenv("TMPDIR");
+
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    chmod(runtime.path().c_str(), 0777);
+    VirtualPortRegistration refused(Port("pts-a"), "simulated console");
+    chmod(runtime.path().c_str(), 0700);
+    EXPECT_FALSE(refused.Registered());
+    EXPECT_NE(refused.Failure().find(runtime.path().string()), std::string::npos)
+        << refused.Failure();
 }
 
 }  // namespace

@@ -20,6 +20,8 @@
 // Every status line, progress value and message box is printed as it happens; each box is
 // answered with OK. Without a display the window is drawn offscreen.
 #include <QAbstractButton>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -283,10 +285,6 @@ void PrintSettingsOutcome(const SettingsFileState& before) {
 int RunOneJob(const std::string& port, int type, const std::string& workdir) {
     constexpr int kRadios[] = {IDC_RADIO_POOLSIDE, IDC_RADIO_ARENA,        IDC_RADIO_OVAL_TRACK,
                                IDC_RADIO_HUEVANE,  IDC_RADIO_OTHER_QX2000, IDC_RADIO_OTHER_TY5500};
-    if (type > 5) {
-        std::fprintf(stderr, "--type must be 0 to 5\n");
-        return 2;
-    }
     if (!EnterWorkdir(workdir)) return 2;
     const char* extension = type == 4 ? ".hex" : ".fud";
     const std::wstring customFile = type >= 4 ? FirstFileWithExtension(".", extension) : L"";
@@ -382,31 +380,51 @@ int RunDownload(const std::string& server, const std::string& workdir,
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string port;
-    std::string workdir;
-    std::string ftp;
+    // The options are read before anything starts: --help and a wrong value open nothing.
+    QCoreApplication::setApplicationName("tarvex2-demo");
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Tarvex2's main window doing real updates without hardware. Without options it plays a "
+        "Quorlex 2000 console and a Tessary 5500 sign on pseudo-terminals and updates both; "
+        "--port runs one job on any port, --ftp one download from any FTP server.");
+    const QCommandLineOption portOption("port", "Run one job on the port PATH.", "PATH");
+    const QCommandLineOption typeOption(
+        "type", "The job's setup type, 0 to 5 (default: the one Tarvex2.cfg chose).", "N");
+    const QCommandLineOption workdirOption("workdir", "The working folder of the job or download.",
+                                           "DIR");
+    const QCommandLineOption ftpOption("ftp", "Run one download from the FTP server HOST[:PORT].",
+                                       "HOST[:PORT]");
+    parser.addOptions({portOption, typeOption, workdirOption, ftpOption});
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    auto usageError = [&](const QString& message) {
+        std::fprintf(stderr, "tarvex2-demo: %s\nTry 'tarvex2-demo --help'.\n", qPrintable(message));
+        return 2;
+    };
+    if (!parser.parse(arguments)) return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText().replace("<executable_name>", "tarvex2-demo")),
+                   stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return usageError("unexpected argument '" + parser.positionalArguments().front() + "'");
+    }
     int type = -1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (value == nullptr) {
-            std::fprintf(stderr, "%s needs a value\n", option.c_str());
-            return 2;
-        }
-        ++i;
-        if (option == "--port")
-            port = value;
-        else if (option == "--type")
-            type = std::atoi(value);
-        else if (option == "--workdir")
-            workdir = value;
-        else if (option == "--ftp")
-            ftp = value;
-        else {
-            std::fprintf(stderr, "unknown option %s\n", option.c_str());
-            return 2;
+    if (parser.isSet(typeOption)) {
+        bool number = false;
+        type = parser.value(typeOption).toInt(&number);
+        if (!number || type < 0 || type > 5) {
+            return usageError("--type needs a setup type 0 to 5, not '" + parser.value(typeOption) +
+                              "'");
         }
     }
+    // Names as the system has them: a path need not be UTF-8.
+    const std::string port = parser.value(portOption).toLocal8Bit().toStdString();
+    const std::string workdir = parser.value(workdirOption).toLocal8Bit().toStdString();
+    const std::string ftp = parser.value(ftpOption).toLocal8Bit().toStdString();
+
     if (!tarvex::platform::WindowSystem::DisplayAvailable())
         qputenv("QT_QPA_PLATFORM", "offscreen");
     tarvex::platform::WindowSystem windowSystem(argc, argv);
@@ -416,13 +434,12 @@ int main(int argc, char** argv) {
     int result;
     if (!ftp.empty()) {
         result = workdir.empty() || !port.empty() || type >= 0
-                     ? (std::fprintf(stderr, "--ftp goes with --workdir alone\n"), 2)
+                     ? usageError("--ftp goes with --workdir alone")
                      : RunDownload(ftp, workdir, boxes);
     } else if (port.empty() && workdir.empty() && type < 0) {
         result = RunBothDevices();
     } else if (port.empty() || workdir.empty()) {
-        std::fprintf(stderr, "--port and --workdir go together (--type is optional)\n");
-        result = 2;
+        result = usageError("--port and --workdir go together (--type is optional)");
     } else {
         result = RunOneJob(port, type, workdir);
     }

@@ -222,6 +222,22 @@ bool DeviceLine::WaitProgramClosed(Millis timeout) {
     return false;
 }
 
+bool DeviceLine::WaitProgramOpened(Millis timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
+        if (OthersHoldThePort()) return true;
+        pollfd fds{watch_, POLLIN, 0};
+        poll(&fds, 1, 10);
+    }
+    return false;
+}
+
+bool DeviceLine::Pause(Millis time) {
+    const auto until = Clock::now() + time;
+    while (!stopped_ && Clock::now() < until) std::this_thread::sleep_for(Millis(5));
+    return !stopped_;
+}
+
 std::string Difference(const Bytes& received, const Bytes& expected) {
     const auto [got, want] =
         std::mismatch(received.begin(), received.end(), expected.begin(), expected.end());

@@ -54,8 +54,11 @@ class DeviceLine {
     const Bytes& Received() const { return received_; }
     void ClearReceived() { received_.clear(); }
 
-    // Waits until the program has closed the port.
+    // Waits until the program has closed the port, or opened it.
     bool WaitProgramClosed(Millis timeout);
+    bool WaitProgramOpened(Millis timeout);
+    // Sleeps for `time` unless stopped first; false when stopped.
+    bool Pause(Millis time);
 
     // Drops the line, as an unplugged adapter or a switched-off device does.
     void HangUp();

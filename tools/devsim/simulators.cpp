@@ -30,6 +30,7 @@ constexpr Millis kStopLinger{2000};
 
 Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, const Bytes* expected) {
     if (!line.WaitConfigured(115200, false, timeout)) return Failed("the port was never set up");
+    if (!line.Pause(faults.powerCycle)) return Failed("stopped");
     if (!SendMarker(line, "!0", faults) || !line.Expect("#0", timeout)) return Failed("no #0");
     if (!SendMarker(line, "!3", faults) || !line.Expect("#1", timeout)) return Failed("no #1");
     const std::size_t imageStart = line.Received().size();
@@ -59,6 +60,7 @@ Outcome PlaySign(DeviceLine& line, std::size_t fileSize, int retries, const Faul
                  Millis timeout, const Bytes* file) {
     if (file != nullptr) fileSize = file->size();
     if (!line.WaitConfigured(19200, true, timeout)) return Failed("the port was never set up");
+    if (!line.Pause(faults.powerCycle)) return Failed("stopped");
     const double rate = faults.lineRate ? kSignBytesPerSecond : 0;
     for (int request = 0; request <= retries; ++request) {
         if (!SendMarker(line, "!0", faults)) return Failed("could not send !0");

@@ -14,6 +14,7 @@ struct Faults {
     std::size_t hangUpAfter = 0;  // drop the line after this many bytes of the file (0: never)
     std::size_t xoffAfter = 0;    // sign: send XOFF after this many bytes of the file (0: never)
     Millis xoffFor{300};          // ... and XON after this long (negative: never)
+    Millis powerCycle{0};         // how long the technician takes to switch the device on
 };
 
 struct Outcome {
