@@ -9,6 +9,7 @@
 #include "platform/change_notification.h"
 #include "platform/file.h"
 #include "platform/kernel_objects.h"
+#include "platform/virtual_ports.h"
 #include "platform/ui/file_dialog.h"
 #include "update/console_job.h"
 #include "update/job_log.h"
@@ -30,6 +31,7 @@ using tarvex::app::kFirstPortCommand;
 using tarvex::app::kMainDialogTemplate;
 using tarvex::app::LoadStringResource;
 using tarvex::app::RebuildPortMenu;
+using tarvex::app::ShowPortTips;
 using tarvex::platform::SerialPortList;
 using tarvex::update::JobHost;
 using tarvex::update::JobLogHost;
@@ -275,6 +277,7 @@ CMenu LoaderDialog::CommunicationsMenu() const {
 void LoaderDialog::FillPortMenu(int positionToCheck) {
     CMenu ports = CommunicationsMenu();
     FillPortItems(ports, readPorts_ ? readPorts_() : std::nullopt, positionToCheck);
+    ShowPortTips(ports, tarvex::platform::ListVirtualPortEntries());
 }
 
 void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
@@ -283,6 +286,7 @@ void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
     const SerialPortList ports = readPorts_();
     if (!ports) return;  // an unreadable table keeps the items as they are
     const int checked = RebuildPortMenu(popup, *ports);
+    ShowPortTips(popup, tarvex::platform::ListVirtualPortEntries());
     // The settings keep the checked item's position, as they always have.
     if (checked >= 0) m_nPortIndex = checked;
     if (jobRunning_) EnablePortItems(popup, false);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/serial_ports.h"
+#include "platform/virtual_ports.h"
 #include "platform/ui/menu.h"
 
 namespace tarvex::app {
@@ -19,6 +20,10 @@ void FillPortItems(CMenu& menu, const platform::SerialPortList& ports, int posit
 // check never moves to another device by itself. With nothing checked the first item is.
 // Returns the checked position (-1 for an empty menu).
 int RebuildPortMenu(CMenu& menu, std::vector<std::wstring> ports);
+
+// Gives each item whose port a program registered what that program said it is, as the item's
+// tip; the item's text stays the bare port name the job opens.
+void ShowPortTips(CMenu& menu, const std::vector<platform::VirtualPort>& described);
 
 // True when `id` is a port item's command that can be chosen.
 bool IsPortCommand(unsigned id);

@@ -82,13 +82,18 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-// The port an entry names, when the entry is a regular file of this user's and its program
-// still runs (it holds the entry's lock). An entry nobody holds is removed.
-std::optional<std::string> ReadEntry(int folder, const char* name) {
+struct Entry {
+    std::string port;
+    std::string what;
+};
+
+// The port an entry names and what it is, when the entry is a regular file of this user's and
+// its program still runs (it holds the entry's lock). An entry nobody holds is removed.
+std::optional<Entry> ReadEntry(int folder, const char* name) {
     const int fd = openat(folder, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return std::nullopt;
     struct stat info {};
-    std::optional<std::string> port;
+    std::optional<Entry> port;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid()) {
         if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
             unlinkat(folder, name, 0);  // its program has gone
@@ -100,7 +105,13 @@ std::optional<std::string> ReadEntry(int folder, const char* name) {
             const std::size_t first = text.find('\n');
             const std::size_t second =
                 first == std::string::npos ? first : text.find('\n', first + 1);
-            if (second != std::string::npos) port = text.substr(first + 1, second - first - 1);
+            if (second != std::string::npos) {
+                const std::size_t third = text.find('\n', second + 1);
+                port = Entry{text.substr(first + 1, second - first - 1),
+                             text.substr(second + 1, third == std::string::npos
+                                                         ? std::string::npos
+                                                         : third - second - 1)};
+            }
         }
     }
     close(fd);
@@ -150,7 +161,13 @@ VirtualPortRegistration::~VirtualPortRegistration() {
 }
 
 std::vector<std::wstring> ListVirtualPorts() {
-    std::vector<std::wstring> ports;
+    std::vector<std::wstring> names;
+    for (VirtualPort& port : ListVirtualPortEntries()) names.push_back(std::move(port.name));
+    return names;
+}
+
+std::vector<VirtualPort> ListVirtualPortEntries() {
+    std::vector<VirtualPort> ports;
     const std::string folder = TableFolder(false);
     if (folder.empty()) return ports;
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -165,11 +182,11 @@ std::vector<std::wstring> ListVirtualPorts() {
     }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-        const std::optional<std::string> path = ReadEntry(dirfd(entries), name.c_str());
-        if (!path || !IsCharacterDevice(*path)) continue;
-        std::wstring port = FromSystemName(*path);
+        const std::optional<Entry> entry = ReadEntry(dirfd(entries), name.c_str());
+        if (!entry || !IsCharacterDevice(entry->port)) continue;
+        std::wstring port = FromSystemName(entry->port);
         if (port.size() > kMaxPortNameLength) continue;  // the job would open another name
-        ports.push_back(std::move(port));
+        ports.push_back({std::move(port), FromSystemName(entry->what)});
     }
     closedir(entries);
     return ports;

@@ -39,4 +39,11 @@ class VirtualPortRegistration {
 // first, as system names. A name longer than a port name may be is left out, never shortened.
 std::vector<std::wstring> ListVirtualPorts();
 
+// The same ports with what their programs said they are ("simulated Quorlex 2000 console").
+struct VirtualPort {
+    std::wstring name;
+    std::wstring description;
+};
+std::vector<VirtualPort> ListVirtualPortEntries();
+
 }  // namespace tarvex::platform

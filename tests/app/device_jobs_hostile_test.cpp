@@ -201,6 +201,10 @@ TEST_F(DeviceJobsTest, SimulatorStartedAfterTheWindowIsOfferedWhenTheMenuOpens) 
         emit MenuAt(dialog, 2)->aboutToShow();
         const int position = listed(dialog, simulated);
         ASSERT_GE(position, 0) << "offered once the menu opens";
+        EXPECT_EQ(dialog.GetMenu().GetSubMenu(2).GetMenuItemTip(static_cast<UINT>(position),
+                                                                MF_BYPOSITION),
+                  L"console")
+            << "what the simulator said it is, as the item's tip";
         MenuAction(dialog, kFirstPortCommand + static_cast<unsigned>(position))->trigger();
         EXPECT_EQ(dialog.GetSelectedPortName(), simulated);
         emit MenuAt(dialog, 2)->aboutToShow();

@@ -10,6 +10,8 @@
 namespace tarvex::platform {
 namespace {
 
+constexpr char kTipProperty[] = "tarvexTip";
+
 const char kIdProperty[] = "tarvexCommandId";
 const char kCheckedProperty[] = "tarvexChecked";
 
@@ -198,6 +200,34 @@ UINT CMenu::GetMenuState(UINT item, UINT flags) const {
         });
     }
     return state;
+}
+
+BOOL CMenu::SetMenuItemTip(UINT item, const std::wstring& tip, UINT flags) {
+    bool done = false;
+    if (menu_) {
+        menu_->With<QWidget>([&](QWidget* menu) {
+            if (QAction* action = FindItem(menu, item, flags).action) {
+                action->setToolTip(ToQString(tip));
+                action->setProperty(kTipProperty, ToQString(tip));
+                if (auto* popup = qobject_cast<QMenu*>(menu)) popup->setToolTipsVisible(true);
+                done = true;
+            }
+        });
+    }
+    return done ? TRUE : FALSE;
+}
+
+std::wstring CMenu::GetMenuItemTip(UINT item, UINT flags) const {
+    std::wstring tip;
+    if (menu_) {
+        menu_->With<QWidget>([&](QWidget* menu) {
+            // Kept beside Qt's tip, which is the item's text when no tip was set.
+            if (QAction* action = FindItem(menu, item, flags).action) {
+                tip = FromQString(action->property(kTipProperty).toString());
+            }
+        });
+    }
+    return tip;
 }
 
 int CMenu::GetMenuString(UINT item, std::wstring& text, UINT flags) const {

@@ -62,6 +62,10 @@ class CMenu {
     UINT GetMenuState(UINT item, UINT flags) const;
     // The item's full text; the length, or 0 when there is no such item.
     int GetMenuString(UINT item, std::wstring& text, UINT flags) const;
+    // A tip shown when the pointer rests on the item (this layer's own: a system menu has none);
+    // empty text takes it away. FALSE when there is no such item.
+    BOOL SetMenuItemTip(UINT item, const std::wstring& tip, UINT flags);
+    std::wstring GetMenuItemTip(UINT item, UINT flags) const;
 
   private:
     std::shared_ptr<tarvex::platform::WindowRef> menu_;
