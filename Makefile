@@ -1,6 +1,7 @@
 # The commands a user types. Each one installs the Debian packages it needs first.
 #   make demo   build, then update a simulated console and sign through the real main window
 #   make run    build and start Tarvex2 (needs a display)
+#   make try    Tarvex2 with a simulated console and sign in a try-out folder (needs a display)
 #   make screenshot  draw the windows into docs/ without a display
 #   make test   build and run every test
 #   make asan   every test under AddressSanitizer and UndefinedBehaviorSanitizer
@@ -17,7 +18,7 @@ CTEST := ctest --output-on-failure -j $(JOBS)
 SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 SANITIZE_TSAN := -fsanitize=thread
 
-.PHONY: deps demo run screenshot test asan tsan fuzz bench package format clean
+.PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -74,6 +75,16 @@ run: build/build.ninja
 	fi
 	cd build && ./tarvex2
 
+# A try-out folder, a simulated console and sign, and Tarvex2 started there (needs a display).
+try: build/build.ninja
+	cmake --build build
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+		echo "Tarvex2 is a desktop program and needs a display (DISPLAY or WAYLAND_DISPLAY)."; \
+		echo "Without one, 'make demo' runs whole jobs offscreen and 'make test' every test."; \
+		exit 1; \
+	fi
+	sh tools/try/try.sh build
+
 demo: build/build.ninja
 	cmake --build build --target tarvex2-demo
 	./build/tarvex2-demo
@@ -83,7 +94,7 @@ demo: build/build.ninja
 screenshot: build/build.ninja
 	cmake --build build --target tarvex2-screenshot
 	cd build && runtime=$${XDG_RUNTIME_DIR:-$$(mktemp -d)} && \
-	for window in main about system help ports; do \
+	for window in main about system help ports try; do \
 		XDG_RUNTIME_DIR=$$runtime QT_QPA_PLATFORM=offscreen ./tools/screenshot/tarvex2-screenshot \
 			../docs/$$window-window.png $$window || exit 1; \
 	done

@@ -1,29 +1,37 @@
 // Draws one of Tarvex2's windows as a technician first sees it, without a display, into a PNG:
-//   tarvex2-screenshot OUTPUT.png [main|about|system|help|ports]
+//   tarvex2-screenshot OUTPUT.png [main|about|system|help|ports|try]
 // The main window is shown in a working folder that holds the four built-in firmware files (the
 // field-update file of drawing 40517, version 16), with the usual names of a PC's first UART and
 // a USB adapter as its serial ports; the About box reads OrvLicense.txt from the working folder,
 // the System Information report describes this computer; "ports" opens the Communications menu
-// while a simulated console runs, as the README's steps without hardware have it.
+// while a simulated console runs, as the README's steps without hardware have it; "try" shows a
+// console job under way in make try's folder.
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
 #include <QtGlobal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "about/about_dialog.h"
 #include "about/help_dialog.h"
 #include "about/system_info_dialog.h"
 #include "app/loader_dialog.h"
+#include "app/resource.h"
 #include "device_line.h"
+#include "firmware_file.h"
+#include "platform/text.h"
 #include "platform/ui/qt_access.h"
 #include "platform/ui/window_system.h"
 #include "platform/virtual_ports.h"
+#include "simulators.h"
 #include "support/fixed_system_facts.h"
 #include "support/working_directory.h"
 
@@ -72,14 +80,55 @@ bool SaveWithPortMenu(const QString& output) {
     return saved;
 }
 
+// The main window in the try-out folder of make try, a console job under way on a simulated
+// console that takes the image at its line's speed.
+bool SaveTryOut(const QString& output) {
+    const ScopedWorkingDirectory folder;
+    tarvex::devsim::WriteTryOutFiles(folder.path());
+    tarvex::devsim::DeviceLine console;
+    const VirtualPortRegistration registration(console.PortPath(),
+                                               "simulated Quorlex 2000 console");
+    tarvex::devsim::Faults faults;
+    faults.lineRate = true;
+    std::thread device(
+        [&] { tarvex::devsim::PlayConsole(console, faults, std::chrono::seconds(60)); });
+    const std::wstring port = tarvex::platform::FromSystemName(console.PortPath());
+    LoaderDialog dialog(nullptr, [port] {
+        return SerialPortList(std::vector<std::wstring>{L"/dev/ttyS0", port});
+    });
+    bool saved = false;
+    const auto started = std::chrono::steady_clock::now();
+    // Looks every 50 ms until the bar has moved a few steps, then takes the picture.
+    std::function<void()> grabWhenUnderWay = [&] {
+        QDialog* window = tarvex::platform::DialogWidget(dialog);
+        auto* bar = window != nullptr ? window->findChild<QProgressBar*>() : nullptr;
+        const bool underWay = bar != nullptr && bar->value() >= 4;
+        if (underWay || std::chrono::steady_clock::now() - started > std::chrono::seconds(20)) {
+            saved = underWay && window->grab().save(output);
+            dialog.EndDialog(IDCANCEL);
+            return;
+        }
+        QTimer::singleShot(50, grabWhenUnderWay);
+    };
+    QTimer::singleShot(100, [&] {
+        dialog.OnCmdMsg(501);  // the simulated console, as the technician chooses it
+        dialog.OnCmdMsg(IDC_UPDATE);
+        QTimer::singleShot(50, grabWhenUnderWay);
+    });
+    dialog.DoModal();
+    console.Stop();
+    device.join();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string which = argc == 3 ? argv[2] : "main";
     if (argc < 2 || argc > 3 ||
         (which != "main" && which != "about" && which != "system" && which != "help" &&
-         which != "ports")) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [main|about|system|help|ports]\n", argv[0]);
+         which != "try" && which != "ports")) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [main|about|system|help|ports|try]\n", argv[0]);
         return 2;
     }
     const QString output = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
@@ -100,6 +149,8 @@ int main(int argc, char** argv) {
     } else if (which == "help") {
         HelpDialog help;
         saved = Save(help, output);
+    } else if (which == "try") {
+        saved = SaveTryOut(output);
     } else if (which == "ports") {
         saved = SaveWithPortMenu(output);
     } else {
