@@ -20,16 +20,25 @@ SANITIZE_TSAN := -fsanitize=thread
 
 .PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# Installs those of the Debian packages $(1) that are missing, saying which.
+define INSTALL_MISSING
+	@missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing Debian packages:" $$missing; \
 		$(SUDO) apt-get update && \
 		$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
 	fi
+endef
 
+deps:
+	$(call INSTALL_MISSING,$(PACKAGES))
+
+# The program and its package are built with the distribution's build flags, hardening included.
+DEB_FLAGS = $(shell DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $(1) 2>/dev/null)
 build/build.ninja: | deps
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_FLAGS="$(call DEB_FLAGS,CPPFLAGS) $(call DEB_FLAGS,CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$(call DEB_FLAGS,LDFLAGS)"
 
 build-asan/build.ninja: | deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEX_BENCHMARKS=OFF \
@@ -108,7 +117,10 @@ bench: build/build.ninja
 	  ./build/bench/devsim_bench; } 2>&1 | grep -v XDG_RUNTIME_DIR | tee build/bench-results.txt'
 
 # The Debian package, then a look inside it (and the validators that are installed).
+# The validators a distribution applies, which the package's check needs.
+PACKAGE_CHECKS := lintian appstream desktop-file-utils
 package: build/build.ninja
+	$(call INSTALL_MISSING,$(PACKAGE_CHECKS))
 	cmake --build build
 	cd build && cpack -G DEB
 	./packaging/check_package.sh build/tarvex2_2.0.0-*.deb

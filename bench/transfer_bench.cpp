@@ -179,6 +179,6 @@ int main(int argc, char** argv) {
     LineRate();
     IdleCpu();
     PeakMemory();
-    std::system(("rm -f /tmp/tarvex2-bench-" + std::to_string(getpid()) + "-*").c_str());
+    (void)!std::system(("rm -f /tmp/tarvex2-bench-" + std::to_string(getpid()) + "-*").c_str());
     return 0;
 }

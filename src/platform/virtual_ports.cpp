@@ -56,7 +56,7 @@ std::string TableFolder(bool create, std::string* why = nullptr) {
     };
     std::string folder = RuntimeFolder(create);
     if (folder.empty() || folder.front() != '/') {
-        return untrusted("the runtime folder", "is unknown: this user has no name");
+        return untrusted("the runtime folder", "is unknown (the user database has no entry)");
     }
     if (!TrustedFolder(folder)) {
         return untrusted(folder, "is missing, or not a folder of this user's alone");
