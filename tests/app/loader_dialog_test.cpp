@@ -132,34 +132,9 @@ void AnswerFileDialog(QStringList& filters, const QString& file, int attempts = 
     });
 }
 
-TEST_F(MainWindowTest, BrowseOffersTheFilesOfTheCheckedCustomType) {
-    TempDir dir;
-    const std::string hexFile = (dir.path() / "Poolside v2.hex").string();
-    std::ofstream(hexFile) << ":00000001FF\n";
-    TestLoaderDialog dialog;
-    RunModal(dialog, [&] {
-        QStringList filters;
-        Click(dialog, IDC_RADIO_OTHER_QX2000);
-        AnswerFileDialog(filters, QString::fromStdString(hexFile));
-        Click(dialog, IDC_BROWSE);
-        EXPECT_EQ(filters, QStringList({"Hex File (*.hex)", "All Files (*)"}));
-        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring());
-        EXPECT_EQ(qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))->text(),
-                  QString::fromStdString(hexFile));
-
-        Click(dialog, IDC_RADIO_OTHER_TY5500);
-        AnswerFileDialog(filters, QString());
-        Click(dialog, IDC_BROWSE);
-        EXPECT_EQ(filters, QStringList({"Field Update File (*.fud)", "All Files (*)"}));
-        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring())
-            << "Cancel leaves the path";
-        EXPECT_TRUE(Checked(dialog, IDC_RADIO_OTHER_TY5500));
-    });
-}
-
-// The dialog opens in the folder of the current custom file while that folder exists, and in
-// the working folder otherwise.
-TEST_F(MainWindowTest, BrowseOpensInTheFolderOfTheCurrentCustomFile) {
+// The dialog offers the files of the checked custom type, and opens in the folder of the current
+// custom file while that folder exists, in the working folder otherwise.
+TEST_F(MainWindowTest, BrowseOffersTheFilesOfTheCheckedCustomTypeFromItsFolder) {
     TempDir dir;
     const std::string hexFile = (dir.path() / "Poolside v2.hex").string();
     std::ofstream(hexFile) << ":00000001FF\n";
@@ -168,15 +143,22 @@ TEST_F(MainWindowTest, BrowseOpensInTheFolderOfTheCurrentCustomFile) {
         QStringList filters;
         QString openedIn;
         Click(dialog, IDC_RADIO_OTHER_QX2000);
-        AnswerFileDialog(filters, QString(), 500, &openedIn);
+        AnswerFileDialog(filters, QString::fromStdString(hexFile), 500, &openedIn);
         Click(dialog, IDC_BROWSE);
         EXPECT_EQ(openedIn, QDir::currentPath()) << "no custom file yet";
+        EXPECT_EQ(filters, QStringList({"Hex File (*.hex)", "All Files (*)"}));
+        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring());
+        EXPECT_EQ(qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))->text(),
+                  QString::fromStdString(hexFile));
 
-        qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))
-            ->setText(QString::fromStdString(hexFile));
+        Click(dialog, IDC_RADIO_OTHER_TY5500);
         AnswerFileDialog(filters, QString(), 500, &openedIn);
         Click(dialog, IDC_BROWSE);
         EXPECT_EQ(openedIn, QString::fromStdString(dir.path().string()));
+        EXPECT_EQ(filters, QStringList({"Field Update File (*.fud)", "All Files (*)"}));
+        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring())
+            << "Cancel leaves the path";
+        EXPECT_TRUE(Checked(dialog, IDC_RADIO_OTHER_TY5500));
 
         qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))
             ->setText(QString::fromStdString((dir.path() / "gone" / "x.hex").string()));
