@@ -37,6 +37,8 @@ void Transmit(JobContext& job) {
     image = {};
     std::size_t written = 0;
     job.link.Write(&kEndByte, 1, written);  // also after a failed block
+    // The blocks may still be in the port's buffer: the sign has them only once they are sent.
+    ok = ok && job.link.Drain();
 
     if (ok) {
         job.host.SetStatus(L"Field update complete.  Waiting for retry or stop...");

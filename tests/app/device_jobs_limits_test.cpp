@@ -54,6 +54,31 @@ TEST_F(DeviceJobsTest, ConsoleThatHangsUpBeforeTheImageIsSentIsAFailedTransfer) 
     console.Join();
 }
 
+// The same for the sign: a field update small enough for the line's buffer is not complete while
+// the sign hangs up after 100 bytes of it.
+TEST_F(DeviceJobsTest, SignThatHangsUpBeforeTheFileIsSentIsAFailedTransfer) {
+    const tarvex::devsim::Bytes fud = tarvex::devsim::MakeFieldUpdate(900);
+    const std::wstring file = WriteFile("short.fud", fud);
+    tarvex::devsim::Faults faults;
+    faults.hangUpAfter = 100;
+    std::atomic<bool> hungUp{false};
+    Device sign([&] {
+        auto outcome = tarvex::devsim::PlaySign(line, fud.size(), 0, faults, 10s);
+        hungUp = true;
+        return outcome;
+    });
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    dialog.record.beforeDrain = [&] {
+        while (!hungUp) std::this_thread::sleep_for(1ms);
+    };
+    RunModal(dialog, [&] {
+        RunJob(dialog, IDC_RADIO_OTHER_TY5500, file);
+        EXPECT_EQ(Status(dialog),
+                  L"An error occurred while sending the field update.  Please try again.");
+    });
+    sign.Join();
+}
+
 // Noise on the line while the job waits for the console: the log keeps what it can hold of the
 // job and says what it left out; the job itself goes on and completes.
 TEST_F(DeviceJobsTest, ADeviceThatNeverStopsTalkingCannotFillTheDisk) {
