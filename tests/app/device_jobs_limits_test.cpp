@@ -29,54 +29,56 @@ std::wstring SparseFile(const std::filesystem::path& path, std::uintmax_t bytes)
 
 }  // namespace
 
-// The image fits in the line's buffer, so the write returns before the console has it; the
-// console hangs up after 100 bytes. Only the drain tells.
-TEST_F(DeviceJobsTest, ConsoleThatHangsUpBeforeTheImageIsSentIsAFailedTransfer) {
+// The file fits in the line's buffer, so the last write returns before the device has it; the
+// device hangs up after 100 bytes. Only the drain tells: it runs once the device has hung up.
+class HangUpBeforeDrainTest : public DeviceJobsTest {
+  protected:
+    // Runs a job of the custom type `radioId` on `file` while `play` plays the device; returns
+    // the status line the job ended with.
+    std::wstring StatusAfterTheHangUp(const std::function<tarvex::devsim::Outcome()>& play,
+                                      int radioId, const std::wstring& file) {
+        std::atomic<bool> hungUp{false};
+        Device device([&] {
+            auto outcome = play();
+            hungUp = true;
+            return outcome;
+        });
+        WatchedDialog dialog(std::vector<std::wstring>{Port()});
+        dialog.record.beforeDrain = [&] {
+            while (!hungUp) std::this_thread::sleep_for(1ms);
+        };
+        std::wstring status;
+        RunModal(dialog, [&] {
+            RunJob(dialog, radioId, file);
+            status = Status(dialog);
+        });
+        device.Join();
+        return status;
+    }
+    tarvex::devsim::Faults HangUpAfter100() const {
+        tarvex::devsim::Faults faults;
+        faults.hangUpAfter = 100;
+        return faults;
+    }
+};
+
+TEST_F(HangUpBeforeDrainTest, ConsoleThatHangsUpBeforeTheImageIsSentIsAFailedTransfer) {
     const std::wstring hex = WriteFile("short.hex", tarvex::devsim::Bytes(11 * 1024, 'A'));
-    tarvex::devsim::Faults faults;
-    faults.hangUpAfter = 100;
-    std::atomic<bool> hungUp{false};
-    Device console([&] {
-        auto outcome = tarvex::devsim::PlayConsole(line, faults, 10s);
-        hungUp = true;
-        return outcome;
-    });
-    WatchedDialog dialog(std::vector<std::wstring>{Port()});
-    dialog.record.beforeDrain = [&] {
-        while (!hungUp) std::this_thread::sleep_for(1ms);
-    };
-    RunModal(dialog, [&] {
-        RunJob(dialog, IDC_RADIO_OTHER_QX2000, hex);
-        EXPECT_EQ(Status(dialog),
-                  L"An error occurred while programming the Quorlex 2000 console.  Please try "
-                  L"again.");
-    });
-    console.Join();
+    EXPECT_EQ(StatusAfterTheHangUp(
+                  [&] { return tarvex::devsim::PlayConsole(line, HangUpAfter100(), 10s); },
+                  IDC_RADIO_OTHER_QX2000, hex),
+              L"An error occurred while programming the Quorlex 2000 console.  Please try "
+              L"again.");
 }
 
-// The same for the sign: a field update small enough for the line's buffer is not complete while
-// the sign hangs up after 100 bytes of it.
-TEST_F(DeviceJobsTest, SignThatHangsUpBeforeTheFileIsSentIsAFailedTransfer) {
+TEST_F(HangUpBeforeDrainTest, SignThatHangsUpBeforeTheFileIsSentIsAFailedTransfer) {
     const tarvex::devsim::Bytes fud = tarvex::devsim::MakeFieldUpdate(900);
     const std::wstring file = WriteFile("short.fud", fud);
-    tarvex::devsim::Faults faults;
-    faults.hangUpAfter = 100;
-    std::atomic<bool> hungUp{false};
-    Device sign([&] {
-        auto outcome = tarvex::devsim::PlaySign(line, fud.size(), 0, faults, 10s);
-        hungUp = true;
-        return outcome;
-    });
-    WatchedDialog dialog(std::vector<std::wstring>{Port()});
-    dialog.record.beforeDrain = [&] {
-        while (!hungUp) std::this_thread::sleep_for(1ms);
-    };
-    RunModal(dialog, [&] {
-        RunJob(dialog, IDC_RADIO_OTHER_TY5500, file);
-        EXPECT_EQ(Status(dialog),
-                  L"An error occurred while sending the field update.  Please try again.");
-    });
-    sign.Join();
+    EXPECT_EQ(
+        StatusAfterTheHangUp(
+            [&] { return tarvex::devsim::PlaySign(line, fud.size(), 0, HangUpAfter100(), 10s); },
+            IDC_RADIO_OTHER_TY5500, file),
+        L"An error occurred while sending the field update.  Please try again.");
 }
 
 // Noise on the line while the job waits for the console: the log keeps what it can hold of the
