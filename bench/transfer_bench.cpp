@@ -50,7 +50,7 @@ class BenchHost : public JobHost {
         return tarvex::platform::WidenAnsi(file_);
     }
     std::unique_ptr<SerialLink> MakeLink() override {
-        return std::make_unique<tarvex::platform::SerialPort>(cancellation_);
+        return tarvex::platform::MakeSerialPort(cancellation_);
     }
     void SetStatus(const std::wstring&) override {}
     void SetStepProgress(bool) override {}

@@ -23,6 +23,7 @@
 #include "bench_stats.h"
 #include "device_line.h"
 #include "firmware_file.h"
+#include "platform/forwarding_serial_link.h"
 #include "platform/serial_port.h"
 #include "platform/text.h"
 #include "platform/ui/win_app.h"
@@ -99,7 +100,8 @@ class EchoResponder {
   public:
     EchoResponder() {
         thread_ = std::thread([this] {
-            tarvex::platform::SerialPort port(cancellation_);
+            tarvex::platform::ForwardingSerialLink port(
+                tarvex::platform::MakeSerialPort(cancellation_));
             port.Open(tarvex::platform::WidenAnsi(line.PortPath()));
             port.ReadSettings();
             port.ApplySettings(tarvex::update::kConsoleProfile);

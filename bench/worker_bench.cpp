@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench_stats.h"
-#include "platform/kernel_objects.h"
+#include "platform/win32.h"
 #include "worker/job_thread.h"
 
 using tarvex::worker::CallOnTarget;

@@ -4,10 +4,12 @@
 # itself on its include path, so an include of a private header of another folder, or of a folder
 # that is not linked (one above), finds no file and the build stops.
 
+# A header in a subfolder of the library's folder keeps that subfolder.
 function(tarvex_stage_header header into)
+    get_filename_component(subfolder ${header} DIRECTORY)
     get_filename_component(name ${header} NAME)
-    file(MAKE_DIRECTORY ${into})
-    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${header} ${into}/${name} SYMBOLIC)
+    file(MAKE_DIRECTORY ${into}/${subfolder})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${header} ${into}/${subfolder}/${name} SYMBOLIC)
 endfunction()
 
 # tarvex_headers(target PUBLIC header... [PRIVATE header...])

@@ -1,8 +1,8 @@
 #include "app/dialog_job_host.h"
 
 #include "app/loader_dialog.h"
-#include "platform/kernel_objects.h"
 #include "platform/serial_port.h"
+#include "platform/win32.h"
 
 namespace tarvex::app {
 
@@ -11,7 +11,7 @@ std::wstring DialogJobHost::SelectedPortName() { return dialog_.GetSelectedPortN
 std::optional<std::wstring> DialogJobHost::FirmwarePath() { return dialog_.JobFirmwarePath(); }
 
 std::unique_ptr<SerialLink> DialogJobHost::MakeLink() {
-    return std::make_unique<tarvex::platform::SerialPort>(dialog_.cancellation_);
+    return tarvex::platform::MakeSerialPort(dialog_.cancellation_);
 }
 
 void DialogJobHost::SetStatus(const std::wstring& text) { dialog_.m_status.SetWindowText(text); }

@@ -1,7 +1,7 @@
 // The main window as a device job sees it.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 #include "update/job_host.h"
 
 class LoaderDialog;

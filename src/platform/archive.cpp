@@ -14,41 +14,6 @@ constexpr std::uint16_t kWordLengthEscape = 0xFFFF;
 constexpr std::uint32_t kDwordLengthEscape = 0xFFFFFFFF;
 constexpr std::uint64_t kLargestLength = 0x7FFFFFFF;
 
-std::u16string ToUtf16(const std::wstring& text) {
-    std::u16string units;
-    units.reserve(text.size());
-    for (wchar_t ch : text) {
-        auto codePoint = static_cast<char32_t>(ch);
-        if (codePoint > 0x10FFFF) codePoint = 0xFFFD;
-        if (codePoint >= 0x10000) {
-            codePoint -= 0x10000;
-            units.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-        } else {
-            units.push_back(static_cast<char16_t>(codePoint));
-        }
-    }
-    return units;
-}
-
-// Surrogate pairs become one character; a lone surrogate is kept as it is.
-std::wstring FromUtf16(const std::u16string& units) {
-    std::wstring text;
-    text.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t unit = units[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] < 0xE000) {
-            text.push_back(
-                static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00)));
-            ++i;
-        } else {
-            text.push_back(static_cast<wchar_t>(unit));
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 CArchive::CArchive(CFile* file, UINT mode, UINT bufferSize)
@@ -116,7 +81,7 @@ CArchive& CArchive::operator>>(std::int32_t& value) {
 }
 
 CArchive& CArchive::operator<<(const std::wstring& text) {
-    const std::u16string units = ToUtf16(text);
+    const std::u16string units = tarvex::platform::ToUtf16(text);
     const std::size_t length = units.size();
     WriteLittleEndian(kByteLengthEscape);
     WriteLittleEndian(kWideMarker);
@@ -166,7 +131,7 @@ CArchive& CArchive::operator>>(std::wstring& text) {
             std::u16string units(static_cast<std::size_t>(length), u'\0');
             for (char16_t& unit : units) unit = ReadLittleEndian<std::uint16_t>();
             units.erase(std::find(units.begin(), units.end(), u'\0'), units.end());
-            text = FromUtf16(units);
+            text = tarvex::platform::FromUtf16(units);
         } else {
             std::string narrow(static_cast<std::size_t>(length), '\0');
             ReadExactly(narrow.data(), narrow.size());

@@ -1,9 +1,8 @@
 #include "platform/exceptions.h"
 
-#include <cerrno>
 #include <cwchar>
 
-#include "platform/system_messages.h"
+#include "platform/win32.h"
 
 namespace {
 
@@ -33,47 +32,6 @@ std::wstring CNotSupportedException::Message() const {
 }
 
 std::wstring CResourceException::Message() const { return L"A required resource was unavailable."; }
-
-int CFileException::OsErrorToException(LONG osError) {
-    switch (osError) {
-        case 0:
-            return none;
-        case ENOENT:
-            return fileNotFound;
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case ELOOP:
-            return badPath;
-        case EMFILE:
-        case ENFILE:
-            return tooManyOpenFiles;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR:
-            return accessDenied;
-        case EBADF:
-            return invalidFile;
-        case EBUSY:
-        case ETXTBSY:
-        case EWOULDBLOCK:
-            return sharingViolation;
-        case EDEADLK:
-        case ENOLCK:
-            return lockViolation;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return diskFull;
-        case ESPIPE:
-        case EOVERFLOW:
-            return badSeek;
-        case EIO:
-            return hardIO;
-        default:
-            return genericException;
-    }
-}
 
 std::wstring CFileException::Message() const {
     switch (m_cause) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ class ExclusiveFile {
     // The longest file a job sends: its length is a 32-bit count.
     static constexpr std::uint64_t kMostBytes = std::numeric_limits<std::int32_t>::max();
 
-    ExclusiveFile() = default;
+    ExclusiveFile();
     ~ExclusiveFile();
     ExclusiveFile(const ExclusiveFile&) = delete;
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
@@ -32,10 +33,11 @@ class ExclusiveFile {
     // Reads at most `count` bytes from the file's start into `bytes`.
     bool ReadStart(std::size_t count, std::vector<std::uint8_t>& bytes);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const;
 
   private:
-    int fd_ = -1;
+    struct State;  // the open file, as the system holds it
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace tarvex::platform

@@ -12,13 +12,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/exceptions.h"
-#include "platform/win32_types.h"
-
-using ULONGLONG = std::uint64_t;
+#include "platform/win32.h"
 
 class CFile {
   public:
@@ -32,7 +31,7 @@ class CFile {
         modeCreate = 0x1000,
     };
 
-    CFile() = default;
+    CFile();
     virtual ~CFile();
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
@@ -60,12 +59,8 @@ class CFile {
     [[noreturn]] void ThrowOsError(int osError) const;
 
   private:
-    int fd_ = -1;
-    int targetLock_ = -1;  // a created file: the old file, locked while the new one is written
-    std::string target_;   // a created file: the name the new one takes on Close
-    std::string temporary_;
-    bool inPlace_ = false;       // a created file written over the old one by Close
-    std::vector<char> pending_;  // what Close writes in place
+    struct State;  // the open file, as the system holds it
+    std::unique_ptr<State> state_;
     std::wstring m_strFileName;
 };
 

@@ -14,14 +14,7 @@
 #include <string>
 
 #include "platform/exceptions.h"
-#include "platform/win32_types.h"
-
-using INTERNET_PORT = std::uint16_t;
-inline constexpr INTERNET_PORT INTERNET_INVALID_PORT_NUMBER = 0;  // the protocol's own port
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_FTP_PORT = 21;
-inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
-inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;
-inline constexpr DWORD FTP_TRANSFER_TYPE_UNKNOWN = 0;
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 

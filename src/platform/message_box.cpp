@@ -1,39 +1,23 @@
 #include "platform/message_box.h"
 
 #include <atomic>
-#include <cstdio>
-
-#include "platform/text.h"
-
-using tarvex::platform::MessageBoxRequest;
 
 namespace tarvex::platform {
-
 namespace {
 
-class StandardErrorPresenter final : public MessageBoxPresenter {
-  public:
-    int Show(const MessageBoxRequest& request) override {
-        const std::string text = tarvex::platform::ToUtf8(request.caption + L": " + request.text);
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return (request.style & 0xF) == MB_YESNO ? IDYES : IDOK;
-    }
-};
-
-StandardErrorPresenter g_standardError;
-std::atomic<MessageBoxPresenter*> g_presenter{&g_standardError};
+std::atomic<MessageBoxPresenter*> g_presenter{nullptr};
 
 }  // namespace
 
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
-    return tarvex::platform::g_presenter.exchange(presenter != nullptr ? presenter
-                                                                       : &g_standardError);
+    return g_presenter.exchange(presenter);
+}
+
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) {
+    const MessageBoxRequest request{owner, text != nullptr ? text : L"",
+                                    caption != nullptr ? caption : L"Error", style};
+    MessageBoxPresenter* presenter = g_presenter.load();
+    return presenter != nullptr ? presenter->Show(request) : SystemMessageBox(request);
 }
 
 }  // namespace tarvex::platform
-
-int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) {
-    MessageBoxRequest request{owner, text != nullptr ? text : L"",
-                              caption != nullptr ? caption : L"Error", style};
-    return tarvex::platform::g_presenter.load()->Show(request);
-}

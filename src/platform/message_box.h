@@ -1,24 +1,11 @@
-// Message boxes. The window system installs a presenter that shows them; without one (a worker
-// test, a program with no windows yet) a box is written to standard error and answered with OK.
-// Tests install a presenter that records what would have been shown.
+// Message boxes. The window system installs a presenter that shows them, and tests one that
+// records what would have been shown; without one, the system shows the box (on Linux, where
+// boxes need the window system, it is written to standard error and answered with OK).
 #pragma once
 
 #include <string>
 
-#include "platform/win32_types.h"
-
-inline constexpr UINT MB_OK = 0x0000;
-inline constexpr UINT MB_OKCANCEL = 0x0001;
-inline constexpr UINT MB_YESNO = 0x0004;
-inline constexpr UINT MB_ICONHAND = 0x0010;
-inline constexpr UINT MB_ICONERROR = MB_ICONHAND;
-inline constexpr UINT MB_ICONQUESTION = 0x0020;
-inline constexpr UINT MB_ICONEXCLAMATION = 0x0030;
-inline constexpr UINT MB_ICONINFORMATION = 0x0040;
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-inline constexpr int IDYES = 6;
-inline constexpr int IDNO = 7;
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 
@@ -40,6 +27,11 @@ class MessageBoxPresenter {
 // one it replaces. The presenter must outlive every box shown through it.
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter);
 
-}  // namespace tarvex::platform
+// Shows a box as MessageBoxW does and returns the button: through the installed presenter, or
+// the system's own box.
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style);
 
-int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style);
+// The system's box, without a presenter.
+int SystemMessageBox(const MessageBoxRequest& request);
+
+}  // namespace tarvex::platform

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "platform/win32_types.h"  // EV_RXCHAR, the one event bit the jobs ask for
+#include "platform/win32.h"  // EV_RXCHAR, the one event bit the jobs ask for
 
 // The line settings a job applies on top of the port's own, in the order of the platform's
 // device-control record. A field left empty keeps what the port's raw state has (XON/XOFF off).

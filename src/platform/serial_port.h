@@ -1,6 +1,5 @@
-// A serial port on termios, with the behaviour the device jobs are written for: exclusive open,
-// settings changed as a whole, reads that return at once, writes without a time-out, and a
-// wait for received bytes that sleeps in poll() and can be cancelled from another thread.
+// The system's serial port, as the device jobs see it (platform/serial_link.h), and what ends
+// its waits from another thread.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +9,6 @@
 #include <string>
 
 #include "platform/serial_link.h"
-#include "platform/win32_types.h"
 
 namespace tarvex::platform {
 
@@ -24,57 +22,18 @@ class Cancellation {
 
     void Cancel();
     bool IsCancelled() const;
-    int Descriptor() const { return fd_; }  // readable once cancelled
+
+    // What the system's ports wait on, beside their own events.
+    struct Impl;
+    Impl& System() const { return *impl_; }
 
   private:
-    int fd_;
+    std::unique_ptr<Impl> impl_;
 };
 
-// The system's serial link: a termios port.
-class SerialPort final : public SerialLink {
-  public:
-    explicit SerialPort(std::shared_ptr<Cancellation> cancellation);
-    ~SerialPort();
-    SerialPort(const SerialPort&) = delete;
-    SerialPort& operator=(const SerialPort&) = delete;
-
-    // Opens the device named exactly `path`, for this program alone (flock and TIOCEXCL).
-    bool Open(const std::wstring& path) override;
-    // Reads the current settings; ApplySettings changes the profile's fields in them, on top of
-    // raw mode as cfmakeraw makes it.
-    bool ReadSettings() override;
-    bool ApplySettings(const LinkProfile& profile) override;
-    bool SetEventMask(std::uint32_t mask) override;
-    // Reads return at once; writes have no time-out.
-    bool ReadTimeouts() override;
-    bool ApplyTimeouts() override;
-    // Sleeps until a byte has arrived (EV_RXCHAR in `events`); fails on a hang-up, an error or
-    // cancellation.
-    bool WaitForEvent(std::uint32_t& events) override;
-    // Takes what has arrived, up to `room` bytes, without waiting.
-    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override;
-    // Hands all bytes to the port, waiting while it is full (or held by XOFF); false on failure,
-    // with `written` bytes handed over.
-    bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;
-    // Sleeps until the port's output queue is empty; fails on a hang-up or cancellation.
-    bool Drain() override;
-    void Close() override;
-
-    // The operating system's error number of the last failure.
-    std::uint32_t LastError() const override { return lastError_; }
-
-  private:
-    bool Fail();
-    // Sleeps until the port is ready for `events` (or reports a hang-up in `revents`); false on
-    // cancellation or a failed poll.
-    bool Await(short events, short& revents);
-    struct Settings;
-
-    std::shared_ptr<Cancellation> cancellation_;
-    int fd_ = -1;
-    std::unique_ptr<Settings> settings_;  // read by ReadSettings
-    std::uint32_t eventMask_ = 0;
-    std::uint32_t lastError_ = 0;
-};
+// The system's serial link: the exclusive open, settings changed as a whole, reads that return
+// at once, writes without a time-out, and a wait for received bytes that sleeps until a byte
+// arrives and that `cancellation` ends.
+std::unique_ptr<SerialLink> MakeSerialPort(std::shared_ptr<Cancellation> cancellation);
 
 }  // namespace tarvex::platform

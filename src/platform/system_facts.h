@@ -15,12 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
-using ULONGLONG = std::uint64_t;
-
-inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
-inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 inline constexpr DWORD VER_PLATFORM_LINUX = 0x100;  // not a Windows value: this backend's own
 
 namespace tarvex::platform {

@@ -72,6 +72,38 @@ void AppendUtf8(std::string& utf8, char32_t codePoint) {
     }
 }
 
+// Wide text holds UTF-16 where wchar_t has 16 bits (Windows) and UTF-32 where it has 32 (Linux).
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
+bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
+
+// Appends `codePoint` in `units`' form: one unit, or a surrogate pair where a unit has 16 bits
+// and the code point is past the first plane.
+template <typename String>
+void AppendCodePoint(String& units, char32_t codePoint) {
+    using Unit = typename String::value_type;
+    if (sizeof(Unit) == 2 && codePoint >= 0x10000 && codePoint <= 0x10FFFF) {
+        codePoint -= 0x10000;
+        units.push_back(static_cast<Unit>(0xD800 + (codePoint >> 10)));
+        units.push_back(static_cast<Unit>(0xDC00 + (codePoint & 0x3FF)));
+    } else {
+        units.push_back(static_cast<Unit>(codePoint));
+    }
+}
+
+// The code point at `units[at]`, stepping `at` past it: a surrogate pair of 16-bit units is one
+// character; a lone surrogate is taken as it is.
+template <typename View>
+char32_t NextCodePoint(View units, std::size_t& at) {
+    const auto unit = static_cast<char32_t>(units[at++]);
+    if (sizeof(units[0]) == 2 && IsHighSurrogate(unit) && at < units.size() &&
+        IsLowSurrogate(static_cast<char32_t>(units[at]))) {
+        return 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(units[at++]) - 0xDC00);
+    }
+    return unit;
+}
+
 }  // namespace
 
 std::wstring WidenCp1252(std::string_view bytes) {
@@ -95,7 +127,7 @@ std::wstring DecodeUtf8Text(std::string_view text, Invalid invalid) {
             wide.push_back(invalid(static_cast<unsigned char>(text[0])));
             length = 1;
         } else {
-            wide.push_back(static_cast<wchar_t>(codePoint));
+            AppendCodePoint(wide, codePoint);
         }
         text.remove_prefix(length);
     }
@@ -109,7 +141,7 @@ std::wstring WidenAnsi(std::string_view text) { return DecodeUtf8Text(text, Cp12
 std::string ToUtf8(std::wstring_view text) {
     std::string utf8;
     utf8.reserve(text.size());
-    for (wchar_t ch : text) AppendUtf8(utf8, static_cast<char32_t>(ch));
+    for (std::size_t at = 0; at < text.size();) AppendUtf8(utf8, NextCodePoint(text, at));
     return utf8;
 }
 
@@ -121,8 +153,8 @@ std::wstring FromSystemName(std::string_view bytes) {
 std::string ToSystemName(std::wstring_view name) {
     std::string bytes;
     bytes.reserve(name.size());
-    for (wchar_t ch : name) {
-        const auto codePoint = static_cast<char32_t>(ch);
+    for (std::size_t at = 0; at < name.size();) {
+        const char32_t codePoint = NextCodePoint(name, at);
         if (IsEscapedByte(codePoint)) {
             bytes.push_back(static_cast<char>(codePoint - kEscapedByteBase));
         } else {
@@ -130,6 +162,26 @@ std::string ToSystemName(std::wstring_view name) {
         }
     }
     return bytes;
+}
+
+std::u16string ToUtf16(std::wstring_view text) {
+    if constexpr (kWideIsUtf16) return std::u16string(text.begin(), text.end());
+    std::u16string units;
+    units.reserve(text.size());
+    for (wchar_t ch : text) {
+        const auto codePoint = static_cast<char32_t>(ch);
+        AppendCodePoint(units, codePoint > 0x10FFFF ? char32_t{0xFFFD} : codePoint);
+    }
+    return units;
+}
+
+std::wstring FromUtf16(std::u16string_view units) {
+    if constexpr (kWideIsUtf16) return std::wstring(units.begin(), units.end());
+    std::wstring text;
+    text.reserve(units.size());
+    for (std::size_t at = 0; at < units.size();)
+        text.push_back(static_cast<wchar_t>(NextCodePoint(units, at)));
+    return text;
 }
 
 }  // namespace tarvex::platform

@@ -24,4 +24,10 @@ std::string ToUtf8(std::wstring_view text);
 std::wstring FromSystemName(std::string_view bytes);
 std::string ToSystemName(std::wstring_view name);
 
+// Wide text as the UTF-16 units a file format stores, and back. A character past the first plane
+// is a surrogate pair in the file (and in wide text where wchar_t has 16 bits, on Windows); a
+// lone surrogate is kept as it is, so every unit read is written back the same.
+std::u16string ToUtf16(std::wstring_view text);
+std::wstring FromUtf16(std::u16string_view units);
+
 }  // namespace tarvex::platform

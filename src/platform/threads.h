@@ -4,23 +4,15 @@
 
 #include <string>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 using ThreadProc = unsigned (*)(void* argument);
 
-// Starts `proc(argument)` on a new detached thread and stores its id in `*threadId` before the
-// thread runs. `security` is ignored; `stackSize` 0 takes the default. With CREATE_SUSPENDED the
-// thread waits for ResumeThread before it calls `proc`. Returns none on failure.
+// Starts `proc(argument)` on a new thread and stores its id in `*threadId` before the thread
+// runs. `security` is ignored; `stackSize` 0 takes the default. With CREATE_SUSPENDED the thread
+// waits for ResumeThread before it calls `proc`. Returns none on failure.
 HANDLE BeginThreadEx(SECURITY_ATTRIBUTES* security, unsigned stackSize, ThreadProc proc,
                      void* argument, unsigned creationFlags, unsigned* threadId);
-
-// Returns the previous suspend count, or (DWORD)-1 on failure.
-DWORD ResumeThread(HANDLE thread);
-
-// STILL_ACTIVE while the thread runs, then the value its procedure returned.
-BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
-
-DWORD GetCurrentThreadId();
 
 namespace tarvex::platform {
 
@@ -29,7 +21,3 @@ namespace tarvex::platform {
 void SetCurrentThreadName(const std::string& utf8Name);
 
 }  // namespace tarvex::platform
-
-// Ends the process at once with `exitCode`, and every thread with it; nothing else runs (no
-// destructors, no atexit handlers). Buffered standard output is flushed first.
-[[noreturn]] void ExitProcess(UINT exitCode);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tarvex::platform {
@@ -30,7 +31,8 @@ class UserLog {
     void Close();
 
     std::string path_;
-    int file_ = -1;
+    struct State;  // the open file, as the system holds it
+    std::unique_ptr<State> state_;
     std::uintmax_t size_ = 0;  // of the open file, as this object has seen it grow
     bool failed_ = false;      // the file could not be opened: the log is skipped
 };

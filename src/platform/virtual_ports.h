@@ -11,6 +11,7 @@
 // files, never through a link, never waiting on what an entry turns out to be.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ class VirtualPortRegistration {
   private:
     std::string entry_;
     std::string why_;
-    int lock_ = -1;  // the open entry, locked while this program runs
+    struct State;  // the open entry, locked while this program runs
+    std::unique_ptr<State> state_;
 };
 
 // The registered ports of running programs that are character devices, oldest registration

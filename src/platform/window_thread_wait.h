@@ -3,7 +3,7 @@
 // dispatching its events; WaitPumpingMessages uses it on that thread.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 

@@ -10,6 +10,7 @@
 #include "platform/file.h"
 #include "platform/forwarding_serial_link.h"
 #include "platform/link_errors.h"
+#include "platform/local_time.h"
 #include "platform/text.h"
 #include "update/sha256.h"
 
@@ -23,8 +24,7 @@ std::string Now() {
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
         1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = tarvex::platform::LocalTime(seconds);
     char text[40];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     char withMillis[48];

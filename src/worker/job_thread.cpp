@@ -3,12 +3,10 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/change_notification.h"
 #include "platform/exceptions.h"
-#include "platform/kernel_objects.h"
-#include "platform/message_queue.h"
 #include "platform/text.h"
 #include "platform/threads.h"
+#include "platform/win32.h"
 #include "worker/job_thread_proc.h"
 #include "worker/thread_name.h"
 #include "worker/wait_pumping.h"
@@ -39,7 +37,8 @@ bool QuitAndWait(HANDLE thread, DWORD id, DWORD timeoutMs) {
 // inactive and not signalled before its handle goes.
 BOOL CloseTimer(HANDLE timer) {
     if (timer != INVALID_HANDLE_VALUE) {
-        const LARGE_INTEGER tenSeconds{-100'000'000};
+        LARGE_INTEGER tenSeconds;
+        tenSeconds.QuadPart = -100'000'000;
         SetWaitableTimer(timer, &tenSeconds, 0, nullptr, nullptr, FALSE);
         CancelWaitableTimer(timer);
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 class CJobThread;
 

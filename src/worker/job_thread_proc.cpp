@@ -3,12 +3,10 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "platform/com.h"
 #include "platform/exceptions.h"
-#include "platform/kernel_objects.h"
 #include "platform/message_box.h"
-#include "platform/message_queue.h"
 #include "platform/text.h"
+#include "platform/win32.h"
 #include "worker/job_thread.h"
 #include "worker/system_error.h"
 
@@ -129,8 +127,9 @@ unsigned JobThreadProc(void* argument) {
         if (object->rethrowFailures) throw;
         const std::wstring failureText = DescribeFailure(std::current_exception());
         if (object->reportFailures) {
-            MessageBoxW(object->failureBoxOwner, FailureBoxText(object->name, failureText).c_str(),
-                        kFailureCaption, MB_OK | MB_ICONHAND);
+            tarvex::platform::ShowMessageBox(object->failureBoxOwner,
+                                             FailureBoxText(object->name, failureText).c_str(),
+                                             kFailureCaption, MB_OK | MB_ICONHAND);
         }
     }
     object->NoteThreadEnded(generation);

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 // Entry procedure of the threads CJobThread::StartThread creates; `object` is the CJobThread.
 unsigned JobThreadProc(void* object);

@@ -1,6 +1,6 @@
 #include "worker/system_error.h"
 
-#include "platform/system_messages.h"
+#include "platform/win32.h"
 
 namespace tarvex::worker {
 

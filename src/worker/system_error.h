@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::worker {
 

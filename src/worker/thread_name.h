@@ -1,7 +1,7 @@
 // Announcing a worker thread's name to debuggers and system tools.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::worker {
 

@@ -1,8 +1,7 @@
 #include "worker/wait_pumping.h"
 
-#include "platform/kernel_objects.h"
-#include "platform/message_queue.h"
 #include "platform/threads.h"
+#include "platform/win32.h"
 #include "platform/window_thread_wait.h"
 
 using tarvex::platform::WindowThreadWait;

@@ -1,7 +1,7 @@
 // Waiting for a handle without freezing the calling thread's windows or queue.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 // Waits until `handle` is signalled or `timeoutMs` passes, taking and dispatching the messages
 // that arrive meanwhile. A WM_QUIT taken here is dropped and does not end the wait. The time-out

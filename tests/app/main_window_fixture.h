@@ -20,9 +20,9 @@
 
 #include "app/loader_app.h"
 #include "app/resource.h"
-#include "platform/kernel_objects.h"
 #include "platform/ui/window_ref.h"
 #include "platform/ui/window_system.h"
+#include "platform/win32.h"
 #include "support/dialog_driver.h"
 #include "support/recording_message_box.h"
 #include "support/temp_dir.h"

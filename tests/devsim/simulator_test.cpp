@@ -12,6 +12,7 @@
 #include <future>
 #include <thread>
 
+#include "platform/forwarding_serial_link.h"
 #include "platform/serial_port.h"
 #include "platform/text.h"
 #include "simulators.h"
@@ -24,14 +25,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using tarvex::platform::Cancellation;
-using tarvex::platform::SerialPort;
 
 // The program's side of the line, played by hand: answers the markers in order, then sends
 // `image` (for the sign, then the end byte) and closes the port.
 class ProgramSide {
   public:
     ProgramSide(tarvex::devsim::DeviceLine& line, bool sign)
-        : port_(std::make_shared<Cancellation>()) {
+        : port_(tarvex::platform::MakeSerialPort(std::make_shared<Cancellation>())) {
         ok_ = port_.Open(tarvex::platform::FromSystemName(line.PortPath())) &&
               port_.ReadSettings() && port_.ApplySettings(sign ? kSignProfile : kConsoleProfile) &&
               port_.SetEventMask(EV_RXCHAR);
@@ -53,7 +53,7 @@ class ProgramSide {
     void Close() { port_.Close(); }
 
   private:
-    SerialPort port_;
+    tarvex::platform::ForwardingSerialLink port_;
     bool ok_ = false;
 };
 
@@ -128,7 +128,8 @@ TEST(Simulator, APortLeftExclusiveByAKilledProgramIsFreedAgain) {
     tarvex::devsim::DeviceLine line;
     const pid_t program = fork();
     if (program == 0) {
-        SerialPort port(std::make_shared<Cancellation>());
+        tarvex::platform::ForwardingSerialLink port(
+            tarvex::platform::MakeSerialPort(std::make_shared<Cancellation>()));
         if (!port.Open(tarvex::platform::FromSystemName(line.PortPath()))) _exit(1);
         raise(SIGKILL);  // Close never runs
     }

@@ -1,11 +1,10 @@
-#include "platform/change_notification.h"
+#include "platform/win32.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "platform/kernel_objects.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Contract of the per-thread message queues.
-#include "platform/message_queue.h"
+#include "platform/win32.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <future>
 #include <thread>
 
-#include "platform/kernel_objects.h"
 #include "platform/threads.h"
+#include "support/emulation.h"
 
 namespace {
 
@@ -87,7 +87,9 @@ TEST(MessageQueue, GetMessageReturnsZeroForQuit) {
     EXPECT_GT(GetMessageW(&msg, nullptr, 0, 0), 0);
     EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 0);
     EXPECT_EQ(msg.wParam, 3u);
-    EXPECT_EQ(GetMessageW(nullptr, nullptr, 0, 0), -1);
+    if (kEmulatedWin32) {
+        EXPECT_EQ(GetMessageW(nullptr, nullptr, 0, 0), -1);
+    }
 }
 
 TEST(MessageQueue, InputWakesTheWait) {
@@ -120,6 +122,7 @@ TEST(MessageQueue, OnlyInputNewSinceTheLastLookWakesTheWait) {
 }
 
 TEST(MessageQueue, QueueHoldsAtMostTenThousandMessages) {
+    if (RunningOnWine()) GTEST_SKIP() << "Wine does not limit a thread's queue, as Windows does";
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     for (int i = 0; i < 10000; ++i)

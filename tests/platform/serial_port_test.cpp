@@ -1,5 +1,6 @@
 // The termios serial port against a pseudo-terminal, with the simulator's line at the far end.
 #include "platform/serial_port.h"
+#include "platform/forwarding_serial_link.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using tarvex::platform::Cancellation;
-using tarvex::platform::SerialPort;
 
 const LinkProfile kConsole = kConsoleProfile;
 const LinkProfile kSign = kSignProfile;
@@ -45,14 +45,14 @@ class SerialPortTest : public testing::Test {
 
     tarvex::devsim::DeviceLine line;
     std::shared_ptr<Cancellation> cancellation = std::make_shared<Cancellation>();
-    SerialPort port{cancellation};
+    tarvex::platform::ForwardingSerialLink port{tarvex::platform::MakeSerialPort(cancellation)};
 };
 
 TEST_F(SerialPortTest, OpensExclusivelyAndNeverTouchesTheName) {
     EXPECT_FALSE(port.Open(L""));
     EXPECT_FALSE(port.Open(Path() + L" ")) << "no trimming";
     ASSERT_TRUE(port.Open(Path()));
-    SerialPort second(cancellation);
+    tarvex::platform::ForwardingSerialLink second(tarvex::platform::MakeSerialPort(cancellation));
     EXPECT_FALSE(second.Open(Path())) << "held by this program already";
     port.Close();
     EXPECT_TRUE(second.Open(Path()));
@@ -73,7 +73,7 @@ TEST_F(SerialPortTest, ProfilesChangeOnlyTheirFieldsInRawMode) {
 
     // The line keeps the sign's settings, but the console's profile builds on raw mode, which
     // has XON/XOFF off: a stray 0x13 must never stop the image.
-    SerialPort console(cancellation);
+    tarvex::platform::ForwardingSerialLink console(tarvex::platform::MakeSerialPort(cancellation));
     ASSERT_TRUE(console.Open(Path()) && console.ReadSettings());
     ASSERT_TRUE(console.ApplySettings(kConsole));
     EXPECT_TRUE(line.WaitConfigured(115200, false, 1s));
@@ -114,7 +114,7 @@ TEST_F(SerialPortTest, HangUpAndCancellationEndTheWaitAndTheWrite) {
     EXPECT_NE(port.LastError(), 0u);
 
     tarvex::devsim::DeviceLine silent;
-    SerialPort other(cancellation);
+    tarvex::platform::ForwardingSerialLink other(tarvex::platform::MakeSerialPort(cancellation));
     ASSERT_TRUE(other.Open(tarvex::platform::WidenAnsi(silent.PortPath())) &&
                 other.ReadSettings() && other.ApplySettings(kConsole) &&
                 other.SetEventMask(EV_RXCHAR));
@@ -140,12 +140,13 @@ TEST_F(SerialPortTest, DrainEndsWithTheOutputAndFailsOnHangUpOrCancellation) {
     EXPECT_EQ(port.LastError(), static_cast<std::uint32_t>(EIO));
 
     tarvex::devsim::DeviceLine other;
-    SerialPort second(cancellation);
+    tarvex::platform::ForwardingSerialLink second(tarvex::platform::MakeSerialPort(cancellation));
     ASSERT_TRUE(second.Open(tarvex::platform::WidenAnsi(other.PortPath())));
     cancellation->Cancel();
     EXPECT_FALSE(second.Drain());
     EXPECT_EQ(second.LastError(), static_cast<std::uint32_t>(ECANCELED));
-    SerialPort closed(std::make_shared<Cancellation>());
+    tarvex::platform::ForwardingSerialLink closed(
+        tarvex::platform::MakeSerialPort(std::make_shared<Cancellation>()));
     EXPECT_FALSE(closed.Drain());
 }
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <functional>
 
-#include "platform/kernel_objects.h"
+#include "platform/win32.h"
 #include "worker/job_thread.h"
 
 // An auto-reset event owned by the test.

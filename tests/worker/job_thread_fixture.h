@@ -9,9 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/change_notification.h"
-#include "platform/message_queue.h"
 #include "platform/threads.h"
+#include "platform/win32.h"
 #include "support/temp_dir.h"
 #include "support/test_worker.h"
 #include "worker/wait_pumping.h"

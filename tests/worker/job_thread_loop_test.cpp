@@ -82,7 +82,8 @@ TEST(JobThread, ReleaseWaitHandleClosesByKind) {
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE borrowed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE timer = CreateWaitableTimerW(nullptr, FALSE, nullptr);
-    const LARGE_INTEGER soon{-10'000};
+    LARGE_INTEGER soon;
+    soon.QuadPart = -10'000;
     SetWaitableTimer(timer, &soon, 5, nullptr, nullptr, FALSE);
     worker.AddWaitHandle({nullptr, nullptr, event, true, WaitKind::Event});
     worker.AddWaitHandle({nullptr, nullptr, borrowed, false, WaitKind::Event});

@@ -6,9 +6,8 @@
 #include <future>
 #include <thread>
 
-#include "platform/kernel_objects.h"
-#include "platform/message_queue.h"
 #include "platform/threads.h"
+#include "platform/win32.h"
 #include "support/test_worker.h"
 
 namespace {

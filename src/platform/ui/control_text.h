@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "platform/ui/menu.h"
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr DWORD WS_GROUP = 0x00020000;

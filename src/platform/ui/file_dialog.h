@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 class CWnd;
 

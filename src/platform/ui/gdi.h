@@ -11,7 +11,7 @@
 #include <QImage>
 #include <memory>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 using COLORREF = DWORD;  // 0x00BBGGRR
 constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue) {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 struct WindowRef;

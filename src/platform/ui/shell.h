@@ -2,7 +2,7 @@
 // the wait cursor.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 using HINSTANCE = struct HINSTANCE__*;
 inline constexpr int SW_SHOWNORMAL = 1;

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/ui/window_link.h"
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 

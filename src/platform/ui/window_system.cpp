@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/kernel_objects.h"
 #include "platform/message_box.h"
 #include "platform/threads.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/window_link.h"
 #include "platform/ui/window_registry.h"
+#include "platform/win32.h"
 #include "platform/window_thread_wait.h"
 
 namespace tarvex::platform {

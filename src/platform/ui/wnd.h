@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/message_box.h"
-#include "platform/win32_types.h"
+#include "platform/win32.h"
 
 namespace tarvex::platform {
 struct WindowRef;

@@ -8,7 +8,7 @@
 #include <future>
 #include <thread>
 
-#include "platform/kernel_objects.h"
+#include "platform/win32.h"
 #include "support/dialog_driver.h"
 #include "support/test_worker.h"
 #include "worker/wait_pumping.h"

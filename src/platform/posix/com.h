@@ -2,7 +2,7 @@
 // calls succeed without doing anything. They stay so that thread code keeps its Windows shape.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/posix/win32_types.h"
 
 inline HRESULT CoInitializeEx(void* /*reserved*/, DWORD /*coInitFlags*/) { return S_OK; }
 inline void CoUninitialize() {}

@@ -28,7 +28,15 @@ bool MemoryFor(std::size_t bytes) {
 
 }  // namespace
 
+struct ExclusiveFile::State {
+    int fd = -1;
+};
+
+ExclusiveFile::ExclusiveFile() : state_(std::make_unique<State>()) {}
+
 ExclusiveFile::~ExclusiveFile() { Close(); }
+
+bool ExclusiveFile::IsOpen() const { return state_->fd >= 0; }
 
 bool ExclusiveFile::Open(const std::wstring& path) {
     Close();
@@ -46,13 +54,13 @@ bool ExclusiveFile::Open(const std::wstring& path) {
         close(fd);
         return false;
     }
-    fd_ = fd;
+    state_->fd = fd;
     return true;
 }
 
 std::int32_t ExclusiveFile::Length() const {
     struct stat info {};
-    if (fd_ < 0 || fstat(fd_, &info) != 0) return 0;
+    if (state_->fd < 0 || fstat(state_->fd, &info) != 0) return 0;
     return static_cast<std::int32_t>(
         std::min<off_t>(info.st_size, std::numeric_limits<std::int32_t>::max()));
 }
@@ -70,19 +78,19 @@ bool ExclusiveFile::ReadStart(std::size_t most, std::vector<std::uint8_t>& image
     }
     std::size_t filled = 0;
     while (filled < image.size()) {
-        const ssize_t count =
-            pread(fd_, image.data() + filled, image.size() - filled, static_cast<off_t>(filled));
+        const ssize_t count = pread(state_->fd, image.data() + filled, image.size() - filled,
+                                    static_cast<off_t>(filled));
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) break;  // an error, or the file shrank meanwhile
         filled += static_cast<std::size_t>(count);
     }
     image.resize(filled);
-    return fd_ >= 0;
+    return state_->fd >= 0;
 }
 
 void ExclusiveFile::Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
+    if (state_->fd >= 0) close(state_->fd);
+    state_->fd = -1;
 }
 
 }  // namespace tarvex::platform

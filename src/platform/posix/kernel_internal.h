@@ -13,8 +13,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/kernel_objects.h"
-#include "platform/win32_types.h"
+#include "platform/posix/kernel_objects.h"
+#include "platform/posix/win32_types.h"
 
 namespace tarvex::platform::detail {
 

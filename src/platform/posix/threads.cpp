@@ -1,4 +1,5 @@
 #include "platform/threads.h"
+#include "platform/posix/threads.h"
 
 #include <pthread.h>
 #include <unistd.h>
@@ -9,7 +10,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/kernel_internal.h"
+#include "platform/posix/kernel_internal.h"
 
 namespace tarvex::platform::detail {
 namespace {

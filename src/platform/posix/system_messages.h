@@ -8,7 +8,7 @@
 
 #include <cstdarg>
 
-#include "platform/win32_types.h"
+#include "platform/posix/win32_types.h"
 
 inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;

@@ -14,7 +14,7 @@
 // ERROR_INVALID_HANDLE instead of reaching another object.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/posix/win32_types.h"
 
 DWORD GetLastError();
 void SetLastError(DWORD error);

@@ -6,7 +6,7 @@
 // thread ends. Messages posted here have no window: dispatching one does nothing.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/posix/win32_types.h"
 
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 

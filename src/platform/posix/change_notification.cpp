@@ -1,6 +1,6 @@
 // Each notification has a watcher thread that sleeps in poll() on its inotify descriptor and on
 // an eventfd that closing the handle writes to; the kernel-object waits themselves never poll.
-#include "platform/change_notification.h"
+#include "platform/posix/change_notification.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <thread>
 
-#include "platform/kernel_internal.h"
+#include "platform/posix/kernel_internal.h"
 #include "platform/text.h"
 
 namespace {

@@ -11,6 +11,7 @@ using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
 using LONG = std::int32_t;
 using BOOL = int;
+using ULONGLONG = std::uint64_t;
 using HRESULT = std::int32_t;
 using SCODE = HRESULT;
 using WPARAM = std::uintptr_t;
@@ -98,3 +99,29 @@ struct MSG {
 union LARGE_INTEGER {
     std::int64_t QuadPart;
 };
+
+// Message boxes.
+inline constexpr UINT MB_OK = 0x0000;
+inline constexpr UINT MB_OKCANCEL = 0x0001;
+inline constexpr UINT MB_YESNO = 0x0004;
+inline constexpr UINT MB_ICONHAND = 0x0010;
+inline constexpr UINT MB_ICONERROR = MB_ICONHAND;
+inline constexpr UINT MB_ICONQUESTION = 0x0020;
+inline constexpr UINT MB_ICONEXCLAMATION = 0x0030;
+inline constexpr UINT MB_ICONINFORMATION = 0x0040;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// Files and the Internet client.
+using INTERNET_PORT = std::uint16_t;
+inline constexpr INTERNET_PORT INTERNET_INVALID_PORT_NUMBER = 0;  // the protocol's own port
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_FTP_PORT = 21;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;
+inline constexpr DWORD FTP_TRANSFER_TYPE_UNKNOWN = 0;
+
+// The operating system's version.
+inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;

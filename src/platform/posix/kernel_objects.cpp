@@ -1,9 +1,9 @@
-#include "platform/kernel_objects.h"
+#include "platform/posix/kernel_objects.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/kernel_internal.h"
+#include "platform/posix/kernel_internal.h"
 
 namespace tarvex::platform::detail {
 namespace {

@@ -68,24 +68,72 @@ int PollPortOrCancel(int fd, short events, int cancelFd, short& revents) {
 
 }  // namespace
 
-Cancellation::Cancellation() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+struct Cancellation::Impl {
+    int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);  // readable once cancelled
+};
+
+Cancellation::Cancellation() : impl_(std::make_unique<Impl>()) {}
 
 Cancellation::~Cancellation() {
-    if (fd_ >= 0) close(fd_);
+    if (impl_->fd >= 0) close(impl_->fd);
 }
 
 void Cancellation::Cancel() {
     const std::uint64_t one = 1;
-    (void)!write(fd_, &one, sizeof one);
+    (void)!write(impl_->fd, &one, sizeof one);
 }
 
 bool Cancellation::IsCancelled() const {
-    pollfd fds{fd_, POLLIN, 0};
+    pollfd fds{impl_->fd, POLLIN, 0};
     return poll(&fds, 1, 0) > 0;
 }
 
-struct SerialPort::Settings {
-    termios tio;
+namespace {
+
+// A serial port on termios. A wait sleeps in poll() on the port and the cancellation's eventfd.
+class SerialPort final : public SerialLink {
+  public:
+    explicit SerialPort(std::shared_ptr<Cancellation> cancellation);
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens the device named exactly `path`, for this program alone (flock and TIOCEXCL).
+    bool Open(const std::wstring& path) override;
+    // Reads the current settings; ApplySettings changes the profile's fields in them, on top of
+    // raw mode as cfmakeraw makes it.
+    bool ReadSettings() override;
+    bool ApplySettings(const LinkProfile& profile) override;
+    bool SetEventMask(std::uint32_t mask) override;
+    // Reads return at once; writes have no time-out.
+    bool ReadTimeouts() override;
+    bool ApplyTimeouts() override;
+    // Sleeps until a byte has arrived (EV_RXCHAR in `events`); fails on a hang-up, an error or
+    // cancellation.
+    bool WaitForEvent(std::uint32_t& events) override;
+    // Takes what has arrived, up to `room` bytes, without waiting.
+    std::size_t ReadAvailable(std::uint8_t* buffer, std::size_t room) override;
+    // Hands all bytes to the port, waiting while it is full (or held by XOFF); false on failure,
+    // with `written` bytes handed over.
+    bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;
+    // Sleeps until the port's output queue is empty; fails on a hang-up or cancellation.
+    bool Drain() override;
+    void Close() override;
+
+    // The operating system's error number of the last failure.
+    std::uint32_t LastError() const override { return lastError_; }
+
+  private:
+    bool Fail();
+    // Sleeps until the port is ready for `events` (or reports a hang-up in `revents`); false on
+    // cancellation or a failed poll.
+    bool Await(short events, short& revents);
+
+    std::shared_ptr<Cancellation> cancellation_;
+    int fd_ = -1;
+    std::unique_ptr<termios> settings_;  // read by ReadSettings
+    std::uint32_t eventMask_ = 0;
+    std::uint32_t lastError_ = 0;
 };
 
 SerialPort::SerialPort(std::shared_ptr<Cancellation> cancellation)
@@ -99,7 +147,7 @@ bool SerialPort::Fail() {
 }
 
 bool SerialPort::Open(const std::wstring& path) {
-    if (fd_ >= 0 || cancellation_ == nullptr || cancellation_->Descriptor() < 0) return false;
+    if (fd_ >= 0 || cancellation_ == nullptr || cancellation_->System().fd < 0) return false;
     if (path.empty()) {
         lastError_ = ENOENT;
         return false;
@@ -117,8 +165,8 @@ bool SerialPort::Open(const std::wstring& path) {
 }
 
 bool SerialPort::ReadSettings() {
-    auto settings = std::make_unique<Settings>();
-    if (tcgetattr(fd_, &settings->tio) != 0) return Fail();
+    auto settings = std::make_unique<termios>();
+    if (tcgetattr(fd_, settings.get()) != 0) return Fail();
     settings_ = std::move(settings);
     return true;
 }
@@ -133,7 +181,7 @@ bool SerialPort::ApplySettings(const LinkProfile& line) {
         lastError_ = EINVAL;
         return false;
     }
-    termios tio = settings_->tio;
+    termios tio = *settings_;
     // Binary transparency is raw mode as cfmakeraw defines it: no echo, no line editing, no
     // character mapping, no signals, and no XON/XOFF on transmit. A Linux tty starts with IXON
     // on (a Windows port with it off): left on, one 0x13 from the console would stop the image
@@ -189,7 +237,7 @@ bool SerialPort::ReadTimeouts() { return fd_ >= 0; }
 bool SerialPort::ApplyTimeouts() { return fd_ >= 0; }
 
 bool SerialPort::Await(short events, short& revents) {
-    const int ready = PollPortOrCancel(fd_, events, cancellation_->Descriptor(), revents);
+    const int ready = PollPortOrCancel(fd_, events, cancellation_->System().fd, revents);
     if (ready < 0) return Fail();
     if (ready == 0) {
         lastError_ = ECANCELED;
@@ -263,7 +311,7 @@ bool SerialPort::Drain() {
     for (;;) {
         int queued = 0;
         if (ioctl(fd_, TIOCOUTQ, &queued) != 0) return Fail();
-        pollfd fds[2] = {{fd_, 0, 0}, {cancellation_->Descriptor(), POLLIN, 0}};
+        pollfd fds[2] = {{fd_, 0, 0}, {cancellation_->System().fd, POLLIN, 0}};
         const int ready = poll(fds, 2, queued > 0 ? kQueuePollMs : 0);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return Fail();
@@ -289,6 +337,12 @@ void SerialPort::Close() {
     }
     fd_ = -1;
     settings_.reset();
+}
+
+}  // namespace
+
+std::unique_ptr<SerialLink> MakeSerialPort(std::shared_ptr<Cancellation> cancellation) {
+    return std::make_unique<SerialPort>(std::move(cancellation));
 }
 
 }  // namespace tarvex::platform

@@ -1,9 +1,9 @@
-#include "platform/system_messages.h"
+#include "platform/posix/system_messages.h"
 
 #include <cstring>
 #include <string>
 
-#include "platform/kernel_objects.h"
+#include "platform/posix/kernel_objects.h"
 #include "platform/text.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // (inotify watches one directory): it fails with ERROR_NOT_SUPPORTED.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/posix/win32_types.h"
 
 inline constexpr DWORD FILE_NOTIFY_CHANGE_FILE_NAME = 0x001;
 inline constexpr DWORD FILE_NOTIFY_CHANGE_DIR_NAME = 0x002;

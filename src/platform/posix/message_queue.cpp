@@ -1,9 +1,9 @@
-#include "platform/message_queue.h"
+#include "platform/posix/message_queue.h"
 
 #include <algorithm>
 
-#include "platform/kernel_internal.h"
-#include "platform/kernel_objects.h"
+#include "platform/posix/kernel_internal.h"
+#include "platform/posix/kernel_objects.h"
 
 namespace {
 

@@ -107,10 +107,10 @@ std::optional<Entry> ReadEntry(int folder, const char* name) {
                 first == std::string::npos ? first : text.find('\n', first + 1);
             if (second != std::string::npos) {
                 const std::size_t third = text.find('\n', second + 1);
-                port = Entry{text.substr(first + 1, second - first - 1),
-                             text.substr(second + 1, third == std::string::npos
-                                                         ? std::string::npos
-                                                         : third - second - 1)};
+                port =
+                    Entry{text.substr(first + 1, second - first - 1),
+                          text.substr(second + 1, third == std::string::npos ? std::string::npos
+                                                                             : third - second - 1)};
             }
         }
     }
@@ -125,8 +125,13 @@ bool IsCharacterDevice(const std::string& path) {
 
 }  // namespace
 
+struct VirtualPortRegistration::State {
+    int fd = -1;
+};
+
 VirtualPortRegistration::VirtualPortRegistration(const std::string& portPath,
-                                                 const std::string& what) {
+                                                 const std::string& what)
+    : state_(std::make_unique<State>()) {
     static std::atomic<unsigned> counter{0};
     const std::string folder = TableFolder(true, &why_);
     if (folder.empty()) return;
@@ -151,13 +156,13 @@ VirtualPortRegistration::VirtualPortRegistration(const std::string& portPath,
         close(fd);
         return;
     }
-    lock_ = fd;
+    state_->fd = fd;
     entry_ = entry;
 }
 
 VirtualPortRegistration::~VirtualPortRegistration() {
     if (!entry_.empty()) unlink(entry_.c_str());
-    if (lock_ >= 0) close(lock_);
+    if (state_->fd >= 0) close(state_->fd);
 }
 
 std::vector<std::wstring> ListVirtualPorts() {

@@ -10,7 +10,11 @@
 
 namespace tarvex::platform {
 
-UserLog::UserLog(const std::string& fileName) {
+struct UserLog::State {
+    int fd = -1;
+};
+
+UserLog::UserLog(const std::string& fileName) : state_(std::make_unique<State>()) {
     std::filesystem::path folder;
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
         folder = state;
@@ -25,16 +29,16 @@ UserLog::UserLog(const std::string& fileName) {
 UserLog::~UserLog() { Close(); }
 
 void UserLog::Close() {
-    if (file_ >= 0) close(file_);
-    file_ = -1;
+    if (state_->fd >= 0) close(state_->fd);
+    state_->fd = -1;
 }
 
 bool UserLog::Open() {
-    if (file_ >= 0) return true;
+    if (state_->fd >= 0) return true;
     if (path_.empty() || failed_) return false;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
-    for (int attempt = 0; attempt < 2 && file_ < 0; ++attempt) {
+    for (int attempt = 0; attempt < 2 && state_->fd < 0; ++attempt) {
         // O_NONBLOCK: a FIFO of that name must not hold the job in open(); it is then refused.
         const int fd = open(
             path_.c_str(),
@@ -49,10 +53,10 @@ bool UserLog::Open() {
             std::rename(path_.c_str(), (path_ + ".1").c_str());
             continue;
         }
-        file_ = fd;
+        state_->fd = fd;
         size_ = static_cast<std::uintmax_t>(info.st_size);
     }
-    failed_ = file_ < 0;
+    failed_ = state_->fd < 0;
     return !failed_;
 }
 
@@ -62,7 +66,7 @@ void UserLog::Append(const std::string& line) {
     const std::string text = line + "\n";
     // One write of the whole line, so that two programs' lines never mix; a short or failed
     // write is skipped like an unwritable log.
-    const ssize_t put = write(file_, text.data(), text.size());
+    const ssize_t put = write(state_->fd, text.data(), text.size());
     if (put > 0) size_ += static_cast<std::uintmax_t>(put);
 }
 
