@@ -8,6 +8,8 @@
 #   make tsan   the tests without Qt under ThreadSanitizer
 #   make fuzz   the libFuzzer targets, each for FUZZ_SECONDS
 #   make package  the Debian package, checked inside
+#   make windows       the programs without a window as Windows programs (mingw-w64)
+#   make test-windows  their tests, run as Windows programs under Wine
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
@@ -18,7 +20,8 @@ CTEST := ctest --output-on-failure -j $(JOBS)
 SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 SANITIZE_TSAN := -fsanitize=thread
 
-.PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean
+.PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean \
+        windows test-windows
 
 # Installs those of the Debian packages $(1) that are missing, saying which.
 define INSTALL_MISSING
@@ -48,6 +51,27 @@ build-tsan/build.ninja: | deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEX_BENCHMARKS=OFF \
 		-DTARVEX_WITH_QT=OFF \
 		-DCMAKE_CXX_FLAGS="$(SANITIZE_TSAN)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_TSAN)"
+
+# Windows: Debian's mingw-w64 (posix threads) and Wine, with a prefix of the build's own.
+WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+                    googletest wine wine64 python3-pyftpdlib
+WINE_ENV := WINEPREFIX=$(CURDIR)/build-windows/wine-prefix WINEDEBUG=-all \
+            WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= WAYLAND_DISPLAY=
+
+build-windows/build.ninja:
+	$(call INSTALL_MISSING,$(WINDOWS_PACKAGES))
+	cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+
+# The test list is read by running each test program under Wine, so even the build needs it.
+windows: build-windows/build.ninja
+	$(call INSTALL_MISSING,$(WINDOWS_PACKAGES))
+	sh tools/windows/wine_prefix.sh $(CURDIR)/build-windows/wine-prefix
+	$(WINE_ENV) cmake --build build-windows
+
+test-windows: windows
+	cd build-windows && $(WINE_ENV) $(CTEST)
+	$(WINE_ENV) wineserver -k
 
 test: build/build.ninja
 	cmake --build build

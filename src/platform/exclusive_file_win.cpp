@@ -1,0 +1,92 @@
+#include <limits>
+#include <new>
+
+#include "platform/exclusive_file.h"
+#include "platform/win32.h"
+
+namespace tarvex::platform {
+
+namespace {
+
+// Whether the system would give this program `bytes` of memory now: reserved and released
+// untouched, so it costs nothing.
+bool MemoryFor(std::size_t bytes) {
+    if (bytes == 0) return true;
+    void* block = VirtualAlloc(nullptr, bytes, MEM_RESERVE, PAGE_READWRITE);
+    if (block == nullptr) return false;
+    VirtualFree(block, 0, MEM_RELEASE);
+    return true;
+}
+
+}  // namespace
+
+struct ExclusiveFile::State {
+    HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+ExclusiveFile::ExclusiveFile() : state_(std::make_unique<State>()) {}
+
+ExclusiveFile::~ExclusiveFile() { Close(); }
+
+bool ExclusiveFile::IsOpen() const { return state_->file != INVALID_HANDLE_VALUE; }
+
+bool ExclusiveFile::Open(const std::wstring& path) {
+    Close();
+    if (path.empty()) return false;
+    // No sharing: nobody else opens the file while the job holds it, and the open fails when
+    // someone else has it open. Only a file on the disk is taken (not a pipe or a device).
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    const bool usable = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
+                        static_cast<std::uint64_t>(size.QuadPart) <= kMostBytes &&
+                        MemoryFor(static_cast<std::size_t>(size.QuadPart));
+    if (!usable) {
+        CloseHandle(file);
+        return false;
+    }
+    state_->file = file;
+    return true;
+}
+
+std::int32_t ExclusiveFile::Length() const {
+    LARGE_INTEGER size{};
+    if (!IsOpen() || !GetFileSizeEx(state_->file, &size)) return 0;
+    return static_cast<std::int32_t>(
+        std::min<LONGLONG>(size.QuadPart, std::numeric_limits<std::int32_t>::max()));
+}
+
+bool ExclusiveFile::ReadAll(std::vector<std::uint8_t>& image) {
+    return ReadStart(static_cast<std::size_t>(Length()), image);
+}
+
+bool ExclusiveFile::ReadStart(std::size_t most, std::vector<std::uint8_t>& image) {
+    try {
+        image.assign(std::min(most, static_cast<std::size_t>(Length())), 0);
+    } catch (const std::bad_alloc&) {
+        image = {};
+        return false;
+    }
+    std::size_t filled = 0;
+    while (filled < image.size()) {
+        OVERLAPPED at{};  // positioned reads, as pread
+        at.Offset = static_cast<DWORD>(filled);
+        DWORD count = 0;
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>(image.size() - filled, 1u << 30));
+        if (!ReadFile(state_->file, image.data() + filled, want, &count, &at) || count == 0) {
+            break;  // an error, or the file shrank meanwhile
+        }
+        filled += count;
+    }
+    image.resize(filled);
+    return IsOpen();
+}
+
+void ExclusiveFile::Close() {
+    if (IsOpen()) CloseHandle(state_->file);
+    state_->file = INVALID_HANDLE_VALUE;
+}
+
+}  // namespace tarvex::platform

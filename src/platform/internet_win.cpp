@@ -1,0 +1,271 @@
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <utility>
+
+#include "platform/exclusive_file.h"
+#include "platform/file.h"
+#include "platform/internet.h"
+#include "platform/text.h"
+
+// WinINet's calls block their thread until the server answers, so each request runs on a thread
+// of its own while the caller's thread waits beside it, calling the wait hook every few
+// milliseconds and watching the deadline. Closing the request's handles is WinINet's way of
+// ending a call that blocks: a request past its deadline is ended so.
+
+namespace {
+
+constexpr DWORD kWaitHookPeriodMs = 20;
+constexpr DWORD kReadPiece = 64 * 1024;
+
+using Clock = std::chrono::steady_clock;
+
+void CloseInternetHandle(HINTERNET& handle) {
+    if (handle != nullptr) InternetCloseHandle(std::exchange(handle, nullptr));
+}
+
+// What WinINet said of its last failure on this thread, with the server's reply if it sent one.
+std::string Describe(DWORD error) {
+    std::string text = "WinINet error " + std::to_string(error);
+    DWORD detail = 0;
+    wchar_t reply[512] = {};
+    DWORD length = static_cast<DWORD>(std::size(reply));
+    if (InternetGetLastResponseInfoW(&detail, reply, &length) && length > 0) {
+        std::wstring words(reply, std::min<DWORD>(length, std::size(reply) - 1));
+        while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r')) {
+            words.pop_back();
+        }
+        text += ", server reply \"" + tarvex::platform::ToUtf8(words) + "\"";
+    }
+    return text;
+}
+
+// Runs `request` on a thread of its own and waits for it, calling `hook` meanwhile. When
+// `pastDeadline` says so, `abort` ends the request (it closes its handles) and the wait goes on
+// until the thread has returned; the result is then false.
+bool RunWithHook(const std::function<void()>& request, const std::function<bool()>& pastDeadline,
+                 const std::function<void()>& abort,
+                 const tarvex::platform::InternetWaitHook& hook) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        request();
+        done = true;
+    });
+    bool aborted = false;
+    while (!done) {
+        Sleep(kWaitHookPeriodMs);
+        if (!aborted && pastDeadline()) {
+            aborted = true;
+            abort();
+        }
+        if (hook) hook();
+    }
+    worker.join();
+    return !aborted;
+}
+
+}  // namespace
+
+struct CFtpConnection::Impl {
+    HINTERNET session = nullptr;
+    HINTERNET connection = nullptr;
+    std::wstring server;
+    INTERNET_PORT port = INTERNET_DEFAULT_FTP_PORT;
+    std::wstring userName;
+    std::wstring password;
+    bool hasUser = false;
+    DWORD modeFlags = 0;         // passive or active data connections
+    bool connectAfresh = false;  // after a failed file: its connection may still be answering
+    tarvex::platform::InternetTimeouts timeouts;
+    tarvex::platform::InternetWaitHook waitHook;
+
+    ~Impl() {
+        CloseInternetHandle(connection);
+        CloseInternetHandle(session);
+    }
+
+    // Connects and logs in; false with `error` set when the server cannot be had in time.
+    bool Connect(std::string& error) {
+        CloseInternetHandle(connection);
+        HINTERNET made = nullptr;
+        DWORD failure = 0;
+        std::string text;
+        const Clock::time_point started = Clock::now();
+        const auto allowed = std::chrono::milliseconds(timeouts.connectMs + 2 * timeouts.replyMs);
+        const bool inTime = RunWithHook(
+            [&] {
+                made = InternetConnectW(
+                    session, server.c_str(), port, hasUser ? userName.c_str() : nullptr,
+                    hasUser ? password.c_str() : nullptr, INTERNET_SERVICE_FTP, modeFlags, 0);
+                if (made == nullptr) {
+                    failure = GetLastError();
+                    text = Describe(failure);
+                }
+            },
+            [&] { return Clock::now() - started > allowed; }, [&] { CloseInternetHandle(session); },
+            waitHook);
+        if (!inTime) {
+            CloseInternetHandle(made);
+            error = "the server did not answer in time";
+            return false;
+        }
+        if (made == nullptr) {
+            error = text;
+            return false;
+        }
+        connection = made;
+        return true;
+    }
+
+    void SetTimeouts() {
+        const DWORD connectMs = static_cast<DWORD>(timeouts.connectMs);
+        const DWORD replyMs = static_cast<DWORD>(std::max(timeouts.replyMs, timeouts.stallMs));
+        InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, const_cast<DWORD*>(&connectMs),
+                           sizeof connectMs);
+        InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, const_cast<DWORD*>(&replyMs),
+                           sizeof replyMs);
+        InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, const_cast<DWORD*>(&replyMs),
+                           sizeof replyMs);
+        InternetSetOptionW(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT,
+                           const_cast<DWORD*>(&replyMs), sizeof replyMs);
+    }
+};
+
+CInternetSession::CInternetSession(const wchar_t* agent, DWORD_PTR /*context*/)
+    : agent_(tarvex::platform::ToUtf8(agent != nullptr ? agent : L"Tarvex2")) {}
+
+CInternetSession::~CInternetSession() = default;
+
+CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const wchar_t* userName,
+                                                   const wchar_t* password, INTERNET_PORT port,
+                                                   BOOL passive) {
+    auto impl = std::make_unique<CFtpConnection::Impl>();
+    impl->session = InternetOpenW(tarvex::platform::FromSystemName(agent_).c_str(),
+                                  INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (impl->session == nullptr) {
+        throw new CInternetException(GetLastError(),
+                                     L"The Internet client library is not available.");
+    }
+    impl->timeouts = timeouts_;
+    impl->waitHook = waitHook_;
+    impl->server = server != nullptr ? server : L"";
+    impl->port = port == INTERNET_INVALID_PORT_NUMBER ? INTERNET_DEFAULT_FTP_PORT : port;
+    impl->hasUser = userName != nullptr;
+    impl->userName = userName != nullptr ? userName : L"";
+    impl->password = password != nullptr ? password : L"";
+    impl->modeFlags = passive ? INTERNET_FLAG_PASSIVE : 0;
+    impl->SetTimeouts();
+    std::string error;
+    if (!impl->Connect(error)) {
+        throw new CInternetException(ERROR_INTERNET_CANNOT_CONNECT,
+                                     tarvex::platform::WidenAnsi(error));
+    }
+    return new CFtpConnection(std::move(impl));
+}
+
+CFtpConnection::CFtpConnection(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+CFtpConnection::~CFtpConnection() = default;
+
+void CFtpConnection::Close() { impl_.reset(); }
+
+BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile, BOOL failIfExists,
+                             DWORD /*attributes*/, DWORD /*flags*/, DWORD_PTR /*context*/) {
+    lastError_.clear();
+    if (!impl_ || remoteFile == nullptr || localFile == nullptr) {
+        lastError_ = "the connection is closed";
+        return FALSE;
+    }
+    CFileFind finder;
+    if (failIfExists && finder.FindFile(localFile)) {
+        lastError_ = "the local file exists";
+        return FALSE;
+    }
+    if (impl_->connectAfresh || impl_->connection == nullptr) {
+        impl_->connectAfresh = true;
+        if (impl_->session == nullptr || !impl_->Connect(lastError_)) return FALSE;
+        impl_->connectAfresh = false;
+    }
+    CFile::RemoveAbandonedReplacements(localFile);
+    CFile file;
+    CFileException openError(CFileException::none, 0);
+    if (!file.Open(localFile, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
+                   &openError)) {
+        lastError_ =
+            "the local file cannot be written (error " + std::to_string(openError.m_lOsError) + ")";
+        return FALSE;
+    }
+
+    // The request's thread writes the file; this one only watches how much has come.
+    std::atomic<std::uint64_t> received{0};
+    bool arrived = false;
+    bool tooLong = false;
+    bool writeFailed = false;
+    std::string failure;
+    const std::wstring remote = remoteFile;
+    const Clock::time_point started = Clock::now();
+    const tarvex::platform::InternetTimeouts& timeouts = impl_->timeouts;
+    const bool inTime = RunWithHook(
+        [&] {
+            HINTERNET data = FtpOpenFileW(impl_->connection, remote.c_str(), GENERIC_READ,
+                                          FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
+            if (data == nullptr) {
+                failure = Describe(GetLastError());
+                return;
+            }
+            std::vector<char> piece(kReadPiece);
+            for (;;) {
+                DWORD count = 0;
+                if (!InternetReadFile(data, piece.data(), kReadPiece, &count)) {
+                    failure = Describe(GetLastError());
+                    break;
+                }
+                if (count == 0) {
+                    arrived = true;
+                    break;
+                }
+                if (received + count > tarvex::platform::ExclusiveFile::kMostBytes) {
+                    tooLong = true;
+                    break;
+                }
+                try {
+                    file.Write(piece.data(), count);
+                } catch (CFileException* error) {
+                    error->Delete();
+                    writeFailed = true;
+                    break;
+                }
+                received += count;
+            }
+            InternetCloseHandle(data);
+        },
+        [&] {
+            const double allowedMs =
+                static_cast<double>(timeouts.fileFloorMs) +
+                static_cast<double>(received.load()) * 1000.0 /
+                    static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
+            return std::chrono::duration<double, std::milli>(Clock::now() - started).count() >
+                   allowedMs;
+        },
+        [&] { CloseInternetHandle(impl_->connection); }, impl_->waitHook);
+    if (!inTime || !arrived) {
+        impl_->connectAfresh = true;
+        lastError_ = !inTime       ? "the file did not arrive in its time"
+                     : tooLong     ? "the file is longer than a job can send"
+                     : writeFailed ? "the local file cannot be written"
+                                   : failure;
+        file.Abort();
+        return FALSE;
+    }
+    try {
+        file.Close();  // the complete file takes the old one's place
+    } catch (CFileException* error) {
+        lastError_ =
+            "the local file cannot be written (error " + std::to_string(error->m_lOsError) + ")";
+        error->Delete();
+        return FALSE;
+    }
+    return TRUE;
+}

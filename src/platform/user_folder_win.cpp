@@ -1,0 +1,36 @@
+#include <shlobj.h>
+
+#include <filesystem>
+
+#include "platform/text.h"
+#include "platform/user_folder.h"
+#include "platform/win32.h"
+
+namespace tarvex::platform {
+
+// Documents\<name>: where a Windows user keeps files of their own.
+bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
+    wchar_t* documents = nullptr;
+    if (SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_CREATE, nullptr, &documents) != S_OK) {
+        CoTaskMemFree(documents);
+        return false;
+    }
+    const std::filesystem::path folder = std::filesystem::path(documents) / FromSystemName(name);
+    CoTaskMemFree(documents);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || !std::filesystem::is_directory(folder, error)) return false;
+    const std::wstring seed = FromSystemName(seedFile);
+    if (!std::filesystem::exists(folder / seed, error)) {
+        wchar_t program[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) {
+            std::filesystem::copy_file(std::filesystem::path(program).parent_path() / seed,
+                                       folder / seed, error);
+        }
+    }
+    std::filesystem::current_path(folder, error);
+    return !error;
+}
+
+}  // namespace tarvex::platform
