@@ -61,7 +61,8 @@ WINE_ENV := WINEPREFIX=$(CURDIR)/build-windows/wine-prefix WINEDEBUG=-all \
 build-windows/build.ninja:
 	$(call INSTALL_MISSING,$(WINDOWS_PACKAGES))
 	cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DTARVEX_LINUX_DEVSIM=$(CURDIR)/build/tools/devsim/tarvex2-devsim
 
 # The test list is read by running each test program under Wine, so even the build needs it.
 windows: build-windows/build.ninja
@@ -69,7 +70,9 @@ windows: build-windows/build.ninja
 	sh tools/windows/wine_prefix.sh $(CURDIR)/build-windows/wine-prefix
 	$(WINE_ENV) cmake --build build-windows
 
-test-windows: windows
+# The simulator at the far end of the Wine COM ports is the Linux build's.
+test-windows: windows build/build.ninja
+	cmake --build build --target tarvex2-devsim
 	cd build-windows && $(WINE_ENV) $(CTEST)
 	$(WINE_ENV) wineserver -k
 

@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cwchar>
 #include <functional>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -19,6 +21,7 @@ namespace {
 
 constexpr DWORD kWaitHookPeriodMs = 20;
 constexpr DWORD kReadPiece = 64 * 1024;
+constexpr auto kQuickRead = std::chrono::milliseconds(50);
 
 using Clock = std::chrono::steady_clock;
 
@@ -64,6 +67,21 @@ bool RunWithHook(const std::function<void()>& request, const std::function<bool(
     }
     worker.join();
     return !aborted;
+}
+
+// The size the server gives for `remote` (its SIZE reply), or 0 when it gives none.
+// FtpGetFileSize is not used: Wine's answers 0 for every file.
+std::uint64_t AnnouncedSize(HINTERNET connection, const std::wstring& remote) {
+    // WinINet may call the reply an error (ERROR_INTERNET_EXTENDED_ERROR): the reply decides.
+    FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, (L"SIZE " + remote).c_str(), 0,
+                nullptr);
+    DWORD detail = 0;
+    wchar_t reply[128] = {};
+    DWORD length = static_cast<DWORD>(std::size(reply)) - 1;
+    if (!InternetGetLastResponseInfoW(&detail, reply, &length)) return 0;
+    const std::wstring_view text(reply);
+    if (!text.starts_with(L"213 ")) return 0;
+    return std::wcstoull(reply + 4, nullptr, 10);
 }
 
 }  // namespace
@@ -198,8 +216,12 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
         return FALSE;
     }
 
-    // The request's thread writes the file; this one only watches how much has come.
+    // The request's thread writes the file; this one only watches how much has come, and when.
+    std::atomic<std::uint64_t> announced{0};
     std::atomic<std::uint64_t> received{0};
+    std::atomic<Clock::rep> lastProgress{Clock::now().time_since_epoch().count()};
+    bool stalled = false;
+    std::atomic<HINTERNET> transfer{nullptr};  // the data connection, while it is open
     bool arrived = false;
     bool tooLong = false;
     bool writeFailed = false;
@@ -209,16 +231,23 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
     const tarvex::platform::InternetTimeouts& timeouts = impl_->timeouts;
     const bool inTime = RunWithHook(
         [&] {
+            announced = AnnouncedSize(impl_->connection, remote);
             HINTERNET data = FtpOpenFileW(impl_->connection, remote.c_str(), GENERIC_READ,
                                           FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
+            transfer = data;
             if (data == nullptr) {
                 failure = Describe(GetLastError());
                 return;
             }
             std::vector<char> piece(kReadPiece);
+            DWORD want = 1;
             for (;;) {
+                // A read waits until its whole piece has come, so the piece follows the server's
+                // pace: it grows while reads come back at once and shrinks, down to one byte,
+                // while they wait; a slow server is then seen making progress.
                 DWORD count = 0;
-                if (!InternetReadFile(data, piece.data(), kReadPiece, &count)) {
+                const auto asked = Clock::now();
+                if (!InternetReadFile(data, piece.data(), want, &count)) {
                     failure = Describe(GetLastError());
                     break;
                 }
@@ -238,8 +267,11 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
                     break;
                 }
                 received += count;
+                lastProgress = Clock::now().time_since_epoch().count();
+                want = Clock::now() - asked < kQuickRead ? std::min(want * 2, kReadPiece)
+                                                         : std::max<DWORD>(want / 2, 1);
             }
-            InternetCloseHandle(data);
+            if (transfer.exchange(nullptr) != nullptr) InternetCloseHandle(data);
         },
         [&] {
             const double allowedMs =
@@ -249,10 +281,22 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
             return std::chrono::duration<double, std::milli>(Clock::now() - started).count() >
                    allowedMs;
         },
-        [&] { CloseInternetHandle(impl_->connection); }, impl_->waitHook);
-    if (!inTime || !arrived) {
+        [&] {
+            // Both handles: Wine ends a read that waits only when its own handle goes.
+            if (HINTERNET data = transfer.exchange(nullptr)) InternetCloseHandle(data);
+            CloseInternetHandle(impl_->connection);
+        },
+        impl_->waitHook);
+    // A data connection the server drops ends like a complete file: only the size it announced
+    // tells them apart.
+    const bool whole = announced == 0 || received == announced;
+    if (!inTime || !arrived || !whole) {
         impl_->connectAfresh = true;
-        lastError_ = !inTime       ? "the file did not arrive in its time"
+        lastError_ = stalled   ? "the transfer stalled"
+                     : !inTime ? "the file did not arrive in its time"
+                     : !whole  ? "the server ended the file early, after " +
+                                    std::to_string(received.load()) + " of " +
+                                    std::to_string(announced.load()) + " bytes"
                      : tooLong     ? "the file is longer than a job can send"
                      : writeFailed ? "the local file cannot be written"
                                    : failure;

@@ -2,16 +2,96 @@
 // directory of the test's, stopped when the object goes.
 #pragma once
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+// Under Wine the server is a Linux process that the test starts but cannot hand a pipe: it says
+// its port in a lease file and serves while the test holds the lease (ftp_server.py --lease).
+class FtpServer {
+  public:
+    explicit FtpServer(const std::filesystem::path& root, std::vector<std::string> faults = {})
+        : lease_(std::filesystem::temp_directory_path() /
+                 ("tarvex2-ftp-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(counter_++))) {
+        std::ofstream(Held()) << "held";
+        std::wstring command = L"Z:\\usr\\bin\\python3 " + Quoted(TARVEX_FTP_SERVER_SCRIPT) +
+                               L" --root " + Quoted(UnixName(root)) + L" --lease " +
+                               Quoted(UnixName(lease_));
+        for (const std::string& fault : faults) command += L" " + Quoted(fault);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            throw std::runtime_error("cannot start the FTP server");
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (int i = 0; i < 200 && port_ == 0; ++i) {
+            std::ifstream lease(lease_);
+            std::string word;
+            if (!(lease >> word >> port_)) port_ = 0;
+            if (port_ == 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        if (port_ == 0) {
+            Stop();
+            throw std::runtime_error("the FTP server did not start (python3-pyftpdlib?)");
+        }
+    }
+    ~FtpServer() { Stop(); }
+    FtpServer(const FtpServer&) = delete;
+    FtpServer& operator=(const FtpServer&) = delete;
+
+    int port() const { return port_; }
+
+    // Gives the lease back and waits for the server to end.
+    void Stop() {
+        std::error_code ignored;
+        if (!std::filesystem::remove(Held(), ignored)) return;
+        for (int i = 0; i < 200 && std::filesystem::exists(lease_, ignored); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    }
+
+  private:
+    std::filesystem::path Held() const { return lease_.string() + ".held"; }
+
+    static std::wstring Quoted(const std::string& text) {
+        return L"\"" + std::wstring(text.begin(), text.end()) + L"\"";
+    }
+
+    // The Linux name of a file of the prefix's drives, as Wine's kernel32 gives it.
+    static std::string UnixName(const std::filesystem::path& path) {
+        using Convert = char*(__cdecl*)(const wchar_t*);
+        const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        if (convert == nullptr) throw std::runtime_error("the FTP server runs only under Wine");
+        char* name = convert(std::filesystem::absolute(path).c_str());
+        if (name == nullptr) throw std::runtime_error("no Linux name for " + path.string());
+        std::string unixName = name;
+        HeapFree(GetProcessHeap(), 0, name);
+        return unixName;
+    }
+
+    static inline int counter_ = 0;
+    std::filesystem::path lease_;
+    int port_ = 0;
+};
+#else
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -68,6 +148,8 @@ class FtpServer {
     int input_ = -1;
     int port_ = 0;
 };
+
+#endif
 
 // The server's directory of the console firmware files, made under `root`.
 inline std::filesystem::path MakeTimerDirectory(const std::filesystem::path& root) {

@@ -2,11 +2,14 @@
 """A real FTP server on 127.0.0.1 for the download tests, with fault switches.
 
     ftp_server.py --root DIR [--drop NAME:BYTES] [--stall NAME:BYTES] [--trickle NAME:RATE]
+                  [--lease FILE]
 
 Anonymous users read DIR. It listens on a free port, prints "port N" and serves until it is
 killed or its standard input closes. --drop sends BYTES bytes of the file NAME and then closes
 the data connection (the server answers 426); --stall sends BYTES bytes and then nothing more,
-holding the connection open; --trickle sends NAME at RATE bytes a second.
+holding the connection open; --trickle sends NAME at RATE bytes a second. --lease is for a
+Windows test under Wine, which can start the server but not hand it a pipe: the server writes
+"port N" into FILE as well, serves while FILE is there, and removes it as it ends.
 """
 import argparse
 import logging
@@ -91,6 +94,7 @@ def main():
     parser.add_argument("--drop", action="append", default=[])
     parser.add_argument("--stall", action="append", default=[])
     parser.add_argument("--trickle", action="append", default=[])
+    parser.add_argument("--lease")
     args = parser.parse_args()
     for kind, specs in (("drop", args.drop), ("stall", args.stall), ("trickle", args.trickle)):
         for spec in specs:
@@ -107,7 +111,19 @@ def main():
         sys.stdin.read()
         os._exit(0)
 
-    threading.Thread(target=end_with_input, daemon=True).start()
+    def end_with_lease():
+        with open(args.lease + ".new", "w") as lease:
+            lease.write("port %d\n" % server.socket.getsockname()[1])
+        os.rename(args.lease + ".new", args.lease)
+        while os.path.exists(args.lease + ".held"):
+            time.sleep(0.05)
+        os.remove(args.lease)
+        os._exit(0)
+
+    if args.lease:
+        threading.Thread(target=end_with_lease, daemon=True).start()
+    else:
+        threading.Thread(target=end_with_input, daemon=True).start()
     server.serve_forever()
 
 

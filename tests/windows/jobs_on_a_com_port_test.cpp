@@ -1,0 +1,116 @@
+// The two device jobs as a Windows program runs them: a COM port that Wine maps to the
+// simulator's pseudo-terminal (jobs_on_a_com_port.sh starts the simulator and names the port and
+// the firmware file in TARVEX_PORT and TARVEX_FIRMWARE), with no window: the host records what
+// the window would have shown.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/serial_port.h"
+#include "platform/text.h"
+#include "update/console_job.h"
+#include "update/job_host.h"
+#include "update/sign_job.h"
+
+namespace {
+
+std::wstring Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? tarvex::platform::WidenAnsi(value) : std::wstring();
+}
+
+class RecordingHost final : public tarvex::update::JobHost {
+  public:
+    std::wstring SelectedPortName() override { return Environment("TARVEX_PORT"); }
+    std::optional<std::wstring> FirmwarePath() override { return Environment("TARVEX_FIRMWARE"); }
+    std::unique_ptr<SerialLink> MakeLink() override {
+        return tarvex::platform::MakeSerialPort(cancellation_);
+    }
+    void SetStatus(const std::wstring& text) override { statuses.push_back(text); }
+    void SetStepProgress(bool) override {}
+    void BeginConsoleProgress(std::int32_t) override {}
+    void BeginSignProgress(std::int32_t length) override { signLength = length; }
+    void SetProgress(std::int32_t position) override { positions.push_back(position); }
+    void FillProgress() override { filled = true; }
+    void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
+    void EnableControlsAfterJob() override { ++ends; }
+    void ResetJobEvent() override {}
+    void StopWorker() override {}
+
+    std::vector<std::wstring> statuses;
+    std::vector<std::int32_t> positions;
+    std::vector<std::wstring> messages;
+    std::int32_t signLength = 0;
+    bool filled = false;
+    int ends = 0;
+
+  private:
+    std::shared_ptr<tarvex::platform::Cancellation> cancellation_ =
+        std::make_shared<tarvex::platform::Cancellation>();
+};
+
+class JobsOnAComPort : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (Environment("TARVEX_PORT").empty()) {
+            GTEST_SKIP() << "run by jobs_on_a_com_port.sh, which starts the simulator";
+        }
+    }
+    RecordingHost host;
+};
+
+TEST_F(JobsOnAComPort, ConsoleIsReprogrammed) {
+    EXPECT_TRUE(tarvex::update::RunConsoleReprogramming(host));
+    EXPECT_EQ(host.statuses,
+              (std::vector<std::wstring>{
+                  L"Verifying Communications Port...",
+                  L"Waiting for user to cycle power to Quorlex 2000 console...To cancel the "
+                  L"update, exit and restart the Tarvex2 software.",
+                  L"Configuring Quorlex 2000 Console for reprogramming...To cancel the update, "
+                  L"exit and restart the Tarvex2 software.",
+                  L"Erasing Quorlex 2000 Console Flash Memory...",
+                  L"Reprogramming the Quorlex 2000 console...",
+                  L"Reprogramming of the Quorlex 2000 console complete.",
+              }));
+    EXPECT_TRUE(host.filled);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.ends, 1);
+}
+
+// The console drops the line in the middle of the image: the job says so and ends.
+TEST_F(JobsOnAComPort, ConsoleThatHangsUpFailsTheJob) {
+    tarvex::update::RunConsoleReprogramming(host);
+    ASSERT_FALSE(host.statuses.empty());
+    EXPECT_EQ(host.statuses.back(),
+              L"An error occurred while programming the Quorlex 2000 console.  Please try again.");
+    EXPECT_FALSE(host.filled);
+    EXPECT_EQ(host.ends, 1);
+}
+
+// The sign holds the line with XOFF for a while and asks twice; both times the file goes out
+// whole, in 1024-byte blocks, and the stop signal ends the job.
+TEST_F(JobsOnAComPort, SignGetsTheFieldUpdateEachTimeItAsks) {
+    EXPECT_TRUE(tarvex::update::RunFieldUpdate(host));
+    ASSERT_GE(host.statuses.size(), 3u);
+    EXPECT_EQ(host.statuses[0], L"Verifying Communications Port...");
+    EXPECT_EQ(host.statuses[1], L"Waiting for the update process to start on the Tessary.");
+    EXPECT_EQ(host.statuses.back(), L"Received stop signal.");
+    EXPECT_EQ(std::count(host.statuses.begin(), host.statuses.end(),
+                         L"Field update complete.  Waiting for retry or stop..."),
+              2);
+    EXPECT_GT(host.signLength, 2048);
+    EXPECT_EQ(host.positions.back(), host.signLength);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+// A port name that Wine has no device for (the script names COM199): the job's own failure text,
+// naming the port.
+TEST_F(JobsOnAComPort, MissingPortIsNamedInTheStatusLine) {
+    EXPECT_FALSE(tarvex::update::RunConsoleReprogramming(host));
+    EXPECT_EQ(host.statuses.back(),
+              L"Failed to Open Communications Port. Verify that COM199 is working properly.");
+}
+
+}  // namespace
