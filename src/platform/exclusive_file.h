@@ -36,6 +36,9 @@ class ExclusiveFile {
     bool IsOpen() const;
 
   private:
+    // `image` as `bytes` zero bytes; false, with `image` empty, when the memory cannot be had.
+    static bool Allocate(std::vector<std::uint8_t>& image, std::size_t bytes);
+
     struct State;  // the open file, as the system holds it
     std::unique_ptr<State> state_;
 };

@@ -65,17 +65,8 @@ std::int32_t ExclusiveFile::Length() const {
         std::min<off_t>(info.st_size, std::numeric_limits<std::int32_t>::max()));
 }
 
-bool ExclusiveFile::ReadAll(std::vector<std::uint8_t>& image) {
-    return ReadStart(static_cast<std::size_t>(Length()), image);
-}
-
 bool ExclusiveFile::ReadStart(std::size_t most, std::vector<std::uint8_t>& image) {
-    try {
-        image.assign(std::min(most, static_cast<std::size_t>(Length())), 0);
-    } catch (const std::bad_alloc&) {
-        image = {};
-        return false;
-    }
+    if (!Allocate(image, std::min(most, static_cast<std::size_t>(Length())))) return false;
     std::size_t filled = 0;
     while (filled < image.size()) {
         const ssize_t count = pread(state_->fd, image.data() + filled, image.size() - filled,

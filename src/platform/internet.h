@@ -34,6 +34,8 @@ using InternetWaitHook = std::function<void()>;
 
 }  // namespace tarvex::platform
 
+class CFile;
+
 class CFtpConnection {
   public:
     ~CFtpConnection();
@@ -55,6 +57,9 @@ class CFtpConnection {
     friend class CInternetSession;
     struct Impl;
     explicit CFtpConnection(std::unique_ptr<Impl> impl);
+    // Fetches `remoteFile` into the created `file`; false, with the reason in lastError_, when
+    // it did not arrive whole.
+    bool Fetch(const std::wstring& remoteFile, CFile& file);
     std::unique_ptr<Impl> impl_;
     std::string lastError_;
 };

@@ -189,33 +189,12 @@ CFtpConnection::~CFtpConnection() = default;
 
 void CFtpConnection::Close() { impl_.reset(); }
 
-BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile, BOOL failIfExists,
-                             DWORD /*attributes*/, DWORD /*flags*/, DWORD_PTR /*context*/) {
-    lastError_.clear();
-    if (!impl_ || remoteFile == nullptr || localFile == nullptr) {
-        lastError_ = "the connection is closed";
-        return FALSE;
-    }
-    CFileFind finder;
-    if (failIfExists && finder.FindFile(localFile)) {
-        lastError_ = "the local file exists";
-        return FALSE;
-    }
+bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file) {
     if (impl_->connectAfresh || impl_->connection == nullptr) {
         impl_->connectAfresh = true;
-        if (impl_->session == nullptr || !impl_->Connect(lastError_)) return FALSE;
+        if (impl_->session == nullptr || !impl_->Connect(lastError_)) return false;
         impl_->connectAfresh = false;
     }
-    CFile::RemoveAbandonedReplacements(localFile);
-    CFile file;
-    CFileException openError(CFileException::none, 0);
-    if (!file.Open(localFile, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
-                   &openError)) {
-        lastError_ =
-            "the local file cannot be written (error " + std::to_string(openError.m_lOsError) + ")";
-        return FALSE;
-    }
-
     // The request's thread writes the file; this one only watches how much has come, and when.
     std::atomic<std::uint64_t> announced{0};
     std::atomic<std::uint64_t> received{0};
@@ -226,7 +205,6 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
     bool tooLong = false;
     bool writeFailed = false;
     std::string failure;
-    const std::wstring remote = remoteFile;
     const Clock::time_point started = Clock::now();
     const tarvex::platform::InternetTimeouts& timeouts = impl_->timeouts;
     const bool inTime = RunWithHook(
@@ -274,9 +252,16 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
             if (transfer.exchange(nullptr) != nullptr) InternetCloseHandle(data);
         },
         [&] {
+            // A transfer that moves nothing for the stall limit fails, as does one past the
+            // file's deadline.
+            const Clock::time_point progress{Clock::duration(lastProgress.load())};
+            if (Clock::now() - progress > std::chrono::milliseconds(timeouts.stallMs)) {
+                stalled = true;
+                return true;
+            }
             const double allowedMs =
                 static_cast<double>(timeouts.fileFloorMs) +
-                static_cast<double>(received.load()) * 1000.0 /
+                static_cast<double>(std::max(announced.load(), received.load())) * 1000.0 /
                     static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
             return std::chrono::duration<double, std::milli>(Clock::now() - started).count() >
                    allowedMs;
@@ -300,16 +285,7 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
                      : tooLong     ? "the file is longer than a job can send"
                      : writeFailed ? "the local file cannot be written"
                                    : failure;
-        file.Abort();
-        return FALSE;
+        return false;
     }
-    try {
-        file.Close();  // the complete file takes the old one's place
-    } catch (CFileException* error) {
-        lastError_ =
-            "the local file cannot be written (error " + std::to_string(error->m_lOsError) + ")";
-        error->Delete();
-        return FALSE;
-    }
-    return TRUE;
+    return true;
 }
