@@ -10,6 +10,7 @@
 #   make package  the Debian package, checked inside
 #   make windows       the programs without a window as Windows programs (mingw-w64)
 #   make test-windows  their tests, run as Windows programs under Wine
+#   make bench-windows the worker bench of both builds side by side
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
@@ -21,7 +22,7 @@ SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -f
 SANITIZE_TSAN := -fsanitize=thread
 
 .PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean \
-        windows test-windows
+        windows test-windows bench-windows
 
 # Installs those of the Debian packages $(1) that are missing, saying which.
 define INSTALL_MISSING
@@ -71,6 +72,13 @@ windows: build-windows/build.ninja
 	$(WINE_ENV) cmake --build build-windows
 
 # The simulator at the far end of the Wine COM ports is the Linux build's.
+# The worker's wake-up and idle CPU, Linux build and Windows build under Wine in one run.
+bench-windows: windows build/build.ninja
+	cmake --build build --target worker_bench
+	$(WINE_ENV) sh bench/worker_on_both_systems.sh ./build/bench/worker_bench \
+		./build-windows/bench/worker_bench.exe 2 2>&1 | tee build-windows/bench-results.txt
+	$(WINE_ENV) wineserver -k
+
 test-windows: windows build/build.ninja
 	cmake --build build --target tarvex2-devsim
 	cd build-windows && $(WINE_ENV) $(CTEST)

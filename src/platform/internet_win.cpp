@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cwchar>
 #include <functional>
-#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -69,19 +68,27 @@ bool RunWithHook(const std::function<void()>& request, const std::function<bool(
     return !aborted;
 }
 
+// The server's last reply on this thread, without its line break; empty when there is none.
+std::wstring LastReply() {
+    DWORD detail = 0;
+    wchar_t reply[512] = {};
+    DWORD length = static_cast<DWORD>(std::size(reply)) - 1;
+    if (!InternetGetLastResponseInfoW(&detail, reply, &length)) return {};
+    std::wstring text(reply);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return text;
+}
+
 // The size the server gives for `remote` (its SIZE reply), or 0 when it gives none.
 // FtpGetFileSize is not used: Wine's answers 0 for every file.
 std::uint64_t AnnouncedSize(HINTERNET connection, const std::wstring& remote) {
+    // Servers give sizes only in binary mode ("550 SIZE not allowed in ASCII mode").
+    FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"TYPE I", 0, nullptr);
     // WinINet may call the reply an error (ERROR_INTERNET_EXTENDED_ERROR): the reply decides.
     FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, (L"SIZE " + remote).c_str(), 0,
                 nullptr);
-    DWORD detail = 0;
-    wchar_t reply[128] = {};
-    DWORD length = static_cast<DWORD>(std::size(reply)) - 1;
-    if (!InternetGetLastResponseInfoW(&detail, reply, &length)) return 0;
-    const std::wstring_view text(reply);
-    if (!text.starts_with(L"213 ")) return 0;
-    return std::wcstoull(reply + 4, nullptr, 10);
+    const std::wstring reply = LastReply();
+    return reply.starts_with(L"213 ") ? std::wcstoull(reply.c_str() + 4, nullptr, 10) : 0;
 }
 
 }  // namespace
@@ -249,7 +256,17 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file) {
                 want = Clock::now() - asked < kQuickRead ? std::min(want * 2, kReadPiece)
                                                          : std::max<DWORD>(want / 2, 1);
             }
-            if (transfer.exchange(nullptr) != nullptr) InternetCloseHandle(data);
+            if (transfer.exchange(nullptr) != nullptr) {
+                // Closing the data connection reads the server's word on the transfer: "226"
+                // for a whole file, "426" for one it broke off.
+                InternetCloseHandle(data);
+                const std::wstring reply = LastReply();
+                if (arrived && (reply.starts_with(L"4") || reply.starts_with(L"5"))) {
+                    arrived = false;
+                    failure = "the server broke the file off (\"" +
+                              tarvex::platform::ToUtf8(reply) + "\")";
+                }
+            }
         },
         [&] {
             // A transfer that moves nothing for the stall limit fails, as does one past the
