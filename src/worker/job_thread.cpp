@@ -235,18 +235,27 @@ HANDLE CJobThread::StartThread(DWORD newWaitTimeout, DWORD creationFlags,
     threadHandle = thread;
     if (creationFlags & CREATE_SUSPENDED) return thread;
 
-    // The post fails until the new thread has made its queue.
-    while (!PostThreadMessageW(id, WM_NULL, 0, 0)) {
-        if (WaitForSingleObject(thread, kQueueRetryMs) == WAIT_TIMEOUT) continue;
-        // The thread has ended before its queue existed.
+    // A thread that ends before it has started yields none.
+    const auto endedUnstarted = [&] {
         PostThreadMessageW(id, WM_QUIT, 0, 0);
         WaitPumpingMessages(thread, 0);
         CloseHandle(thread);
         threadHandle = nullptr;
         threadId = 0;
         return nullptr;
+    };
+    // The post fails until the new thread has made its queue.
+    while (!PostThreadMessageW(id, WM_NULL, 0, 0)) {
+        if (WaitForSingleObject(thread, kQueueRetryMs) == WAIT_TIMEOUT) continue;
+        return endedUnstarted();
     }
-    WaitForSingleObject(startedEvent, kStartWaitMs);
+    // On Windows a thread's queue may come before its start (COM makes one for an apartment):
+    // the thread can still end without starting.
+    if (startedEvent == nullptr) return thread;
+    const HANDLE startOrEnd[2] = {startedEvent, thread};
+    if (WaitForMultipleObjects(2, startOrEnd, FALSE, kStartWaitMs) == WAIT_OBJECT_0 + 1) {
+        return endedUnstarted();
+    }
     return thread;
 }
 
