@@ -38,10 +38,13 @@ play() {
 
 head -c 11000 /dev/urandom > "$work/console.bin"
 head -c 2500 /dev/urandom > "$work/sign.bin"
+# Larger than a pseudo-terminal holds, so that the hang-up meets the write itself: a pty has no
+# output queue the drain could watch, and a small image would be handed over whole at once.
+head -c 400000 /dev/urandom > "$work/console-large.bin"
 
 play "console, markers split and noisy" ConsoleIsReprogrammed "$work/console.bin" 0 \
     console --expect "$work/console.bin" --split --noise
-play "console hanging up after 100 bytes" ConsoleThatHangsUpFailsTheJob "$work/console.bin" 1 \
+play "console hanging up after 100 bytes" ConsoleThatHangsUpFailsTheJob "$work/console-large.bin" 1 \
     console --hang-up-after 100
 play "sign with XOFF, asking twice" SignGetsTheFieldUpdateEachTimeItAsks "$work/sign.bin" 0 \
     sign --expect "$work/sign.bin" --retries 1 --xoff-after 1500 --xoff-ms 200

@@ -13,6 +13,7 @@ if [ ! -f "$prefix/system.reg" ]; then
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 fi
 wineserver -k 2>/dev/null || true  # the one wineboot left, with its short linger
-wineserver -p
+# Its messages (a dump of its objects, on some signals) go to a log of the prefix, not the tests'.
+wineserver -p 2>>"$prefix/wineserver.log"
 # Wine's services start outside ctest's output pipes, which they would otherwise hold open.
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1
