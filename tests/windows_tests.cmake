@@ -1,24 +1,4 @@
-# GoogleTest from Debian's source package, built with the cross compiler.
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-include(GoogleTest)
-
-# FILTER leaves out the tests whose behaviour the Windows side does not have yet.
-function(tarvex_add_tests name)
-    cmake_parse_arguments(ARG "" "UNDER;FILTER" "SOURCES;LIBS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-    tarvex_test_private_headers(${name} ${ARG_UNDER})
-    target_link_libraries(${name} PRIVATE ${ARG_UNDER} ${ARG_LIBS} GTest::gtest_main GTest::gmock
-                                          tarvex_warnings)
-    if(NOT ARG_FILTER)
-        set(ARG_FILTER "*")
-    endif()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 TEST_FILTER ${ARG_FILTER}
-        PROPERTIES TIMEOUT 120)
-endfunction()
-
+# The tests that run as Windows programs under Wine (tarvex_add_tests is tests/CMakeLists.txt's).
 tarvex_add_tests(update_tests
     SOURCES
         update/reply_text_test.cpp
@@ -73,5 +53,3 @@ tarvex_add_tests(download_tests
     # Under Wine, a server that stops sending, or drops the data connection, in the middle of a
     # file is not yet ended at the stall limit: open work.
     FILTER "-DownloadTest.BrokenOrStalledTransfersNeverDestroyTheOldFile")
-target_compile_definitions(download_tests PRIVATE
-    TARVEX_FTP_SERVER_SCRIPT="${CMAKE_CURRENT_SOURCE_DIR}/support/ftp_server.py")

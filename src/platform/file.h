@@ -1,8 +1,9 @@
 // Files in the manner of the class library: CFile on the system's files and CMemFile in memory,
 // both readable through a CArchive.
 //
-// Sharing modes are kept with flock, which holds between programs that ask for it: "deny
-// write" takes a shared lock, "exclusive" an exclusive one. A file opened with modeCreate is
+// Sharing modes are the system's on Windows; on Linux they are kept with flock, which holds
+// between programs that ask for it: "deny write" takes a shared lock, "exclusive" an exclusive
+// one. A file opened with modeCreate is
 // written whole or not at all: the bytes go to a new file beside it, which replaces the old one
 // only when Close has written and synced everything. A created file that is not closed (a
 // failure, an Abort) leaves the old file as it was. A name that is a link creates the file the

@@ -1,5 +1,5 @@
-// The class library's Internet session and FTP connection, on libcurl: anonymous login, active
-// mode, binary transfers.
+// The class library's Internet session and FTP connection, on libcurl (Linux) or WinINet
+// (Windows): anonymous login, active mode, binary transfers.
 //
 // A connection either opens as a whole or fails (GetFtpConnection raises CInternetException);
 // each GetFile reports success or failure. Every step has a time-out and every file a deadline

@@ -2,8 +2,8 @@
 // directory, memory, the operating system's version, the processor level, and registry-like
 // keys and values (subkeys of a key, text values of a key).
 //
-// The Windows answers come from the calls of their names; this Linux backend answers in the same
-// shapes: the version with platform VER_PLATFORM_LINUX, the PRETTY_NAME of /etc/os-release as
+// The Windows backend answers from the calls and registry keys of their names; the Linux backend
+// answers in the same shapes: the version with platform VER_PLATFORM_LINUX, the PRETTY_NAME of /etc/os-release as
 // its product name and the kernel release as its service-pack text; the processor's key
 // "Hardware\Description\System\CentralProcessor\0" with "ProcessorNameString" (the model name of
 // /proc/cpuinfo), "Identifier" and "VendorIdentifier"; and the services key

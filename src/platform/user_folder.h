@@ -6,9 +6,9 @@
 
 namespace tarvex::platform {
 
-// Makes ~/<name> (on the first start) the working folder, and copies `seedFile` into it from
-// beside the program (or from ../share/tarvex2 beside it, where an installed program's data lies)
-// when it is not there yet. False when the folder cannot be made or entered.
+// Makes ~/<name> (Documents\<name> on Windows) the working folder, made on the first start, and
+// copies `seedFile` into it from beside the program (on Linux also from ../share/tarvex2 beside
+// it, where an installed program's data lies) when it is not there yet. False when the folder cannot be made or entered.
 bool EnterUserFolder(const std::string& name, const std::string& seedFile);
 
 }  // namespace tarvex::platform

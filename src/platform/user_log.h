@@ -1,9 +1,10 @@
 // A plain-text log of the user's, in $XDG_STATE_HOME/tarvex2 (~/.local/state/tarvex2 without
-// it), kept below a size by moving the full file to "<name>.1", also in the middle of a writer's
-// run. The file stays open for the object's life, one write a line, since a job logs every chunk
-// and reply while the device waits. Writing it never fails, stops or holds up the caller: only a
-// regular file is written, never through a link and never waiting on what the name turns out to
-// be (a FIFO); a log that cannot be written is skipped.
+// it; on Windows %LOCALAPPDATA%\Tarvex2), kept below a size by moving the full file to
+// "<name>.1", also in the middle of a writer's run. The file stays open for the object's life,
+// one write a line, since a job logs every chunk and reply while the device waits. Writing it
+// never fails, stops or holds up the caller: only a regular file is written, never through a
+// link and never waiting on what the name turns out to be (a FIFO); a log that cannot be
+// written is skipped.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The two device jobs end to end: the real main window on the offscreen platform, a real
 // pseudo-terminal as the serial port, and the simulated console or sign at its far end.
 #include "app/device_jobs_fixture.h"
+#include "support/console_statuses.h"
 
 namespace device_jobs_test {
 
@@ -26,17 +27,7 @@ TEST_F(DeviceJobsTest, ConsoleGetsExactlyTheRepliesAndTheFile) {
     const tarvex::devsim::Outcome outcome = console.Join();
     EXPECT_TRUE(outcome.ok) << outcome.failure;
     EXPECT_EQ(line.Received(), tarvex::devsim::ExpectedConsoleBytes(image));
-    EXPECT_EQ(dialog.record.Copy(dialog.record.statuses),
-              (std::vector<std::wstring>{
-                  L"Verifying Communications Port...",
-                  L"Waiting for user to cycle power to Quorlex 2000 console...To cancel the "
-                  L"update, exit and restart the Tarvex2 software.",
-                  L"Configuring Quorlex 2000 Console for reprogramming...To cancel the update, "
-                  L"exit and restart the Tarvex2 software.",
-                  L"Erasing Quorlex 2000 Console Flash Memory...",
-                  L"Reprogramming the Quorlex 2000 console...",
-                  L"Reprogramming of the Quorlex 2000 console complete.",
-              }));
+    EXPECT_EQ(dialog.record.Copy(dialog.record.statuses), kConsoleUpdateStatuses);
 }
 
 TEST_F(DeviceJobsTest, TwoMarkersInOneChunkAreAnsweredByPriority) {

@@ -10,6 +10,7 @@
 
 #include "platform/serial_port.h"
 #include "platform/text.h"
+#include "support/console_statuses.h"
 #include "update/console_job.h"
 #include "update/job_host.h"
 #include "update/sign_job.h"
@@ -63,17 +64,7 @@ class JobsOnAComPort : public testing::Test {
 
 TEST_F(JobsOnAComPort, ConsoleIsReprogrammed) {
     EXPECT_TRUE(tarvex::update::RunConsoleReprogramming(host));
-    EXPECT_EQ(host.statuses,
-              (std::vector<std::wstring>{
-                  L"Verifying Communications Port...",
-                  L"Waiting for user to cycle power to Quorlex 2000 console...To cancel the "
-                  L"update, exit and restart the Tarvex2 software.",
-                  L"Configuring Quorlex 2000 Console for reprogramming...To cancel the update, "
-                  L"exit and restart the Tarvex2 software.",
-                  L"Erasing Quorlex 2000 Console Flash Memory...",
-                  L"Reprogramming the Quorlex 2000 console...",
-                  L"Reprogramming of the Quorlex 2000 console complete.",
-              }));
+    EXPECT_EQ(host.statuses, kConsoleUpdateStatuses);
     EXPECT_TRUE(host.filled);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.ends, 1);
