@@ -34,6 +34,7 @@ tarvex_add_tests(report_tests
 # test-windows builds it and names it here).
 set(TARVEX_LINUX_DEVSIM "" CACHE FILEPATH "The Linux build's tarvex2-devsim, for the job tests")
 add_executable(jobs_on_a_com_port_tests windows/jobs_on_a_com_port_test.cpp)
+target_include_directories(jobs_on_a_com_port_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(jobs_on_a_com_port_tests PRIVATE tarvex_update GTest::gtest_main
                                                         tarvex_warnings)
 if(TARVEX_LINUX_DEVSIM)
