@@ -51,6 +51,4 @@ tarvex_add_tests(download_tests
     SOURCES download/latest_hex_files_test.cpp
     UNDER tarvex_download
     LIBS ws2_32
-    # Under Wine, a server that stops sending, or drops the data connection, in the middle of a
-    # file is not yet ended at the stall limit: open work.
-    FILTER "-DownloadTest.BrokenOrStalledTransfersNeverDestroyTheOldFile")
+)

@@ -3,8 +3,12 @@
 #include <chrono>
 #include <cwchar>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/exclusive_file.h"
 #include "platform/file.h"
@@ -14,13 +18,18 @@
 // WinINet's calls block their thread until the server answers, so each request runs on a thread
 // of its own while the caller's thread waits beside it, calling the wait hook every few
 // milliseconds and watching the deadline. Closing the request's handles is WinINet's way of
-// ending a call that blocks: a request past its deadline is ended so.
+// ending a call that blocks: a request past its deadline is ended so. Wine does not end a read of
+// an FTP data connection when its handles are closed (the read holds the objects and waits in
+// recv() until the server sends or hangs up), so a request that has not returned soon after its
+// handles went is left behind: everything it touches is its own, held by a shared state.
 
 namespace {
 
 constexpr DWORD kWaitHookPeriodMs = 20;
 constexpr DWORD kReadPiece = 64 * 1024;
 constexpr auto kQuickRead = std::chrono::milliseconds(50);
+// How long an ended request is given to return before it is left behind.
+constexpr auto kReturnAfterAbort = std::chrono::seconds(2);
 
 using Clock = std::chrono::steady_clock;
 
@@ -45,22 +54,26 @@ std::string Describe(DWORD error) {
 }
 
 // Runs `request` on a thread of its own and waits for it, calling `hook` meanwhile. When
-// `pastDeadline` says so, `abort` ends the request (it closes its handles) and the wait goes on
-// until the thread has returned; the result is then false.
-bool RunWithHook(const std::function<void()>& request, const std::function<bool()>& pastDeadline,
+// `pastDeadline` says so, `abort` ends the request (it closes its handles); the result is then
+// false. `request` must own what it uses: it is left running if it does not return in time.
+bool RunWithHook(std::function<void()> request, const std::function<bool()>& pastDeadline,
                  const std::function<void()>& abort,
                  const tarvex::platform::InternetWaitHook& hook) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::thread worker([request = std::move(request), done] {
         request();
-        done = true;
+        *done = true;
     });
-    bool aborted = false;
-    while (!done) {
+    std::optional<Clock::time_point> aborted;
+    while (!*done) {
         Sleep(kWaitHookPeriodMs);
         if (!aborted && pastDeadline()) {
-            aborted = true;
+            aborted = Clock::now();
             abort();
+        }
+        if (aborted && Clock::now() - *aborted > kReturnAfterAbort) {
+            worker.detach();
+            return false;
         }
         if (hook) hook();
     }
@@ -114,33 +127,44 @@ struct CFtpConnection::Impl {
     // Connects and logs in; false with `error` set when the server cannot be had in time.
     bool Connect(std::string& error) {
         CloseInternetHandle(connection);
-        HINTERNET made = nullptr;
-        DWORD failure = 0;
-        std::string text;
+        struct Attempt {
+            std::mutex mutex;  // guards the three below
+            HINTERNET made = nullptr;
+            std::string failure;
+            bool givenUp = false;  // a connection made later is the request's to close
+        };
+        auto attempt = std::make_shared<Attempt>();
         const Clock::time_point started = Clock::now();
         const auto allowed = std::chrono::milliseconds(timeouts.connectMs + 2 * timeouts.replyMs);
         const bool inTime = RunWithHook(
-            [&] {
-                made = InternetConnectW(
+            [attempt, session = session, server = server, port = port, hasUser = hasUser,
+             userName = userName, password = password, modeFlags = modeFlags] {
+                HINTERNET made = InternetConnectW(
                     session, server.c_str(), port, hasUser ? userName.c_str() : nullptr,
                     hasUser ? password.c_str() : nullptr, INTERNET_SERVICE_FTP, modeFlags, 0);
-                if (made == nullptr) {
-                    failure = GetLastError();
-                    text = Describe(failure);
+                const std::string failure = made == nullptr ? Describe(GetLastError()) : "";
+                std::lock_guard lock(attempt->mutex);
+                if (attempt->givenUp) {
+                    CloseInternetHandle(made);
+                    return;
                 }
+                attempt->made = made;
+                attempt->failure = failure;
             },
             [&] { return Clock::now() - started > allowed; }, [&] { CloseInternetHandle(session); },
             waitHook);
+        std::lock_guard lock(attempt->mutex);
+        attempt->givenUp = true;
         if (!inTime) {
-            CloseInternetHandle(made);
+            CloseInternetHandle(attempt->made);
             error = "the server did not answer in time";
             return false;
         }
-        if (made == nullptr) {
-            error = text;
+        if (attempt->made == nullptr) {
+            error = attempt->failure;
             return false;
         }
-        connection = made;
+        connection = std::exchange(attempt->made, nullptr);
         return true;
     }
 
@@ -196,112 +220,156 @@ CFtpConnection::~CFtpConnection() = default;
 
 void CFtpConnection::Close() { impl_.reset(); }
 
+namespace {
+
+// One file's transfer, shared by the request's thread, which receives it, and the caller's,
+// which watches it.
+struct Transfer {
+    Transfer(HINTERNET from, std::wstring name, CFile& into)
+        : connection(from), remote(std::move(name)), file(&into) {}
+
+    const HINTERNET connection;
+    const std::wstring remote;
+    std::atomic<std::uint64_t> announced{0};
+    std::atomic<std::uint64_t> received{0};
+    std::atomic<Clock::rep> lastProgress{Clock::now().time_since_epoch().count()};
+    std::atomic<HINTERNET> data{nullptr};  // the data connection, while it is open
+
+    std::mutex mutex;  // guards the ones below
+    CFile* file;       // null once the caller has stopped watching
+    bool arrived = false;
+    bool tooLong = false;
+    bool writeFailed = false;
+    std::string failure;
+};
+
+// Writes what has come into the transfer's file; false when it is not to go on.
+bool Keep(Transfer& transfer, const char* bytes, DWORD count) {
+    std::lock_guard lock(transfer.mutex);
+    if (transfer.file == nullptr) return false;
+    if (transfer.received + count > tarvex::platform::ExclusiveFile::kMostBytes) {
+        transfer.tooLong = true;
+        return false;
+    }
+    try {
+        transfer.file->Write(bytes, count);
+    } catch (CFileException* error) {
+        error->Delete();
+        transfer.writeFailed = true;
+        return false;
+    }
+    transfer.received += count;
+    transfer.lastProgress = Clock::now().time_since_epoch().count();
+    return true;
+}
+
+// The request's side: asks for the file and receives it.
+void Receive(Transfer& transfer) {
+    transfer.announced = AnnouncedSize(transfer.connection, transfer.remote);
+    if (transfer.announced > tarvex::platform::ExclusiveFile::kMostBytes) {
+        std::lock_guard lock(transfer.mutex);
+        transfer.tooLong = true;  // refused before a byte of it comes
+        return;
+    }
+    HINTERNET data = FtpOpenFileW(transfer.connection, transfer.remote.c_str(), GENERIC_READ,
+                                  FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
+    transfer.data = data;
+    if (data == nullptr) {
+        const std::string failure = Describe(GetLastError());
+        std::lock_guard lock(transfer.mutex);
+        transfer.failure = failure;
+        return;
+    }
+    std::vector<char> piece(kReadPiece);
+    DWORD want = 1;
+    bool arrived = false;
+    std::string failure;
+    for (;;) {
+        // A read waits until its whole piece has come, so the piece follows the server's pace:
+        // it grows while reads come back at once and shrinks, down to one byte, while they wait;
+        // a slow server is then seen making progress.
+        DWORD count = 0;
+        const auto asked = Clock::now();
+        if (!InternetReadFile(data, piece.data(), want, &count)) {
+            failure = Describe(GetLastError());
+            break;
+        }
+        if (count == 0) {
+            arrived = true;
+            break;
+        }
+        if (!Keep(transfer, piece.data(), count)) break;
+        want = Clock::now() - asked < kQuickRead ? std::min(want * 2, kReadPiece)
+                                                 : std::max<DWORD>(want / 2, 1);
+    }
+    if (transfer.data.exchange(nullptr) != nullptr) {
+        // Closing the data connection reads the server's word on the transfer: "226" for a
+        // whole file, "426" for one it broke off.
+        InternetCloseHandle(data);
+        const std::wstring reply = LastReply();
+        if (arrived && (reply.starts_with(L"4") || reply.starts_with(L"5"))) {
+            arrived = false;
+            failure = "the server broke the file off (\"" + tarvex::platform::ToUtf8(reply) + "\")";
+        }
+    }
+    std::lock_guard lock(transfer.mutex);
+    transfer.arrived = arrived;
+    transfer.failure = failure;
+}
+
+}  // namespace
+
 bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file) {
     if (impl_->connectAfresh || impl_->connection == nullptr) {
         impl_->connectAfresh = true;
         if (impl_->session == nullptr || !impl_->Connect(lastError_)) return false;
         impl_->connectAfresh = false;
     }
-    // The request's thread writes the file; this one only watches how much has come, and when.
-    std::atomic<std::uint64_t> announced{0};
-    std::atomic<std::uint64_t> received{0};
-    std::atomic<Clock::rep> lastProgress{Clock::now().time_since_epoch().count()};
+    auto transfer = std::make_shared<Transfer>(impl_->connection, remote, file);
     bool stalled = false;
-    std::atomic<HINTERNET> transfer{nullptr};  // the data connection, while it is open
-    bool arrived = false;
-    bool tooLong = false;
-    bool writeFailed = false;
-    std::string failure;
     const Clock::time_point started = Clock::now();
     const tarvex::platform::InternetTimeouts& timeouts = impl_->timeouts;
     const bool inTime = RunWithHook(
-        [&] {
-            announced = AnnouncedSize(impl_->connection, remote);
-            HINTERNET data = FtpOpenFileW(impl_->connection, remote.c_str(), GENERIC_READ,
-                                          FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
-            transfer = data;
-            if (data == nullptr) {
-                failure = Describe(GetLastError());
-                return;
-            }
-            std::vector<char> piece(kReadPiece);
-            DWORD want = 1;
-            for (;;) {
-                // A read waits until its whole piece has come, so the piece follows the server's
-                // pace: it grows while reads come back at once and shrinks, down to one byte,
-                // while they wait; a slow server is then seen making progress.
-                DWORD count = 0;
-                const auto asked = Clock::now();
-                if (!InternetReadFile(data, piece.data(), want, &count)) {
-                    failure = Describe(GetLastError());
-                    break;
-                }
-                if (count == 0) {
-                    arrived = true;
-                    break;
-                }
-                if (received + count > tarvex::platform::ExclusiveFile::kMostBytes) {
-                    tooLong = true;
-                    break;
-                }
-                try {
-                    file.Write(piece.data(), count);
-                } catch (CFileException* error) {
-                    error->Delete();
-                    writeFailed = true;
-                    break;
-                }
-                received += count;
-                lastProgress = Clock::now().time_since_epoch().count();
-                want = Clock::now() - asked < kQuickRead ? std::min(want * 2, kReadPiece)
-                                                         : std::max<DWORD>(want / 2, 1);
-            }
-            if (transfer.exchange(nullptr) != nullptr) {
-                // Closing the data connection reads the server's word on the transfer: "226"
-                // for a whole file, "426" for one it broke off.
-                InternetCloseHandle(data);
-                const std::wstring reply = LastReply();
-                if (arrived && (reply.starts_with(L"4") || reply.starts_with(L"5"))) {
-                    arrived = false;
-                    failure = "the server broke the file off (\"" +
-                              tarvex::platform::ToUtf8(reply) + "\")";
-                }
-            }
-        },
+        [transfer] { Receive(*transfer); },
         [&] {
             // A transfer that moves nothing for the stall limit fails, as does one past the
             // file's deadline.
-            const Clock::time_point progress{Clock::duration(lastProgress.load())};
+            const Clock::time_point progress{Clock::duration(transfer->lastProgress.load())};
             if (Clock::now() - progress > std::chrono::milliseconds(timeouts.stallMs)) {
                 stalled = true;
                 return true;
             }
             const double allowedMs =
                 static_cast<double>(timeouts.fileFloorMs) +
-                static_cast<double>(std::max(announced.load(), received.load())) * 1000.0 /
-                    static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
+                static_cast<double>(
+                    std::max(transfer->announced.load(), transfer->received.load())) *
+                    1000.0 / static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
             return std::chrono::duration<double, std::milli>(Clock::now() - started).count() >
                    allowedMs;
         },
         [&] {
-            // Both handles: Wine ends a read that waits only when its own handle goes.
-            if (HINTERNET data = transfer.exchange(nullptr)) InternetCloseHandle(data);
+            // Both handles: Wine ends a read that waits only when its own handle goes, if then.
+            if (HINTERNET data = transfer->data.exchange(nullptr)) InternetCloseHandle(data);
             CloseInternetHandle(impl_->connection);
         },
         impl_->waitHook);
+    std::lock_guard lock(transfer->mutex);
+    transfer->file = nullptr;  // a request left behind writes nothing more
+    const std::uint64_t received = transfer->received;
+    const std::uint64_t announced = transfer->announced;
     // A data connection the server drops ends like a complete file: only the size it announced
     // tells them apart.
     const bool whole = announced == 0 || received == announced;
-    if (!inTime || !arrived || !whole) {
+    if (!inTime || !transfer->arrived || !whole) {
         impl_->connectAfresh = true;
         lastError_ = stalled   ? "the transfer stalled"
                      : !inTime ? "the file did not arrive in its time"
-                     : !whole  ? "the server ended the file early, after " +
-                                    std::to_string(received.load()) + " of " +
-                                    std::to_string(announced.load()) + " bytes"
-                     : tooLong     ? "the file is longer than a job can send"
-                     : writeFailed ? "the local file cannot be written"
-                                   : failure;
+                     : transfer->tooLong     ? "the file is longer than a job can send"
+                     : transfer->writeFailed ? "the local file cannot be written"
+                     : !whole ? "the server ended the file early, after " +
+                                    std::to_string(received) + " of " + std::to_string(announced) +
+                                    " bytes"
+                              : transfer->failure;
         return false;
     }
     return true;
