@@ -16,10 +16,17 @@ tarvex_add_tests(worker_tests
 
 tarvex_add_tests(platform_tests
     SOURCES
+        platform/change_notification_test.cpp
         platform/exceptions_test.cpp
+        platform/exclusive_file_test.cpp
+        platform/exclusive_file_win_test.cpp
+        platform/file_test.cpp
+        platform/file_win_test.cpp
         platform/kernel_objects_test.cpp
         platform/message_queue_test.cpp
+        platform/system_facts_win_test.cpp
         platform/text_test.cpp
+        platform/user_log_test.cpp
     UNDER tarvex_platform)
 
 tarvex_add_tests(settings_tests

@@ -67,8 +67,9 @@ class WindowsFacts final : public SystemFacts {
             DWORD length = 256;
             const LONG result =
                 RegEnumKeyExW(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-            if (result == ERROR_NO_MORE_ITEMS) break;
-            if (result == ERROR_SUCCESS) names.emplace_back(name, length);
+            if (result == ERROR_MORE_DATA) continue;  // no key name is that long: pass it by
+            if (result != ERROR_SUCCESS) break;        // the end, or a key deleted meanwhile
+            names.emplace_back(name, length);
         }
         RegCloseKey(opened);
         return names;

