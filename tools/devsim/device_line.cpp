@@ -150,6 +150,16 @@ bool DeviceLine::ReadSome(Millis wait, std::size_t limit) {
     return !stopped_;
 }
 
+Bytes DeviceLine::Drain() {
+    Bytes waiting;
+    std::uint8_t chunk[4096];
+    ssize_t count = 0;
+    while (master_ >= 0 && (count = read(master_, chunk, sizeof chunk)) > 0) {
+        waiting.insert(waiting.end(), chunk, chunk + count);
+    }
+    return waiting;
+}
+
 bool DeviceLine::Expect(const std::string& expected, Millis timeout) {
     const auto deadline = Clock::now() + timeout;
     while (!EndsWith(received_, expected)) {

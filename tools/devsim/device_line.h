@@ -50,6 +50,9 @@ class DeviceLine {
     // without one.
     bool ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSecond = 0);
 
+    // Takes what the program has sent that no read has taken yet, without waiting for more.
+    Bytes Drain();
+
     // Everything received from the program, in order.
     const Bytes& Received() const { return received_; }
     void ClearReceived() { received_.clear(); }
