@@ -340,10 +340,18 @@ int main(int argc, char** argv) {
     BenchDialog dialog(line.PortPath());
     const std::string tiny = (workdir.path() / "tiny.hex").string();
     tarvex::devsim::WriteFirmwareFile(tiny, {'x'});
+    // The figures to measure: all three, or those named by number on the command line.
+    const auto wanted = [&](const char* figure) {
+        if (argc < 2) return true;
+        for (int i = 1; i < argc; ++i) {
+            if (std::string(argv[i]) == figure) return true;
+        }
+        return false;
+    };
     RunModal(dialog, [&] {
-        MarkerToReply(dialog, line, tiny);
-        SignOverhead(dialog, line, workdir.path());
-        ConsoleTransfer(dialog, line, workdir.path());
+        if (wanted("1")) MarkerToReply(dialog, line, tiny);
+        if (wanted("2")) SignOverhead(dialog, line, workdir.path());
+        if (wanted("3")) ConsoleTransfer(dialog, line, workdir.path());
     });
     if (!g_valid) {
         std::printf("rounds out of step: the figures of this run are not valid\n");

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QProgressBar>
 #include <QRadioButton>
 
 #include "app/loader_dialog.h"
@@ -34,14 +33,18 @@ TEST(DownloadCommand, FetchesIntoTheWorkingDirectoryAndOffersWhatCame) {
         {.host = L"127.0.0.1", .port = static_cast<INTERNET_PORT>(ftp.port()), .timeouts = {}});
     std::vector<int> positions;
     RunModal(dialog, [&] {
-        auto* bar = qobject_cast<QProgressBar*>(ControlWidget(dialog, IDC_PROGRESS));
-        QObject::connect(bar, &QProgressBar::valueChanged,
-                         [&](int value) { positions.push_back(value); });
+        tarvex::platform::WatchProgressBar(dialog, IDC_PROGRESS,
+                                           [&](int value) { positions.push_back(value); });
         EXPECT_FALSE(ControlWidget(dialog, IDC_RADIO_POOLSIDE)->isEnabled());
         MenuAction(dialog, ID_FILE_DOWNLOAD)->trigger();
         EXPECT_EQ(qobject_cast<QLabel*>(ControlWidget(dialog, IDC_STATUS))->text(),
                   QStringLiteral("Ready."));
-        EXPECT_EQ(bar->maximum(), 6);
+        CProgressCtrl bar;
+        bar.Attach(dialog.ControlWindow(IDC_PROGRESS));
+        int lower = 0;
+        int upper = 0;
+        bar.GetRange(lower, upper);
+        EXPECT_EQ(upper, 6);
         EXPECT_TRUE(ControlWidget(dialog, IDC_RADIO_POOLSIDE)->isEnabled());
         EXPECT_FALSE(ControlWidget(dialog, IDC_RADIO_ARENA)->isEnabled()) << "not on the server";
         EXPECT_TRUE(ControlWidget(dialog, IDC_RADIO_OVAL_TRACK)->isEnabled());

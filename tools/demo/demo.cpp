@@ -24,7 +24,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -155,8 +154,7 @@ bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout) 
 }
 
 void WatchProgress(DemoDialog& dialog) {
-    auto* bar = qobject_cast<QProgressBar*>(tarvex::platform::ControlWidget(dialog, IDC_PROGRESS));
-    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&dialog](int) {
+    tarvex::platform::WatchProgressBar(dialog, IDC_PROGRESS, [&dialog](int) {
         int lower = 0;
         int upper = 0;
         dialog.m_progress.GetRange(lower, upper);
@@ -353,11 +351,12 @@ int RunDownload(const std::string& server, const std::string& workdir,
     bool ready = false;
     QTimer::singleShot(0, [&] {
         shownStatus = dialog.m_status.GetWindowText();
-        auto* bar =
-            qobject_cast<QProgressBar*>(tarvex::platform::ControlWidget(dialog, IDC_PROGRESS));
-        QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int value) {
+        tarvex::platform::WatchProgressBar(dialog, IDC_PROGRESS, [&](int value) {
+            int lower = 0;
+            int upper = 0;
+            dialog.m_progress.GetRange(lower, upper);
             printStatus();
-            Print("progress: " + std::to_string(value) + " of " + std::to_string(bar->maximum()));
+            Print("progress: " + std::to_string(value) + " of " + std::to_string(upper));
         });
         Print("press:    File > Hex Files > Download Latest Hex Files... (" + server + ")");
         dialog.OnCmdMsg(ID_FILE_DOWNLOAD);

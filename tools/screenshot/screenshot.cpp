@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
 #include <QtGlobal>
@@ -97,12 +96,12 @@ bool SaveTryOut(const QString& output) {
         return SerialPortList(std::vector<std::wstring>{L"/dev/ttyS0", port});
     });
     bool saved = false;
+    int position = 0;
     const auto started = std::chrono::steady_clock::now();
     // Looks every 50 ms until the bar has moved a few steps, then takes the picture.
     std::function<void()> grabWhenUnderWay = [&] {
         QDialog* window = tarvex::platform::DialogWidget(dialog);
-        auto* bar = window != nullptr ? window->findChild<QProgressBar*>() : nullptr;
-        const bool underWay = bar != nullptr && bar->value() >= 4;
+        const bool underWay = window != nullptr && position >= 4;
         if (underWay || std::chrono::steady_clock::now() - started > std::chrono::seconds(20)) {
             saved = underWay && window->grab().save(output);
             dialog.EndDialog(IDCANCEL);
@@ -111,6 +110,7 @@ bool SaveTryOut(const QString& output) {
         QTimer::singleShot(50, grabWhenUnderWay);
     };
     QTimer::singleShot(100, [&] {
+        tarvex::platform::WatchProgressBar(dialog, IDC_PROGRESS, [&](int now) { position = now; });
         dialog.OnCmdMsg(501);  // the simulated console, as the technician chooses it
         dialog.OnCmdMsg(IDC_UPDATE);
         QTimer::singleShot(50, grabWhenUnderWay);

@@ -23,6 +23,7 @@
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/gdi.h"
 #include "platform/ui/menu_items.h"
+#include "platform/ui/paint_pacer.h"
 #include "platform/ui/progress_bar.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/window_ref.h"
@@ -56,6 +57,7 @@ struct CDialog::Impl {
 void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent) {
     link = WindowLink::Create();
     window = new DialogWindow(owner, parent);
+    new PaintPacer(window);
     // A dialog with an owner is the owner's: it stays above it, opens centred on it and is
     // never minimised on its own (a minimised box would leave its owner blocked with nothing on
     // the screen to say why). Only a window of its own may be minimised.

@@ -1,5 +1,6 @@
 #include "platform/ui/qt_access.h"
 
+#include "platform/ui/progress_bar.h"
 #include "platform/ui/window_ref.h"
 
 namespace tarvex::platform {
@@ -17,6 +18,12 @@ QWidget* ControlWidget(const CDialog& dialog, int id) {
 QMenuBar* MenuBarWidget(const CDialog& dialog) {
     QDialog* window = DialogWidget(dialog);
     return window != nullptr ? window->findChild<QMenuBar*>() : nullptr;
+}
+
+void WatchProgressBar(const CDialog& dialog, int id, const std::function<void(int)>& changed) {
+    if (auto* bar = qobject_cast<ProgressBar*>(ControlWidget(dialog, id))) {
+        QObject::connect(bar, &ProgressBar::PositionChanged, bar, changed);
+    }
 }
 
 }  // namespace tarvex::platform

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QMenuBar>
 #include <QWidget>
+#include <functional>
 
 #include "platform/ui/dialog.h"
 
@@ -14,5 +15,7 @@ namespace tarvex::platform {
 QDialog* DialogWidget(const CDialog& dialog);
 QWidget* ControlWidget(const CDialog& dialog, int id);
 QMenuBar* MenuBarWidget(const CDialog& dialog);
+// Calls `changed` with every new position of progress bar `id` while the dialog is shown.
+void WatchProgressBar(const CDialog& dialog, int id, const std::function<void(int)>& changed);
 
 }  // namespace tarvex::platform

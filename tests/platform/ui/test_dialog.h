@@ -17,7 +17,8 @@ enum : int {
     kRadioY = 21,
     kButton = 30,
     kProgress = 40,
-    kEdit = 50
+    kEdit = 50,
+    kStatus = 60
 };
 enum : unsigned { kFirst = 40001, kSecond = 40002, kInner = 40010 };
 
@@ -43,6 +44,7 @@ inline constexpr tarvex::platform::DialogControl kControls[] = {
     {kButton, tarvex::platform::ControlKind::PushButton, L"Go", WS_TABSTOP, {100, 5, 40, 14}},
     {kProgress, tarvex::platform::ControlKind::ProgressBar, nullptr, WS_BORDER, {100, 25, 80, 10}},
     {kEdit, tarvex::platform::ControlKind::Edit, L"", WS_BORDER | WS_TABSTOP, {100, 40, 80, 12}},
+    {kStatus, tarvex::platform::ControlKind::Static, L"", 0, {100, 56, 90, 20}},
 };
 
 inline constexpr tarvex::platform::DialogTemplate kTemplate = {
