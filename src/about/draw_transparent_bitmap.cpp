@@ -1,5 +1,10 @@
 #include "about/draw_transparent_bitmap.h"
 
+namespace {
+// The raster operation "destination AND NOT source", which has no name of its own.
+constexpr DWORD kDestinationAndNotSource = 0x00220326;
+}  // namespace
+
 void DrawTransparentBitmap(CDC* target, int x, int y, UINT bitmapId, COLORREF transparent) {
     if (target == nullptr) return;
     CBitmap image;
@@ -33,7 +38,7 @@ void DrawTransparentBitmap(CDC* target, int x, int y, UINT bitmapId, COLORREF tr
     sprite.CreateCompatibleBitmap(&imageDc, w, h);
     CBitmap* spriteOld = spriteDc.SelectObject(&sprite);
     spriteDc.BitBlt(0, 0, w, h, &imageDc, 0, 0, SRCCOPY);
-    spriteDc.BitBlt(0, 0, w, h, &maskDc, 0, 0, DSTANDNOTSRC);
+    spriteDc.BitBlt(0, 0, w, h, &maskDc, 0, 0, kDestinationAndNotSource);
 
     // The work area: the target's pixels kept where the image is transparent, the sprite's
     // everywhere else; then one copy to the target.

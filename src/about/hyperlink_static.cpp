@@ -1,6 +1,5 @@
 #include "about/hyperlink_static.h"
 
-#include "platform/ui/dialog_template.h"
 #include "platform/ui/shell.h"
 
 namespace {
@@ -32,7 +31,7 @@ HBRUSH HyperlinkStatic::CtlColor(CDC* dc, UINT /*ctlColor*/) {
     dc->SelectObject(&underlineFont_);
     dc->SetTextColor(visited_ ? kVisitedColour : kUnvisitedColour);
     dc->SetBkMode(TRANSPARENT);
-    return GetStockBrush(NULL_BRUSH);
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
 BOOL HyperlinkStatic::OnReflectedNotify(UINT code) {

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/program_file.h"
+
 namespace tarvex::platform {
 
 bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
@@ -13,7 +15,7 @@ bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder, error)) return false;
     if (!std::filesystem::exists(folder / seedFile, error)) {
-        const auto program = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+        const auto program = ProgramFile().parent_path();
         for (const auto& source :
              {program / seedFile, program / ".." / "share" / "tarvex2" / seedFile}) {
             if (std::filesystem::copy_file(source, folder / seedFile, error)) break;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/program_file.h"
 #include "platform/text.h"
 #include "platform/user_folder.h"
 #include "platform/win32.h"
@@ -22,11 +23,9 @@ bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
     if (error || !std::filesystem::is_directory(folder, error)) return false;
     const std::wstring seed = FromSystemName(seedFile);
     if (!std::filesystem::exists(folder / seed, error)) {
-        wchar_t program[MAX_PATH] = {};
-        const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
-        if (length > 0 && length < MAX_PATH) {
-            std::filesystem::copy_file(std::filesystem::path(program).parent_path() / seed,
-                                       folder / seed, error);
+        const std::filesystem::path program = ProgramFile();
+        if (!program.empty()) {
+            std::filesystem::copy_file(program.parent_path() / seed, folder / seed, error);
         }
     }
     std::filesystem::current_path(folder, error);

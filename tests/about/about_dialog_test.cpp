@@ -10,7 +10,6 @@
 #include <QTextEdit>
 #include <QUrl>
 
-#include "about/draw_transparent_bitmap.h"
 #include "about/help_dialog.h"
 #include "about/resource.h"
 #include "about/system_info_dialog.h"
@@ -224,31 +223,6 @@ TEST(HelpDialog, ShowsTheFourInstructionsEachTime) {
         });
         EXPECT_EQ(result, IDCANCEL);
     }
-}
-
-TEST(DrawTransparentBitmap, WhiteLeavesTheTargetAndTheRestIsTheLogo) {
-    QImage logo(QStringLiteral(":/bitmaps/1010.bmp"));
-    ASSERT_FALSE(logo.isNull());
-    EXPECT_EQ(logo.size(), QSize(113, 75));
-    QImage target(140, 100, QImage::Format_RGB32);
-    target.fill(qRgb(200, 30, 40));
-    CDC dc(&target);
-    DrawTransparentBitmap(&dc, 10, 7, IDB_LOGO, RGB(255, 255, 255));
-    int white = 0;
-    for (int y = 0; y < target.height(); ++y) {
-        for (int x = 0; x < target.width(); ++x) {
-            const bool inside = x >= 10 && x < 123 && y >= 7 && y < 82;
-            const QRgb source = inside ? logo.pixel(x - 10, y - 7) : qRgb(255, 255, 255);
-            const QRgb expected = (source & 0xFFFFFF) == 0xFFFFFF ? qRgb(200, 30, 40) : source;
-            if (inside && (source & 0xFFFFFF) == 0xFFFFFF) ++white;
-            ASSERT_EQ(target.pixel(x, y) & 0xFFFFFF, expected & 0xFFFFFF) << x << "," << y;
-        }
-    }
-    EXPECT_GT(white, 1000) << "the logo has a white background";
-    DrawTransparentBitmap(nullptr, 0, 0, IDB_LOGO, 0);  // no target: nothing
-    const QImage before = target;
-    DrawTransparentBitmap(&dc, 0, 0, 4242, RGB(255, 255, 255));  // no such bitmap: nothing
-    EXPECT_EQ(target, before);
 }
 
 }  // namespace

@@ -20,7 +20,6 @@
 
 #include "app/loader_app.h"
 #include "app/resource.h"
-#include "platform/ui/window_ref.h"
 #include "platform/ui/window_system.h"
 #include "platform/win32.h"
 #include "support/dialog_driver.h"

@@ -3,11 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QMenu>
-
 #include "app/resource.h"
-#include "platform/ui/window_link.h"
-#include "platform/ui/window_ref.h"
 
 using tarvex::app::CheckedPortName;
 using tarvex::app::CheckPortItem;
@@ -23,10 +19,7 @@ namespace {
 class PortMenuTest : public testing::Test {
   protected:
     PortMenuTest() {
-        auto ref = std::make_shared<tarvex::platform::WindowRef>();
-        ref->link = tarvex::platform::WindowLink::Create();
-        ref->widget = &qmenu;
-        menu = CMenu(ref);
+        menu.CreatePopupMenu();
         menu.AppendMenu(MF_STRING, ID_COMM_PLACEHOLDER, L"COM1");
     }
 
@@ -36,7 +29,6 @@ class PortMenuTest : public testing::Test {
         return text;
     }
 
-    QMenu qmenu;
     CMenu menu;
 };
 

@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "platform/ui/dialog.h"
-#include "platform/ui/qt_access.h"
+#include "platform/ui/qt/qt_access.h"
 
 // Shows `dialog` modally, runs `steps` inside its modal loop and ends the dialog with Cancel if
 // the steps left it open. Returns DoModal's result.

@@ -38,7 +38,7 @@
 #include "firmware_file.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
-#include "platform/ui/qt_access.h"
+#include "platform/ui/qt/qt_access.h"
 #include "platform/ui/window_system.h"
 #include "simulators.h"
 #include "support/dialog_driver.h"

@@ -1,185 +1,9 @@
-#include "platform/ui/dialog.h"
-
-#include <QApplication>
-#include <QButtonGroup>
-#include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QShortcut>
-#include <QTextEdit>
-#include <QTimer>
-#include <map>
-
+// What a dialog does the same on every window system: its message map, the default handlers,
+// data exchange's entry and the routing of a control's notifications.
 #include "platform/exceptions.h"
+#include "platform/ui/dialog_access.h"
 
-#include "platform/ui/button_check.h"
-#include "platform/ui/control_text.h"
-#include "platform/ui/dialog_controls.h"
-#include "platform/ui/dialog_window.h"
-#include "platform/ui/gdi.h"
-#include "platform/ui/menu_items.h"
-#include "platform/ui/paint_pacer.h"
-#include "platform/ui/progress_bar.h"
-#include "platform/ui/qt_text.h"
-#include "platform/ui/window_ref.h"
-#include "platform/ui/window_registry.h"
-
-using namespace tarvex::platform;
-
-using tarvex::platform::DialogWindow;
-
-struct CDialog::Impl {
-    DialogWindow* window = nullptr;
-    std::shared_ptr<WindowLink> link;
-    std::map<int, std::shared_ptr<WindowRef>> controls;
-    mutable std::map<int, std::unique_ptr<CWnd>> items;  // what GetDlgItem hands out
-    std::shared_ptr<WindowRef> menuBar;
-    std::shared_ptr<WindowRef> systemMenu;
-    std::map<UINT, std::function<void()>> commands;
-    std::map<UINT_PTR, QTimer*> timers;
-    std::map<int, CWnd*> subclassed;  // the objects DDX_Control bound, by control id
-
-    void Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
-    std::shared_ptr<WindowRef> Ref(QWidget* widget, int id) {
-        auto ref = std::make_shared<WindowRef>();
-        ref->link = link;
-        ref->widget = widget;
-        ref->id = id;
-        return ref;
-    }
-};
-
-void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent) {
-    link = WindowLink::Create();
-    window = new DialogWindow(owner, parent);
-    new PaintPacer(window);
-    // A dialog with an owner is the owner's: it stays above it, opens centred on it and is
-    // never minimised on its own (a minimised box would leave its owner blocked with nothing on
-    // the screen to say why). Only a window of its own may be minimised.
-    Qt::WindowFlags flags = (parent != nullptr ? Qt::Dialog : Qt::Window) | Qt::WindowTitleHint |
-                            Qt::CustomizeWindowHint;
-    if (dialogTemplate.style & WS_SYSMENU)
-        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if ((dialogTemplate.style & WS_MINIMIZEBOX) && parent == nullptr) {
-        flags |= Qt::WindowMinimizeButtonHint;
-    }
-    // A dialog keeps the size of its template, so a maximise button would have nothing to do:
-    // WS_MAXIMIZEBOX is not offered.
-    window->setWindowFlags(flags);
-    window->setWindowTitle(QString::fromWCharArray(dialogTemplate.caption));
-    QFont font = QApplication::font();
-    font.setPointSize(dialogTemplate.pointSize);
-    window->setFont(font);
-    const DialogUnits units(font);
-
-    int top = 0;
-    if (!dialogTemplate.menu.empty()) {
-        auto* bar = new QMenuBar(window);
-        bar->setNativeMenuBar(false);
-        AppendMenuItems(bar, dialogTemplate.menu);
-        top = bar->sizeHint().height();
-        const QList<QAction*> popups = bar->actions();
-        for (int index = 0; index < popups.size(); ++index) {
-            if (QMenu* popup = popups[index]->menu()) {
-                QObject::connect(popup, &QMenu::aboutToShow, window, [&owner, index] {
-                    DialogWindowAccess::InitMenuPopup(owner, static_cast<UINT>(index));
-                });
-            }
-        }
-        bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
-        QObject::connect(bar, &QMenuBar::triggered, window, [&owner](QAction* action) {
-            RestoreCheckMark(action);
-            DialogWindowAccess::Command(owner, CommandIdOf(action));
-        });
-        menuBar = Ref(bar, 0);
-    }
-    if (dialogTemplate.style & WS_SYSMENU) {
-        auto* menu = new QMenu(window);
-        AppendMenuItem(menu, MF_STRING, SC_CLOSE, QStringLiteral("&Close"));
-        QObject::connect(menu, &QMenu::triggered, window, [&owner](QAction* action) {
-            RestoreCheckMark(action);
-            DialogWindowAccess::SysCommand(owner, CommandIdOf(action));
-        });
-        window->SetSystemMenu(menu);
-        systemMenu = Ref(menu, 0);
-        // A window shortcut, so that Alt+Space reaches the menu whichever control has the focus
-        // (a focused push button would otherwise take the Space and be pressed).
-        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), window);
-        shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, window, [window = this->window] {
-            window->SystemMenu()->popup(window->mapToGlobal(QPoint(0, 0)));
-        });
-    }
-
-    QButtonGroup* radioGroup = nullptr;
-    QWidget* previous = nullptr;
-    std::vector<QWidget*> groupBoxes;
-    for (const DialogControl& control : dialogTemplate.controls) {
-        QWidget* widget = MakeControl(control, units, window);
-        widget->setGeometry(units.Rect(control.rect, top));
-        widget->setProperty(kStyleProperty, static_cast<uint>(control.style));
-        widget->setProperty(kIdProperty, control.id);
-        if (qobject_cast<QLabel*>(widget) != nullptr) widget->installEventFilter(window);
-        if (control.style & WS_GROUP) radioGroup = nullptr;
-        if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
-            if (radioGroup == nullptr) radioGroup = new QButtonGroup(window);
-            radioGroup->addButton(radio);
-        }
-        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            const UINT id = static_cast<UINT>(control.id);
-            QObject::connect(button, &QAbstractButton::clicked, window,
-                             [&owner, id] { DialogWindowAccess::Command(owner, id); });
-        }
-        if (qobject_cast<QGroupBox*>(widget) != nullptr) groupBoxes.push_back(widget);
-        if (widget->focusPolicy() != Qt::NoFocus) {
-            if (previous != nullptr) QWidget::setTabOrder(previous, widget);
-            previous = widget;
-        }
-        if (control.id != IDC_STATIC) controls[control.id] = Ref(widget, control.id);
-    }
-    // Group boxes only frame their neighbours: they go below them, so clicks reach the controls.
-    for (QWidget* box : groupBoxes) box->lower();
-    window->setFixedSize(units.X(dialogTemplate.cx), top + units.Y(dialogTemplate.cy));
-}
-
-CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
-    : template_(dialogTemplate), m_pParentWnd(parent), impl_(std::make_unique<Impl>()) {}
-
-CDialog::~CDialog() {
-    if (impl_->link) impl_->link->Close();
-    delete impl_->window;
-}
-
-INT_PTR CDialog::DoModal() {
-    if (impl_->window != nullptr || !IsWindowThread()) return -1;
-    QWidget* parent = m_pParentWnd != nullptr && m_pParentWnd->Window() != nullptr
-                          ? m_pParentWnd->Window()->widget.data()
-                          : nullptr;
-    impl_->Build(*this, template_, parent);
-    auto self = impl_->Ref(impl_->window, 0);
-    self->hwnd = RegisterWindow(impl_->window);
-    Attach(self);
-
-    OnInitDialog();
-    ApplyColours(0);
-    for (const auto& [id, control] : impl_->controls) ApplyColours(id);
-    const int result = impl_->window->exec();
-
-    // The window goes now: every later call on it, from any thread, fails.
-    impl_->link->Close();
-    UnregisterWindow(self->hwnd);
-    impl_->subclassed.clear();
-    for (auto& [id, timer] : impl_->timers) delete timer;
-    impl_->timers.clear();
-    delete impl_->window;
-    impl_->window = nullptr;
-    return result;
-}
+using tarvex::platform::DialogAccess;
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
@@ -197,87 +21,30 @@ HBRUSH CDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {
 }
 
 void CDialog::SubclassControl(int id, CWnd& control) {
-    if (impl_->subclassed[id] == &control) return;
-    impl_->subclassed[id] = &control;
+    if (subclassed_[id] == &control) return;
+    subclassed_[id] = &control;
     control.PreSubclassWindow();
 }
 
-void DialogWindowAccess::Notify(CDialog& dialog, int id) {
-    auto it = dialog.impl_->subclassed.find(id);
-    if (it != dialog.impl_->subclassed.end() && it->second->OnReflectedNotify(STN_CLICKED)) return;
+CWnd* CDialog::Subclassed(int id) const {
+    auto it = subclassed_.find(id);
+    return it != subclassed_.end() ? it->second : nullptr;
+}
+
+void DialogAccess::Notify(CDialog& dialog, int id, UINT code) {
+    if (CWnd* bound = dialog.Subclassed(id); bound != nullptr && bound->OnReflectedNotify(code)) {
+        return;
+    }
     dialog.OnCmdMsg(static_cast<UINT>(id));
 }
 
-void CDialog::ApplyColours(int id) {
-    QWidget* widget = nullptr;
-    CWnd* object = this;
-    UINT type = CTLCOLOR_DLG;
-    if (id == 0) {
-        widget = impl_->window;
-    } else {
-        auto control = ControlWindow(id);
-        widget = control != nullptr ? control->widget.data() : nullptr;
-        auto it = impl_->subclassed.find(id);
-        object = it != impl_->subclassed.end() ? it->second : GetDlgItem(id);
-        const bool readOnly = (qobject_cast<QTextEdit*>(widget) != nullptr &&
-                               qobject_cast<QTextEdit*>(widget)->isReadOnly()) ||
-                              (qobject_cast<QLineEdit*>(widget) != nullptr &&
-                               qobject_cast<QLineEdit*>(widget)->isReadOnly());
-        if (qobject_cast<QPushButton*>(widget) != nullptr ||
-            qobject_cast<QRadioButton*>(widget) != nullptr) {
-            type = CTLCOLOR_BTN;
-        } else if (qobject_cast<QTextEdit*>(widget) != nullptr ||
-                   qobject_cast<QLineEdit*>(widget) != nullptr) {
-            type = readOnly ? CTLCOLOR_STATIC : CTLCOLOR_EDIT;
-        } else {
-            type = CTLCOLOR_STATIC;
-        }
-    }
-    if (widget == nullptr) return;
-    CDC dc;
-    HBRUSH brush = OnCtlColor(&dc, object, type);
-    if (brush == nullptr) return;  // the system's look
-    const bool textBox =
-        qobject_cast<QTextEdit*>(widget) != nullptr || qobject_cast<QLineEdit*>(widget) != nullptr;
-    QPalette palette = widget->palette();
-    COLORREF colour = 0;
-    if (BrushColour(brush, colour)) {
-        const QColor fill = QColor::fromRgb(ToQRgb(colour));
-        palette.setColor(textBox ? QPalette::Base : QPalette::Window, fill);
-        if (!textBox) widget->setAutoFillBackground(true);
-    } else {
-        if (textBox) palette.setColor(QPalette::Base, Qt::transparent);
-        widget->setAutoFillBackground(false);
-    }
-    if (dc.TextColourSet()) {
-        const QColor text = QColor::fromRgb(ToQRgb(dc.GetTextColor()));
-        palette.setColor(QPalette::WindowText, text);
-        palette.setColor(QPalette::Text, text);
-    }
-    widget->setPalette(palette);
-    if (CFont* font = dc.GetSelectedFont(); font != nullptr && font->IsCreated()) {
-        QFont drawn = widget->font();
-        drawn.setUnderline(font->Description().lfUnderline != 0);
-        widget->setFont(drawn);
-    }
-    widget->update();
-}
-
-void tarvex::platform::RefreshColoursOf(QWidget* control) {
-    if (auto* window = dynamic_cast<DialogWindow*>(control->window())) {
-        RefreshControlColours(window->Owner(), control->property(kIdProperty).toInt());
-    }
-}
-
-void RefreshControlColours(CDialog& dialog, int id) { dialog.ApplyColours(id); }
-
 BOOL CDialog::OnCmdMsg(UINT id) {
-    if (auto it = impl_->commands.find(id); it != impl_->commands.end()) {
+    if (auto it = commands_.find(id); it != commands_.end()) {
         try {
             it->second();
         } catch (CException* failure) {
             // The framework's handler for a failed command: a stop box with the failure's text.
-            std::wstring message = TakeErrorMessage(failure);
+            std::wstring message = tarvex::platform::TakeErrorMessage(failure);
             if (message.empty()) message = L"Command failed.";
             MessageBox(message.c_str(), nullptr, MB_OK | MB_ICONHAND);
         }
@@ -307,15 +74,15 @@ void CDialog::OnClose() { OnCmdMsg(IDCANCEL); }
 void CDialog::OnTimer(UINT_PTR /*id*/) {}
 
 void CDialog::OnSysCommand(UINT id, LPARAM /*lParam*/) {
-    if ((id & 0xFFF0) == SC_CLOSE) OnClose();
+    if ((id & 0xFFF0) == SC_CLOSE) {
+        OnClose();
+    } else {
+        PassToSystem(id);
+    }
 }
 
 void CDialog::MapCommand(UINT id, std::function<void()> handler) {
-    impl_->commands[id] = std::move(handler);
-}
-
-void CDialog::EndDialog(int result) {
-    if (impl_->window != nullptr) impl_->window->done(result);
+    commands_[id] = std::move(handler);
 }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
@@ -324,89 +91,4 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
     return TRUE;
 }
 
-std::shared_ptr<WindowRef> CDialog::ControlWindow(int id) const {
-    auto it = impl_->controls.find(id);
-    return it == impl_->controls.end() ? nullptr : it->second;
-}
-
-CWnd* CDialog::GetDlgItem(int id) const {
-    auto window = ControlWindow(id);
-    if (window == nullptr) return nullptr;
-    auto& item = impl_->items[id];
-    if (item == nullptr) item = std::make_unique<CWnd>();
-    item->Attach(window);
-    return item.get();
-}
-
-BOOL CDialog::CheckDlgButton(int id, UINT check) {
-    auto window = ControlWindow(id);
-    return window != nullptr && window->With<QAbstractButton>([&](QAbstractButton* button) {
-        SetButtonCheck(button, static_cast<int>(check));
-    })
-               ? TRUE
-               : FALSE;
-}
-
-CMenu CDialog::GetMenu() const { return impl_->menuBar ? CMenu(impl_->menuBar) : CMenu(); }
-
-CMenu CDialog::GetSystemMenu(BOOL /*revert*/) const {
-    return impl_->systemMenu ? CMenu(impl_->systemMenu) : CMenu();
-}
-
 BOOL CDialog::HasSystemMenu() const { return (template_.style & WS_SYSMENU) ? TRUE : FALSE; }
-
-UINT_PTR CDialog::SetTimer(UINT_PTR id, UINT elapseMs, void* /*timerProc*/) {
-    if (impl_->window == nullptr || id == 0) return 0;
-    QTimer*& timer = impl_->timers[id];
-    if (timer == nullptr) {
-        timer = new QTimer(impl_->window);
-        QObject::connect(timer, &QTimer::timeout, impl_->window,
-                         [this, id] { DialogWindowAccess::Timer(*this, id); });
-    }
-    timer->start(static_cast<int>(std::min<UINT>(elapseMs, INT32_MAX)));
-    return id;
-}
-
-BOOL CDialog::KillTimer(UINT_PTR id) {
-    auto it = impl_->timers.find(id);
-    if (it == impl_->timers.end()) return FALSE;
-    delete it->second;
-    impl_->timers.erase(it);
-    return TRUE;
-}
-
-BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-    DialogWindow* window = impl_->window;
-    if (window == nullptr) return FALSE;
-    std::function<void()> deliver;
-    switch (message) {
-        case WM_CLOSE:
-            deliver = [this] { DialogWindowAccess::Close(*this); };
-            break;
-        case WM_COMMAND:
-            deliver = [this, wParam] {
-                DialogWindowAccess::Command(*this, static_cast<UINT>(wParam & 0xFFFF));
-            };
-            break;
-        case WM_SYSCOMMAND:
-            deliver = [this, wParam] {
-                DialogWindowAccess::SysCommand(*this, static_cast<UINT>(wParam));
-            };
-            break;
-        default:
-            return FALSE;
-    }
-    // Queued on the window: dropped if the window goes first.
-    QMetaObject::invokeMethod(window, std::move(deliver), Qt::QueuedConnection);
-    return TRUE;
-}
-
-void CDialog::SetIcon(HICON icon, BOOL /*bigIcon*/) {
-    if (impl_->window != nullptr && icon != nullptr) {
-        impl_->window->setWindowIcon(*reinterpret_cast<const QIcon*>(icon));
-    }
-}
-
-BOOL CDialog::IsIconic() const {
-    return impl_->window != nullptr && impl_->window->isMinimized() ? TRUE : FALSE;
-}

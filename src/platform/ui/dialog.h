@@ -4,11 +4,12 @@
 // the id; WM_CLOSE, WM_TIMER and WM_SYSCOMMAND reach OnClose, OnTimer and OnSysCommand.
 //
 // Enter ends the dialog through OnOK, unless a push button has the focus (it is then
-// clicked); Esc ends it through OnCancel. Alt+Space, from any control, or a right click
-// on the window where no control takes it, opens the system menu.
+// clicked); Esc ends it through OnCancel. Alt+Space opens the system menu (on Linux also a
+// right click on the window where no control takes it).
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -20,9 +21,8 @@
 class CDialog;
 class CDC;
 namespace tarvex::platform {
-class DialogWindowAccess;
+class DialogAccess;
 }  // namespace tarvex::platform
-using HBRUSH = struct HBRUSH__*;
 
 class CDataExchange {
   public:
@@ -39,9 +39,6 @@ void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
 void DDX_Text(CDataExchange* pDX, int id, std::wstring& value);
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 
-inline constexpr UINT SC_CLOSE = 0xF060;
-inline constexpr UINT WM_COMMAND = 0x0111;
-
 class CDialog : public CWnd {
   public:
     CDialog(const tarvex::platform::DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
@@ -56,8 +53,10 @@ class CDialog : public CWnd {
 
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     CWnd* GetDlgItem(int id) const;
-    // Sets the check state of button `id` (BST_CHECKED or BST_UNCHECKED).
+    // Sets the check state of button `id` (BST_CHECKED or BST_UNCHECKED); clearing the checked
+    // radio button of a group leaves the group with none checked.
     BOOL CheckDlgButton(int id, UINT check);
+    UINT IsDlgButtonChecked(int id) const;
     CMenu GetMenu() const;
     // The menu of the window's title bar (opened with Alt+Space); it holds "&Close".
     CMenu GetSystemMenu(BOOL revert) const;
@@ -106,12 +105,17 @@ class CDialog : public CWnd {
     void MapCommand(UINT id, std::function<void()> handler);
 
   private:
-    friend class tarvex::platform::DialogWindowAccess;
-    friend void RefreshControlColours(CDialog& dialog, int id);
-    void ApplyColours(int id);
-    struct Impl;
+    friend class tarvex::platform::DialogAccess;
+    // The window system's own handling of a system command the dialog leaves alone.
+    void PassToSystem(UINT id);
+    // The object bound to control `id` by DDX_Control, or null.
+    CWnd* Subclassed(int id) const;
+
+    struct Impl;  // the window backend's side of the dialog
 
     const tarvex::platform::DialogTemplate& template_;
     CWnd* m_pParentWnd;
     std::unique_ptr<Impl> impl_;
+    std::map<UINT, std::function<void()>> commands_;
+    std::map<int, CWnd*> subclassed_;  // the objects DDX_Control bound, by control id
 };

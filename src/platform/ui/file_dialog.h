@@ -4,12 +4,9 @@
 
 #include <string>
 
-#include "platform/win32.h"
+#include "platform/ui/win32_ui.h"
 
 class CWnd;
-
-inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
-inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
 class CFileDialog {
   public:
@@ -29,7 +26,8 @@ class CFileDialog {
     OpenFileName m_ofn;
     std::wstring GetPathName() const { return pathName_; }
 
-    // The filter in the window system's form: one "Description (patterns)" entry a line.
+    // The filter in the window system's form: on Linux "Description (patterns)" entries joined
+    // by ";;", on Windows the description and patterns of each entry ending in a zero each.
     static std::wstring ConvertFilter(const std::wstring& filter);
 
   private:

@@ -7,22 +7,11 @@
 #include <span>
 #include <string>
 
-#include "platform/win32.h"
+#include "platform/ui/win32_ui.h"
 
 namespace tarvex::platform {
 struct WindowRef;
 }  // namespace tarvex::platform
-
-inline constexpr UINT MF_BYCOMMAND = 0x0000;
-inline constexpr UINT MF_BYPOSITION = 0x0400;
-inline constexpr UINT MF_STRING = 0x0000;
-inline constexpr UINT MF_ENABLED = 0x0000;
-inline constexpr UINT MF_GRAYED = 0x0001;
-inline constexpr UINT MF_DISABLED = 0x0002;
-inline constexpr UINT MF_UNCHECKED = 0x0000;
-inline constexpr UINT MF_CHECKED = 0x0008;
-inline constexpr UINT MF_POPUP = 0x0010;
-inline constexpr UINT MF_SEPARATOR = 0x0800;
 
 namespace tarvex::platform {
 
@@ -42,6 +31,9 @@ class CMenu {
     CMenu() = default;
     explicit CMenu(std::shared_ptr<tarvex::platform::WindowRef> menu);
 
+    // Makes this object an empty popup menu of its own, not part of any window's menus (on
+    // the window thread).
+    BOOL CreatePopupMenu();
     // False for a menu that does not exist (a submenu asked of a command item, say).
     bool IsValid() const;
 

@@ -1,18 +1,8 @@
-// The desktop's services: opening a document or link with its handler, the default beep, and
-// the wait cursor.
+// The desktop's services: opening a document or link with its handler (ShellExecuteW), the
+// default beep (MessageBeep), both from the Win32 names; and the wait cursor.
 #pragma once
 
-#include "platform/win32.h"
-
-using HINSTANCE = struct HINSTANCE__*;
-inline constexpr int SW_SHOWNORMAL = 1;
-
-// Opens `file` (a web address, a "mailto:" address or a file) with the desktop's handler for
-// it; only the verb "open" is known. A result above 32 means it was handed over.
-HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
-                        const wchar_t* parameters, const wchar_t* directory, int show);
-
-BOOL MessageBeep(UINT type);
+#include "platform/ui/win32_ui.h"
 
 // Shows the wait cursor for its life.
 class CWaitCursor {

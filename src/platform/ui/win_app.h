@@ -4,10 +4,9 @@
 
 #include <string>
 
-#include "platform/win32.h"
+#include "platform/ui/win32_ui.h"
 
 class CWnd;
-using HICON = struct HICON__*;
 
 class CWinApp {
   public:
@@ -26,7 +25,7 @@ class CWinApp {
     void SetRegistryKey(const wchar_t* key);
     const std::wstring& RegistryKey() const { return registryKey_; }
 
-    // The icon resource `id`: the file icons/<id>.png among the program's resources.
+    // The program's icon resource `id`.
     HICON LoadIcon(UINT id) const;
 
     // Public, as in the class library: the framework and the program read and set them.
@@ -40,9 +39,8 @@ class CWinApp {
 
 CWinApp* AfxGetApp();
 
-// The common controls and the hosting of ActiveX controls need no set-up with this window
-// system; both calls stay so that start-up keeps its familiar shape.
-void InitCommonControls();
+// The hosting of ActiveX controls needs no set-up here: the program hosts none. The call stays so
+// that start-up keeps its familiar shape.
 void AfxEnableControlContainer();
 
 // The program's entry: starts the window system and runs the application object. Without a

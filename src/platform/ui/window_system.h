@@ -2,13 +2,10 @@
 // any window, and destroyed after the last one.
 #pragma once
 
-#include <QString>
+#include <functional>
 #include <memory>
 
 namespace tarvex::platform {
-
-// The width a message box keeps at least, so that its title bar shows the whole caption.
-int MessageBoxMinimumWidth(const QString& caption);
 
 class WindowSystem {
   public:
@@ -26,5 +23,15 @@ class WindowSystem {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// Runs `call` on the window thread when that thread next takes its messages (in whatever loop
+// it is: a modal dialog, a message box, a pumping wait), after what is queued already. Callable
+// from any thread; dropped when the window system goes first.
+void PostToWindowThread(std::function<void()> call);
+
+// On the window thread: takes its messages, serving its windows and the other threads' calls,
+// until `done` holds (looked at after each message and every few milliseconds); false after
+// `timeoutMs`.
+bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs);
 
 }  // namespace tarvex::platform

@@ -6,21 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "platform/message_box.h"
-#include "platform/win32.h"
+#include "platform/ui/win32_ui.h"
 
 namespace tarvex::platform {
 struct WindowRef;
 }
 class CArchive;
 class CDC;
-struct LOGFONTW;
-using HBRUSH = struct HBRUSH__*;
-
-inline constexpr UINT STN_CLICKED = 0;
-
-inline constexpr int BST_UNCHECKED = 0;
-inline constexpr int BST_CHECKED = 1;
 
 class CWnd {
   public:

@@ -3,9 +3,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "platform/ui/menu_items.h"
-#include "platform/ui/qt_text.h"
-#include "platform/ui/window_ref.h"
+#include "platform/ui/qt/menu_items.h"
+#include "platform/ui/qt/qt_text.h"
+#include "platform/ui/qt/window_ref.h"
 
 namespace tarvex::platform {
 namespace {
@@ -103,6 +103,15 @@ using tarvex::platform::WindowRef;
 using namespace tarvex::platform;
 
 CMenu::CMenu(std::shared_ptr<WindowRef> menu) : menu_(std::move(menu)) {}
+
+BOOL CMenu::CreatePopupMenu() {
+    auto menu = std::make_shared<WindowRef>();
+    menu->link = WindowLink::Create();
+    menu->owned = std::make_shared<QMenu>();
+    menu->widget = menu->owned.get();
+    menu_ = std::move(menu);
+    return TRUE;
+}
 
 bool CMenu::IsValid() const { return GetMenuItemCount() >= 0; }
 

@@ -1,4 +1,4 @@
-#include "platform/ui/dialog_controls.h"
+#include "platform/ui/qt/dialog_controls.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -10,8 +10,8 @@
 #include <QTextEdit>
 #include <QTextOption>
 
-#include "platform/ui/control_text.h"
-#include "platform/ui/progress_bar.h"
+#include "platform/ui/qt/control_text.h"
+#include "platform/ui/qt/progress_bar.h"
 
 namespace tarvex::platform {
 namespace {

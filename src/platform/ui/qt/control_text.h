@@ -21,9 +21,4 @@ QString ControlText(const QWidget* control);
 // Asks the control's dialog for its colours afresh.
 void RefreshColoursOf(QWidget* control);
 
-inline QRgb ToQRgb(DWORD colour) {
-    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
-}
-
 }  // namespace tarvex::platform

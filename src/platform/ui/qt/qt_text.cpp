@@ -1,4 +1,4 @@
-#include "platform/ui/qt_text.h"
+#include "platform/ui/qt/qt_text.h"
 
 namespace tarvex::platform {
 

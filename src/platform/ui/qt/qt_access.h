@@ -1,5 +1,5 @@
-// For tests and screenshots only: the Qt widgets behind a shown dialog, so that they can be
-// clicked, read and grabbed as a user would.
+// For the Qt backend's own tests and the Linux tools: the Qt widgets behind a shown dialog, so
+// that they can be clicked, read and grabbed as a user would.
 #pragma once
 
 #include <QDialog>
@@ -15,6 +15,8 @@ namespace tarvex::platform {
 QDialog* DialogWidget(const CDialog& dialog);
 QWidget* ControlWidget(const CDialog& dialog, int id);
 QMenuBar* MenuBarWidget(const CDialog& dialog);
+// The width a message box keeps at least, so that its title bar shows the whole caption.
+int MessageBoxMinimumWidth(const QString& caption);
 // Calls `changed` with every new position of progress bar `id` while the dialog is shown.
 void WatchProgressBar(const CDialog& dialog, int id, const std::function<void(int)>& changed);
 

@@ -1,5 +1,4 @@
-// Private to the window layer: the Qt window of a CDialog and the door through which it reaches
-// the dialog's protected handlers.
+// Private to the Qt window backend: the Qt window of a CDialog.
 #pragma once
 
 #include <QCloseEvent>
@@ -13,26 +12,11 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "platform/ui/control_text.h"
-#include "platform/ui/dialog.h"
-#include "platform/ui/gdi.h"
+#include "platform/ui/dialog_access.h"
+#include "platform/ui/qt/control_text.h"
+#include "platform/ui/qt/gdi_qt.h"
 
 namespace tarvex::platform {
-
-// Lets the window reach the dialog's protected handlers.
-class DialogWindowAccess {
-  public:
-    static BOOL Command(CDialog& dialog, UINT id) { return dialog.OnCmdMsg(id); }
-    static void Close(CDialog& dialog) { dialog.OnClose(); }
-    static void Timer(CDialog& dialog, UINT_PTR id) { dialog.OnTimer(id); }
-    static void SysCommand(CDialog& dialog, UINT id) { dialog.OnSysCommand(id, 0); }
-    static bool Paint(CDialog& dialog, CDC& dc) { return dialog.OnPaint(dc); }
-    static void InitMenuPopup(CDialog& dialog, UINT index) {
-        CMenu popup = dialog.GetMenu().GetSubMenu(static_cast<int>(index));
-        dialog.OnInitMenuPopup(popup, index, FALSE);
-    }
-    static void Notify(CDialog& dialog, int id);
-};
 
 // The Qt window of a CDialog: its close box, keys, painting and notifying static texts reach the
 // dialog's handlers.
@@ -49,19 +33,19 @@ class DialogWindow final : public QDialog {
     // The close box and the window manager's Close arrive as WM_CLOSE.
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        DialogWindowAccess::Close(owner_);
+        DialogAccess::Close(owner_);
     }
 
     void keyPressEvent(QKeyEvent* event) override {
         const bool plain =
             event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
         if (event->key() == Qt::Key_Escape && plain) {
-            DialogWindowAccess::Command(owner_, IDCANCEL);
+            DialogAccess::Command(owner_, IDCANCEL);
         } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
             if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
                 button->click();
             } else {
-                DialogWindowAccess::Command(owner_, IDOK);
+                DialogAccess::Command(owner_, IDOK);
             }
         } else {
             QDialog::keyPressEvent(event);
@@ -74,15 +58,17 @@ class DialogWindow final : public QDialog {
         if (systemMenu_ != nullptr) systemMenu_->popup(event->globalPos());
     }
 
-    void reject() override { DialogWindowAccess::Command(owner_, IDCANCEL); }
+    void reject() override { DialogAccess::Command(owner_, IDCANCEL); }
 
     // The dialog's own drawing goes into an image of the client area, shown in one piece.
     void paintEvent(QPaintEvent* event) override {
         QDialog::paintEvent(event);
         QImage client(size(), QImage::Format_RGB32);
         client.fill(palette().color(backgroundRole()));
-        CDC dc(&client);
-        if (DialogWindowAccess::Paint(owner_, dc)) QPainter(this).drawImage(0, 0, client);
+        auto surface = std::make_unique<CDC::Impl>();
+        surface->client = &client;
+        CDC dc(std::move(surface));
+        if (DialogAccess::Paint(owner_, dc)) QPainter(this).drawImage(0, 0, client);
     }
 
     // A click on a static text that asks for notifications (SS_NOTIFY) is its STN_CLICKED.
@@ -92,7 +78,7 @@ class DialogWindow final : public QDialog {
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
             (label->property(kStyleProperty).toUInt() & SS_NOTIFY) != 0 &&
             label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            DialogWindowAccess::Notify(owner_, label->property(kIdProperty).toInt());
+            DialogAccess::Notify(owner_, label->property(kIdProperty).toInt(), STN_CLICKED);
             return true;
         }
         return QDialog::eventFilter(watched, event);

@@ -1,4 +1,4 @@
-#include "platform/ui/window_registry.h"
+#include "platform/ui/qt/window_registry.h"
 
 #include <QPointer>
 #include <unordered_map>

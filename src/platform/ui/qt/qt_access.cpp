@@ -1,7 +1,7 @@
-#include "platform/ui/qt_access.h"
+#include "platform/ui/qt/qt_access.h"
 
-#include "platform/ui/progress_bar.h"
-#include "platform/ui/window_ref.h"
+#include "platform/ui/qt/progress_bar.h"
+#include "platform/ui/qt/window_ref.h"
 
 namespace tarvex::platform {
 

@@ -6,14 +6,16 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
 #include "platform/message_box.h"
 #include "platform/threads.h"
-#include "platform/ui/qt_text.h"
+#include "platform/ui/qt/qt_access.h"
+#include "platform/ui/qt/qt_text.h"
 #include "platform/ui/window_link.h"
-#include "platform/ui/window_registry.h"
+#include "platform/ui/qt/window_registry.h"
 #include "platform/win32.h"
 #include "platform/window_thread_wait.h"
 
@@ -144,6 +146,26 @@ WindowSystem::~WindowSystem() {
     SetWindowThreadWait(0, nullptr);
     SetMessageBoxPresenter(impl_->previousPresenter);
     impl_->link->Close();
+}
+
+void PostToWindowThread(std::function<void()> call) {
+    if (QCoreApplication::instance() == nullptr) return;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
+}
+
+// The thread sleeps in an event loop, as a modal loop does, so that another thread's call is
+// served the moment it comes; `done` is looked at every few milliseconds.
+bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
+    constexpr int kLookEveryMs = 2;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        QEventLoop loop;
+        QTimer::singleShot(kLookEveryMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
 }
 
 bool WindowSystem::DisplayAvailable() {

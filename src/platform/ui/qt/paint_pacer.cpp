@@ -1,4 +1,4 @@
-#include "platform/ui/paint_pacer.h"
+#include "platform/ui/qt/paint_pacer.h"
 
 #include <QCoreApplication>
 #include <QEvent>

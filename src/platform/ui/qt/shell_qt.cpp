@@ -5,7 +5,7 @@
 #include <QUrl>
 #include <string>
 
-#include "platform/ui/qt_text.h"
+#include "platform/ui/qt/qt_text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "platform/ui/tooltip.h"
 
-#include "platform/ui/qt_text.h"
-#include "platform/ui/window_ref.h"
+#include "platform/ui/qt/qt_text.h"
+#include "platform/ui/qt/window_ref.h"
 
 BOOL CToolTipCtrl::Create(CWnd* parent, DWORD /*style*/) {
     return parent != nullptr ? TRUE : FALSE;

@@ -15,6 +15,7 @@ struct WindowRef {
     QPointer<QWidget> widget;          // a control, a dialog, a menu or a menu bar
     HWND hwnd = nullptr;
     int id = 0;  // control id within its dialog
+    std::shared_ptr<QWidget> owned;  // a menu made on its own (CreatePopupMenu) lives as long
 
     // Runs `use` with the widget on the window thread: false when the window has gone.
     template <typename Widget, typename Use>

@@ -1,5 +1,5 @@
-// Private to the window layer: a progress bar that keeps the common control's model and is drawn
-// by the style as the desktop's progress bars are.
+// Private to the Qt window backend: a progress bar drawn by the style from the common control's
+// model.
 //
 // A job sets the position after every block it sends, far more often than the bar can show a
 // change: a new position costs nothing on the window thread unless the bar's filled part grows
@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+#include "platform/ui/progress_model.h"
+
 namespace tarvex::platform {
 
 class ProgressBar final : public QWidget {
@@ -17,13 +19,15 @@ class ProgressBar final : public QWidget {
   public:
     explicit ProgressBar(QWidget* parent);
 
-    void SetBounds(int lower, int upper);
-    int Lower() const { return lower_; }
-    int Upper() const { return upper_; }
-    int SetPosition(int position);  // returns the previous one
-    int Position() const { return position_; }
-    int SetStepSize(int step);  // returns the previous one
-    int Step();                 // returns the previous position
+    const ProgressModel& Model() const { return model_; }
+    // Changes the model through `change` (which returns what it returns), then shows it.
+    template <typename Change>
+    auto Update(Change change) {
+        const int before = model_.Position();
+        const auto result = change(model_);
+        Shown(before);
+        return result;
+    }
 
   Q_SIGNALS:
     // The position has changed (for tests and the demo, which follow every one).
@@ -34,15 +38,10 @@ class ProgressBar final : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    // The width in pixels of the filled part for the current model.
-    int FilledWidth() const;
-    // Takes `position` as the new one, and schedules a paint when what the bar shows changes.
-    void Show(int position);
+    // Tells of a new position, and schedules a paint when what the bar shows has changed.
+    void Shown(int positionBefore);
 
-    int lower_ = 0;
-    int upper_ = 100;
-    int position_ = 0;
-    int step_ = 10;
+    ProgressModel model_;
     int shownWidth_ = -1;  // the filled width last scheduled for painting
 };
 
