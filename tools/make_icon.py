@@ -3,7 +3,8 @@
 
 Run once by hand; its outputs are committed:
     make_icon.py                      resources/icons/128.png (the window icon, 64 pixels)
-    make_icon.py --hicolor DIR        DIR/<N>.png for the desktop's icon theme, N = 16 ... 256"""
+    make_icon.py --hicolor DIR        DIR/<N>.png for the desktop's icon theme, N = 16 ... 256
+    make_icon.py --ico FILE           FILE, the Windows program's icon: 16, 32, 48 and 256 pixels"""
 import struct
 import sys
 import zlib
@@ -68,7 +69,24 @@ def pixel_at(px, py):
     return pixel(px - 0.5, py - 0.5)
 
 
-if len(sys.argv) > 2 and sys.argv[1] == "--hicolor":
+def ico(sizes):
+    """An icon file holding the icon at each of `sizes`, each image a PNG (as Windows reads them
+    since Vista)."""
+    images = [png(size, size, scaled(size)) for size in sizes]
+    header = struct.pack("<HHH", 0, 1, len(images))
+    entries = b""
+    offset = len(header) + 16 * len(images)
+    for size, image in zip(sizes, images):
+        dimension = 0 if size >= 256 else size  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", dimension, dimension, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return header + entries + b"".join(images)
+
+
+if len(sys.argv) > 2 and sys.argv[1] == "--ico":
+    with open(sys.argv[2], "wb") as out:
+        out.write(ico((16, 32, 48, 256)))
+elif len(sys.argv) > 2 and sys.argv[1] == "--hicolor":
     for size in (16, 32, 48, 64, 128, 256):
         with open("%s/%d.png" % (sys.argv[2], size), "wb") as out:
             out.write(png(size, size, scaled(size)))

@@ -8,6 +8,7 @@
 
 #include "app/loader_dialog.h"
 #include "app/resource.h"
+#include "platform/ui/control_watch.h"
 #include "support/dialog_driver.h"
 #include "support/ftp_server.h"
 #include "support/recording_message_box.h"

@@ -18,116 +18,34 @@
 //       three files arrived.
 //
 // Every status line, progress value and message box is printed as it happens; each box is
-// answered with OK. Without a display the window is drawn offscreen.
-#include <QAbstractButton>
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QDir>
-#include <QLineEdit>
-#include <QTimer>
+// answered with OK. Without a display the window is drawn offscreen. On Windows the first form
+// is left to make demo-windows, which runs the simulated devices on Linux.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
-#include <thread>
+#include <optional>
+#include <string>
 
-#include <unistd.h>
-
-#include "app/loader_dialog.h"
 #include "app/resource.h"
-#include "firmware_file.h"
-#include "platform/message_box.h"
+#include "demo_window.h"
 #include "platform/text.h"
-#include "platform/ui/qt/qt_access.h"
+#include "platform/ui/control_watch.h"
 #include "platform/ui/window_system.h"
-#include "simulators.h"
-#include "support/dialog_driver.h"
-#include "update/forwarding_job_host.h"
+#include "support/window_driver.h"
 
+using demo::Close;
+using demo::DemoDialog;
+using demo::Print;
+using demo::PrintingMessageBox;
+using demo::RunJob;
+using demo::WatchProgress;
 using tarvex::app::IsConsoleSetupType;
 using tarvex::app::IsKnownSetupType;
-using tarvex::app::kFirstPortCommand;
 using tarvex::platform::MessageBoxPresenter;
-using tarvex::platform::MessageBoxRequest;
-using tarvex::platform::SerialPortList;
 using tarvex::platform::SetMessageBoxPresenter;
-using tarvex::update::ForwardingJobHost;
-using tarvex::update::JobHost;
-
-namespace {
-
-using namespace std::chrono_literals;
 using tarvex::platform::ToUtf8;
 
-std::mutex g_print;
-
-void Print(const std::string& line) {
-    std::lock_guard guard(g_print);
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-// Reports every status line a job sets.
-class PrintingHost : public ForwardingJobHost {
-  public:
-    PrintingHost(std::unique_ptr<JobHost> inner, std::vector<std::wstring>& statuses,
-                 std::atomic<int>& ends)
-        : ForwardingJobHost(std::move(inner)), statuses_(statuses), ends_(ends) {}
-    void SetStatus(const std::wstring& text) override {
-        Print("status:   " + ToUtf8(text));
-        {
-            std::lock_guard guard(g_print);
-            statuses_.push_back(text);
-        }
-        ForwardingJobHost::SetStatus(text);
-    }
-    void EnableControlsAfterJob() override {
-        ForwardingJobHost::EnableControlsAfterJob();
-        ++ends_;
-    }
-
-  private:
-    std::vector<std::wstring>& statuses_;
-    std::atomic<int>& ends_;
-};
-
-class DemoDialog : public LoaderDialog {
-  public:
-    // What the demo prints: the status line, the bar and the choice start-up made.
-    using LoaderDialog::m_nSetupType;
-    using LoaderDialog::m_progress;
-    using LoaderDialog::m_status;
-    using LoaderDialog::m_strCustomFile;
-
-    explicit DemoDialog(std::vector<std::wstring> ports)
-        : LoaderDialog(nullptr, [ports] { return SerialPortList(ports); }) {}
-    ~DemoDialog() override { EndJobs(); }
-    std::unique_ptr<JobHost> MakeJobHost(HANDLE jobEvent) override {
-        return std::make_unique<PrintingHost>(LoaderDialog::MakeJobHost(jobEvent), statuses, ends);
-    }
-    std::wstring LastStatus() {
-        std::lock_guard guard(g_print);
-        return statuses.empty() ? std::wstring() : statuses.back();
-    }
-    bool SawStatus(const std::wstring& text) {
-        std::lock_guard guard(g_print);
-        return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
-    }
-    // Public: the demo reads the status lines and the job ends.
-    std::vector<std::wstring> statuses;
-    std::atomic<int> ends{0};
-};
-
-class PrintingMessageBox final : public MessageBoxPresenter {
-  public:
-    int Show(const MessageBoxRequest& request) override {
-        Print("message:  [" + ToUtf8(request.caption) + "] " + ToUtf8(request.text) + " -> OK");
-        ++shown;
-        return IDOK;
-    }
-    // Public: the demo counts the boxes it answered.
-    std::atomic<int> shown{0};
-};
+namespace {
 
 // Makes `workdir` the working directory, or says why it cannot be.
 bool EnterWorkdir(const std::string& workdir) {
@@ -135,102 +53,6 @@ bool EnterWorkdir(const std::string& workdir) {
     std::filesystem::current_path(workdir, error);
     if (error) std::fprintf(stderr, "%s: %s\n", workdir.c_str(), error.message().c_str());
     return !error;
-}
-
-// Closes the window as File > Exit does: through the close sequence, which saves the settings.
-void Close(DemoDialog& dialog) {
-    Print("press:    File > Exit");
-    dialog.PostMessage(WM_CLOSE);
-}
-
-// Presses Update with the setup type of `radioId` (or the one the window shows, for 0) and
-// waits for the job to end.
-bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout) {
-    const int endsBefore = dialog.ends;
-    if (radioId != 0) Click(dialog, radioId);
-    Print("press:    Update");
-    Click(dialog, IDC_UPDATE);
-    return WaitUntil([&] { return dialog.ends > endsBefore; }, static_cast<int>(timeout.count()));
-}
-
-void WatchProgress(DemoDialog& dialog) {
-    tarvex::platform::WatchProgressBar(dialog, IDC_PROGRESS, [&dialog](int) {
-        int lower = 0;
-        int upper = 0;
-        dialog.m_progress.GetRange(lower, upper);
-        Print("progress: " + std::to_string(dialog.m_progress.GetPos()) + " of " +
-              std::to_string(upper));
-    });
-}
-
-int RunBothDevices() {
-    const auto workdir =
-        std::filesystem::temp_directory_path() / ("tarvex2-demo-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(workdir);
-    std::filesystem::current_path(workdir);
-    const std::string hex = tarvex::devsim::MakeIntelHex(25000);
-    const tarvex::devsim::Bytes consoleImage(hex.begin(), hex.end());
-    const tarvex::devsim::Bytes signFile = tarvex::devsim::MakeFieldUpdate(2500);
-    tarvex::devsim::WriteFirmwareFile("Quorlex2000.hex", consoleImage);
-    tarvex::devsim::WriteFirmwareFile("ED-40517_Veziv16.fud", signFile);
-    Print("workdir:  " + workdir.string());
-
-    tarvex::devsim::DeviceLine consoleLine;
-    tarvex::devsim::DeviceLine signLine;
-    Print("console:  simulated Quorlex 2000 on " + consoleLine.PortPath() +
-          " (paced at 115200 baud)");
-    Print("sign:     simulated Tessary 5500 on " + signLine.PortPath());
-    tarvex::devsim::Outcome consoleOutcome;
-    tarvex::devsim::Outcome signOutcome;
-    tarvex::devsim::Faults paced;
-    paced.lineRate = true;
-    std::thread console(
-        [&] { consoleOutcome = tarvex::devsim::PlayConsole(consoleLine, paced, 120s); });
-    std::thread sign(
-        [&] { signOutcome = tarvex::devsim::PlaySign(signLine, signFile.size(), 1, {}, 120s); });
-
-    bool consoleOk = false;
-    bool signOk = false;
-    {
-        DemoDialog dialog({tarvex::platform::FromSystemName(consoleLine.PortPath()),
-                           tarvex::platform::FromSystemName(signLine.PortPath())});
-        QTimer::singleShot(0, [&] {
-            WatchProgress(dialog);
-            Print("choose:   Poolside (Quorlex2000.hex) on " + consoleLine.PortPath());
-            RunJob(dialog, IDC_RADIO_POOLSIDE, 120s);
-            console.join();  // the console notices the end of the image by itself
-            consoleOk = consoleOutcome.ok && consoleLine.Received() ==
-                                                 tarvex::devsim::ExpectedConsoleBytes(consoleImage);
-            Print(std::string("check:    console received ") +
-                  std::to_string(consoleLine.Received().size()) + " bytes: " +
-                  (consoleOk
-                       ? "exactly the replies and the file"
-                       : "NOT what was sent (expected " + std::to_string(consoleImage.size() + 4) +
-                             ") " + consoleOutcome.failure));
-
-            dialog.OnCmdMsg(kFirstPortCommand + 1);
-            Print("choose:   Huevane (ED-40517_Veziv16.fud) on " + signLine.PortPath());
-            RunJob(dialog, IDC_RADIO_HUEVANE, 120s);
-            sign.join();
-            signOk = signOutcome.ok &&
-                     signLine.Received() == tarvex::devsim::ExpectedSignBytes(signFile, 1) &&
-                     dialog.LastStatus() == L"Received stop signal.";
-            Print(std::string("check:    sign received ") +
-                  std::to_string(signLine.Received().size()) + " bytes: " +
-                  (signOk ? "the file and end byte twice, then stopped"
-                          : "NOT what was sent " + signOutcome.failure));
-            Close(dialog);
-        });
-        dialog.DoModal();
-    }
-    consoleLine.Stop();
-    signLine.Stop();
-    if (console.joinable()) console.join();
-    if (sign.joinable()) sign.join();
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(workdir);
-    Print(consoleOk && signOk ? "demo:     both updates succeeded" : "demo:     FAILED");
-    return consoleOk && signOk ? 0 : 1;
 }
 
 // The first regular file in `dir` with `extension`, as a system name; empty when there is none.
@@ -294,7 +116,7 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
     const SettingsFileState settingsBefore = ReadSettingsFileState();
     bool ok = false;
     DemoDialog dialog({tarvex::platform::FromSystemName(port)});
-    QTimer::singleShot(0, [&] {
+    tarvex::platform::PostToWindowThread([&] {
         WatchProgress(dialog);
         if (type < 0) {
             dialog.UpdateData(TRUE);  // the choice start-up made from the settings file
@@ -303,7 +125,7 @@ int RunOneJob(const std::string& port, int type, const std::string& workdir) {
                   (type >= 4 ? ", file " + ToUtf8(dialog.m_strCustomFile) : std::string()));
         } else if (type >= 4) {
             Print("file:     " + tarvex::platform::ToSystemName(customFile));
-            Click(dialog, kRadios[type]);
+            drive::Click(dialog, kRadios[type]);
             dialog.UpdateData(TRUE);
             dialog.m_strCustomFile = customFile;
             dialog.UpdateData(FALSE);
@@ -349,7 +171,7 @@ int RunDownload(const std::string& server, const std::string& workdir,
         shownStatus = status;
     };
     bool ready = false;
-    QTimer::singleShot(0, [&] {
+    tarvex::platform::PostToWindowThread([&] {
         shownStatus = dialog.m_status.GetWindowText();
         tarvex::platform::WatchProgressBar(dialog, IDC_PROGRESS, [&](int value) {
             int lower = 0;
@@ -359,7 +181,7 @@ int RunDownload(const std::string& server, const std::string& workdir,
             Print("progress: " + std::to_string(value) + " of " + std::to_string(upper));
         });
         Print("press:    File > Hex Files > Download Latest Hex Files... (" + server + ")");
-        dialog.OnCmdMsg(ID_FILE_DOWNLOAD);
+        drive::Choose(dialog, ID_FILE_DOWNLOAD);
         printStatus();
         ready = dialog.m_status.GetWindowText() == L"Ready.";
         for (const SetupTypeRow& row : {kSetupTypes[0], kSetupTypes[1], kSetupTypes[2]}) {
@@ -376,71 +198,89 @@ int RunDownload(const std::string& server, const std::string& workdir,
     return ok ? 0 : 1;
 }
 
+struct Options {
+    std::string port;
+    std::string workdir;
+    std::string ftp;
+    int type = -1;
+    bool help = false;
+};
+
+constexpr char kUsage[] =
+    "Usage: tarvex2-demo [--port PATH [--type N] --workdir DIR | --ftp HOST[:PORT] --workdir DIR]\n"
+    "\n"
+    "Tarvex2's main window doing real updates without hardware. Without options it plays a\n"
+    "Quorlex 2000 console and a Tessary 5500 sign on pseudo-terminals and updates both; --port\n"
+    "runs one job on any port, --ftp one download from any FTP server.\n"
+    "\n"
+    "  --port PATH        run one job on the port PATH\n"
+    "  --type N           the job's setup type, 0 to 5 (default: the one Tarvex2.cfg chose)\n"
+    "  --workdir DIR      the working folder of the job or download\n"
+    "  --ftp HOST[:PORT]  run one download from the FTP server HOST\n"
+    "  --help             show this text and exit\n";
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "tarvex2-demo: %s\nTry 'tarvex2-demo --help'.\n", message.c_str());
+    return 2;
+}
+
+// Reads the command line (names as the system has them: a path need not be UTF-8); the error's
+// text when it cannot.
+std::optional<std::string> ReadOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            continue;
+        }
+        std::string* value = option == "--port"      ? &options.port
+                             : option == "--workdir" ? &options.workdir
+                             : option == "--ftp"     ? &options.ftp
+                                                     : nullptr;
+        const bool typed = option == "--type";
+        if (value == nullptr && !typed) return "unexpected argument '" + option + "'";
+        if (i + 1 >= argc) return "missing value after '" + option + "'";
+        const std::string given = argv[++i];
+        if (value != nullptr) {
+            *value = given;
+            continue;
+        }
+        char* end = nullptr;
+        const long type = std::strtol(given.c_str(), &end, 10);
+        if (given.empty() || *end != '\0' || type < 0 || type > 5) {
+            return "--type needs a setup type 0 to 5, not '" + given + "'";
+        }
+        options.type = static_cast<int>(type);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // The options are read before anything starts: --help and a wrong value open nothing.
-    QCoreApplication::setApplicationName("tarvex2-demo");
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Tarvex2's main window doing real updates without hardware. Without options it plays a "
-        "Quorlex 2000 console and a Tessary 5500 sign on pseudo-terminals and updates both; "
-        "--port runs one job on any port, --ftp one download from any FTP server.");
-    const QCommandLineOption portOption("port", "Run one job on the port PATH.", "PATH");
-    const QCommandLineOption typeOption(
-        "type", "The job's setup type, 0 to 5 (default: the one Tarvex2.cfg chose).", "N");
-    const QCommandLineOption workdirOption("workdir", "The working folder of the job or download.",
-                                           "DIR");
-    const QCommandLineOption ftpOption("ftp", "Run one download from the FTP server HOST[:PORT].",
-                                       "HOST[:PORT]");
-    parser.addOptions({portOption, typeOption, workdirOption, ftpOption});
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    auto usageError = [&](const QString& message) {
-        std::fprintf(stderr, "tarvex2-demo: %s\nTry 'tarvex2-demo --help'.\n", qPrintable(message));
-        return 2;
-    };
-    if (!parser.parse(arguments)) return usageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        std::fputs(qPrintable(parser.helpText().replace("<executable_name>", "tarvex2-demo")),
-                   stdout);
+    Options options;
+    if (const auto error = ReadOptions(argc, argv, options)) return UsageError(*error);
+    if (options.help) {
+        std::fputs(kUsage, stdout);
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        return usageError("unexpected argument '" + parser.positionalArguments().front() + "'");
-    }
-    int type = -1;
-    if (parser.isSet(typeOption)) {
-        bool number = false;
-        type = parser.value(typeOption).toInt(&number);
-        if (!number || type < 0 || type > 5) {
-            return usageError("--type needs a setup type 0 to 5, not '" + parser.value(typeOption) +
-                              "'");
-        }
-    }
-    // Names as the system has them: a path need not be UTF-8.
-    const std::string port = parser.value(portOption).toLocal8Bit().toStdString();
-    const std::string workdir = parser.value(workdirOption).toLocal8Bit().toStdString();
-    const std::string ftp = parser.value(ftpOption).toLocal8Bit().toStdString();
-
-    if (!tarvex::platform::WindowSystem::DisplayAvailable())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    demo::DrawOffscreenWithoutADisplay();
     tarvex::platform::WindowSystem windowSystem(argc, argv);
     CWinApp application(L"Tarvex2");
     PrintingMessageBox boxes;
     MessageBoxPresenter* previous = SetMessageBoxPresenter(&boxes);
     int result;
-    if (!ftp.empty()) {
-        result = workdir.empty() || !port.empty() || type >= 0
-                     ? usageError("--ftp goes with --workdir alone")
-                     : RunDownload(ftp, workdir, boxes);
-    } else if (port.empty() && workdir.empty() && type < 0) {
-        result = RunBothDevices();
-    } else if (port.empty() || workdir.empty()) {
-        result = usageError("--port and --workdir go together (--type is optional)");
+    if (!options.ftp.empty()) {
+        result = options.workdir.empty() || !options.port.empty() || options.type >= 0
+                     ? UsageError("--ftp goes with --workdir alone")
+                     : RunDownload(options.ftp, options.workdir, boxes);
+    } else if (options.port.empty() && options.workdir.empty() && options.type < 0) {
+        result = demo::RunBothDevices();
+    } else if (options.port.empty() || options.workdir.empty()) {
+        result = UsageError("--port and --workdir go together (--type is optional)");
     } else {
-        result = RunOneJob(port, type, workdir);
+        result = RunOneJob(options.port, options.type, options.workdir);
     }
     SetMessageBoxPresenter(previous);
     return result;

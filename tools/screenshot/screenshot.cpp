@@ -27,6 +27,7 @@
 #include "device_line.h"
 #include "firmware_file.h"
 #include "platform/text.h"
+#include "platform/ui/control_watch.h"
 #include "platform/ui/qt/qt_access.h"
 #include "platform/ui/window_system.h"
 #include "platform/virtual_ports.h"

@@ -19,6 +19,7 @@ using LPARAM = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
 using DWORD_PTR = std::uintptr_t;
 using INT_PTR = std::intptr_t;
+using LRESULT = std::intptr_t;
 using HANDLE = void*;
 using HWND = struct HWND__*;
 

@@ -40,9 +40,11 @@ struct DialogTemplate {
     int cx;  // client size in dialog units
     int cy;
     DWORD style;
-    int pointSize;  // of the dialog font, the system's shell font
+    int pointSize;  // of the dialog font
     std::span<const MenuItemTemplate> menu;
     std::span<const DialogControl> controls;
+    // The dialog font's face where the system has it (Windows); elsewhere the desktop's font.
+    const wchar_t* typeface = L"MS Shell Dlg";
 };
 
 }  // namespace tarvex::platform

@@ -10,6 +10,9 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)  // the resource compiler's id of a control nobody addresses
+#endif
 #else
 #include "platform/ui/qt/win32_ui_subset.h"
 #endif

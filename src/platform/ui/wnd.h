@@ -26,6 +26,7 @@ class CWnd {
     // Returns nonzero when the window was disabled before.
     BOOL EnableWindow(BOOL enable = TRUE);
     BOOL IsWindowEnabled() const;
+    BOOL IsWindowVisible() const;
     int GetDlgCtrlID() const;
     HWND GetSafeHwnd() const;
     // A modal box owned by this window; without a caption it carries the application's name.
@@ -49,6 +50,11 @@ class CWnd {
     void Invalidate(BOOL erase = TRUE);
     // The font the control is drawn in.
     BOOL GetFont(LOGFONTW* font) const;
+    // Sends the window a message and returns its answer, as a user's action would reach it.
+    // The Linux backend knows BM_CLICK (a button clicked: a radio button checks itself first),
+    // and for a dialog WM_COMMAND (a menu command) and WM_INITMENUPOPUP (the menu bar's popup
+    // at position LOWORD(lParam) opening, given no menu in wParam).
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // Binds the object to a window; the dialog does this for itself and DDX_Control for controls.
     void Attach(std::shared_ptr<tarvex::platform::WindowRef> window);

@@ -1,5 +1,7 @@
 #include "platform/ui/qt/qt_access.h"
 
+#include "platform/ui/control_watch.h"
+
 #include "platform/ui/qt/progress_bar.h"
 #include "platform/ui/qt/window_ref.h"
 
@@ -20,9 +22,9 @@ QMenuBar* MenuBarWidget(const CDialog& dialog) {
     return window != nullptr ? window->findChild<QMenuBar*>() : nullptr;
 }
 
-void WatchProgressBar(const CDialog& dialog, int id, const std::function<void(int)>& changed) {
+void WatchProgressBar(const CDialog& dialog, int id, std::function<void(int)> changed) {
     if (auto* bar = qobject_cast<ProgressBar*>(ControlWidget(dialog, id))) {
-        QObject::connect(bar, &ProgressBar::PositionChanged, bar, changed);
+        QObject::connect(bar, &ProgressBar::PositionChanged, bar, std::move(changed));
     }
 }
 

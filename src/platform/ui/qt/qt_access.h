@@ -17,7 +17,5 @@ QWidget* ControlWidget(const CDialog& dialog, int id);
 QMenuBar* MenuBarWidget(const CDialog& dialog);
 // The width a message box keeps at least, so that its title bar shows the whole caption.
 int MessageBoxMinimumWidth(const QString& caption);
-// Calls `changed` with every new position of progress bar `id` while the dialog is shown.
-void WatchProgressBar(const CDialog& dialog, int id, const std::function<void(int)>& changed);
 
 }  // namespace tarvex::platform

@@ -31,6 +31,7 @@ inline constexpr int IDC_STATIC = -1;
 
 // Messages, notifications and commands.
 inline constexpr UINT WM_COMMAND = 0x0111;
+inline constexpr UINT WM_INITMENUPOPUP = 0x0117;
 inline constexpr UINT BM_CLICK = 0x00F5;
 inline constexpr UINT STN_CLICKED = 0;
 inline constexpr UINT SC_CLOSE = 0xF060;

@@ -7,6 +7,7 @@
 #include <QTextEdit>
 
 #include "platform/ui/qt/button_check.h"
+#include "platform/ui/qt/dialog_window.h"
 #include "platform/ui/qt/control_text.h"
 #include "platform/ui/gdi.h"
 #include "platform/ui/qt/progress_bar.h"
@@ -14,6 +15,7 @@
 #include "platform/ui/win_app.h"
 #include "platform/ui/qt/window_ref.h"
 
+using tarvex::platform::DialogAccess;
 using tarvex::platform::ProgressBar;
 using tarvex::platform::ProgressModel;
 using tarvex::platform::WindowRef;
@@ -135,6 +137,12 @@ BOOL CWnd::IsWindowEnabled() const {
     return enabled ? TRUE : FALSE;
 }
 
+BOOL CWnd::IsWindowVisible() const {
+    bool visible = false;
+    With<QWidget>(window_, [&](QWidget* widget) { visible = widget->isVisible(); });
+    return visible ? TRUE : FALSE;
+}
+
 int CWnd::GetDlgCtrlID() const { return window_ != nullptr ? window_->id : 0; }
 
 HWND CWnd::GetSafeHwnd() const { return window_ != nullptr ? window_->hwnd : nullptr; }
@@ -211,4 +219,24 @@ int CProgressCtrl::StepIt() {
         previous = bar->Update([](ProgressModel& model) { return model.Step(); });
     });
     return previous;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == BM_CLICK) {
+        With<QAbstractButton>(window_, [](QAbstractButton* button) { button->click(); });
+    }
+    if (message != WM_COMMAND && message != WM_INITMENUPOPUP) return 0;
+    With<QDialog>(window_, [&](QDialog* widget) {
+        auto* window = dynamic_cast<tarvex::platform::DialogWindow*>(widget);
+        if (window == nullptr) return;
+        CDialog& dialog = window->Owner();
+        if (message == WM_COMMAND) {
+            DialogAccess::Command(dialog, static_cast<UINT>(wParam & 0xFFFF));
+            return;
+        }
+        const int position = static_cast<int>(lParam & 0xFFFF);
+        CMenu popup = dialog.GetMenu().GetSubMenu(position);
+        DialogAccess::InitMenuPopup(dialog, popup, static_cast<UINT>(position), FALSE);
+    });
+    return 0;
 }

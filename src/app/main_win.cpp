@@ -1,0 +1,28 @@
+// The Windows program: Tarvex2 on the desktop. Started from its Start-menu entry (--desktop) it
+// works in Documents\Tarvex2, made on the first start with the licence text copied in;
+// otherwise in the folder it is started in.
+#include <cwchar>
+
+#include "app/loader_app.h"
+#include "platform/user_folder.h"
+#include "platform/ui/win32_ui.h"
+
+// The one application object; AfxWinMain runs it.
+LoaderApp theApp;
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*show*/) {
+    int argc = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argc);
+    bool desktop = false;
+    for (int i = 1; arguments != nullptr && i < argc; ++i) {
+        if (std::wcscmp(arguments[i], L"--desktop") == 0) desktop = true;
+    }
+    LocalFree(arguments);
+    if (desktop && !tarvex::platform::EnterUserFolder("Tarvex2", "OrvLicense.txt")) {
+        MessageBoxW(nullptr, L"Tarvex2 cannot make or enter the folder Documents\\Tarvex2.",
+                    L"Tarvex2", MB_OK | MB_ICONHAND);
+        return 1;
+    }
+    return AfxWinMain(__argc, __argv);
+}

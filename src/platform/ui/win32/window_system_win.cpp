@@ -1,0 +1,160 @@
+// The window system on Windows: the window thread, its message window, message boxes shown on
+// that thread, and the waits of that thread that keep its windows served.
+#include <atomic>
+#include <memory>
+
+#include "platform/message_box.h"
+#include "platform/ui/win32/window_thread.h"
+#include "platform/ui/window_link.h"
+#include "platform/ui/window_system.h"
+#include "platform/window_thread_wait.h"
+
+namespace tarvex::platform {
+namespace {
+
+constexpr UINT kSentCall = WM_APP + 1;    // lParam: a call another thread waits for
+constexpr UINT kPostedCall = WM_APP + 2;  // lParam: a std::function to run and delete
+constexpr wchar_t kMessageWindowClass[] = L"Tarvex2.WindowThread";
+// How often PumpMessagesUntil looks at its condition when no message comes.
+constexpr DWORD kLookEveryMs = 2;
+
+std::atomic<DWORD> g_windowThread{0};
+std::atomic<HWND> g_messageWindow{nullptr};
+
+LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kSentCall) {
+        RunSentCall(reinterpret_cast<void*>(lParam));
+        return 1;
+    }
+    if (message == kPostedCall) {
+        std::unique_ptr<std::function<void()>> call(
+            reinterpret_cast<std::function<void()>*>(lParam));
+        (*call)();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Drops the posted calls that never ran, as the window system goes.
+void DropPostedCalls(HWND window) {
+    MSG message;
+    while (PeekMessageW(&message, window, kPostedCall, kPostedCall, PM_REMOVE)) {
+        delete reinterpret_cast<std::function<void()>*>(message.lParam);
+    }
+}
+
+// Waits for `handle` on the window thread while its messages keep being dispatched.
+bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
+    const ULONGLONG started = GetTickCount64();
+    for (;;) {
+        DWORD remaining = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG waited = GetTickCount64() - started;
+            remaining = waited >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - waited);
+        }
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT,
+                                                        MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1 || !DispatchWaitingMessages()) return false;
+    }
+}
+
+// Shows boxes on the window thread, for callers on any thread.
+class WindowMessageBoxPresenter final : public MessageBoxPresenter {
+  public:
+    explicit WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link) : link_(std::move(link)) {}
+
+    int Show(const MessageBoxRequest& request) override {
+        int result = 0;  // a box that cannot be shown answers 0, as a failed MessageBox does
+        link_->Run([&] {
+            if (request.owner != nullptr && !IsWindow(request.owner)) return;  // its owner went
+            result = ::MessageBoxW(request.owner, request.text.c_str(), request.caption.c_str(),
+                                   request.style);
+        });
+        return result;
+    }
+
+  private:
+    std::shared_ptr<WindowLink> link_;
+};
+
+}  // namespace
+
+DWORD WindowThreadId() { return g_windowThread; }
+
+void SendToWindowThread(void* sent) {
+    if (HWND window = g_messageWindow) {
+        SendMessageW(window, kSentCall, 0, reinterpret_cast<LPARAM>(sent));
+    }
+}
+
+bool DispatchWaitingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        // A dialog's keys (Tab, Enter, Esc) work in this loop as in the dialog's own.
+        HWND top = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (top != nullptr && IsDialogMessageW(top, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return true;
+}
+
+void PostToWindowThread(std::function<void()> call) {
+    HWND window = g_messageWindow;
+    if (window == nullptr) return;
+    auto* posted = new std::function<void()>(std::move(call));
+    if (!PostMessageW(window, kPostedCall, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, kLookEveryMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        DispatchWaitingMessages();
+    }
+    return true;
+}
+
+struct WindowSystem::Impl {
+    std::shared_ptr<WindowLink> link;
+    std::unique_ptr<WindowMessageBoxPresenter> presenter;
+    MessageBoxPresenter* previousPresenter = nullptr;
+};
+
+WindowSystem::WindowSystem(int& /*argc*/, char** /*argv*/) : impl_(std::make_unique<Impl>()) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = MessageWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kMessageWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly when an earlier window system made it
+    g_windowThread = GetCurrentThreadId();
+    g_messageWindow = CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
+    impl_->link = WindowLink::Create();
+    impl_->presenter = std::make_unique<WindowMessageBoxPresenter>(impl_->link);
+    impl_->previousPresenter = SetMessageBoxPresenter(impl_->presenter.get());
+    SetWindowThreadWait(GetCurrentThreadId(), WaitOnWindowThread);
+}
+
+WindowSystem::~WindowSystem() {
+    SetWindowThreadWait(0, nullptr);
+    SetMessageBoxPresenter(impl_->previousPresenter);
+    impl_->link->Close();
+    HWND window = g_messageWindow.exchange(nullptr);
+    if (window != nullptr) {
+        DropPostedCalls(window);
+        DestroyWindow(window);
+    }
+    g_windowThread = 0;
+}
+
+bool WindowSystem::DisplayAvailable() { return true; }
+
+}  // namespace tarvex::platform
