@@ -59,3 +59,30 @@ tarvex_add_tests(download_tests
     UNDER tarvex_download
     LIBS ws2_32
 )
+
+# The window layer, the main window and the About, System Information and Help dialogs on the
+# Win32 user interface: the same tests as on Linux, but for those of Qt's own drawing.
+tarvex_add_gui_tests(ui_tests
+    SOURCES
+        platform/ui/dialog_test.cpp
+        platform/ui/file_dialog_filter_test.cpp
+        platform/ui/menu_test.cpp
+        platform/ui/window_link_test.cpp
+    UNDER tarvex_ui
+    LIBS tarvex_worker)  # a real worker thread on the far side of the window link
+
+tarvex_add_gui_tests(about_tests
+    SOURCES
+        about/dialogs_test.cpp
+        about/draw_transparent_bitmap_test.cpp
+    UNDER tarvex_about
+    LIBS tarvex_app)
+
+tarvex_add_gui_tests(app_tests
+    SOURCES
+        app/loader_dialog_test.cpp
+        app/port_menu_test.cpp
+        app/setup_types_test.cpp
+        app/startup_and_close_test.cpp
+        app/window_close_test.cpp
+    UNDER tarvex_app)

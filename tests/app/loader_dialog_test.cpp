@@ -1,9 +1,9 @@
-// The main window on the offscreen platform, driven as a technician would drive it.
+// The main window, driven as a technician would drive it, on both window systems.
 #include "app/main_window_fixture.h"
 
-#include <QDir>
-
 namespace main_window_test {
+
+using tarvex::platform::kMenuItemNotFound;
 
 TEST_F(MainWindowTest, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
     TestLoaderDialog dialog;
@@ -13,19 +13,23 @@ TEST_F(MainWindowTest, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
         EXPECT_FALSE(Enabled(dialog, IDC_BROWSE));
         EXPECT_TRUE(Enabled(dialog, IDC_UPDATE));
         EXPECT_EQ(StatusText(dialog), L"Configure Communications Settings and Setup Type.");
-        EXPECT_EQ(DialogWidget(dialog)->windowTitle(), QStringLiteral("Tarvex2"));
-        EXPECT_FALSE(DialogWidget(dialog)->windowIcon().isNull());
+        EXPECT_EQ(dialog.GetWindowText(), L"Tarvex2");
+        EXPECT_NE(dialog.GetIcon(TRUE), nullptr);
 
         CMenu ports = dialog.GetMenu().GetSubMenu(2);
         ASSERT_EQ(ports.GetMenuItemCount(), 2);
         EXPECT_EQ(ports.GetMenuState(0, MF_BYPOSITION), MF_CHECKED);
         EXPECT_EQ(dialog.GetSelectedPortName(), L"/dev/ttyS0");
 
+        // The system's own items (Close at the least), a separator and the About item.
         CMenu systemMenu = dialog.GetSystemMenu(FALSE);
-        ASSERT_EQ(systemMenu.GetMenuItemCount(), 3);
-        EXPECT_EQ(systemMenu.GetMenuItemID(2), IDM_ABOUTBOX);
+        const int count = systemMenu.GetMenuItemCount();
+        ASSERT_GE(count, 3);
+        EXPECT_NE(systemMenu.GetMenuState(SC_CLOSE, MF_BYCOMMAND), kMenuItemNotFound);
+        EXPECT_TRUE(systemMenu.GetMenuState(count - 2, MF_BYPOSITION) & MF_SEPARATOR);
+        EXPECT_EQ(systemMenu.GetMenuItemID(count - 1), IDM_ABOUTBOX);
         std::wstring text;
-        systemMenu.GetMenuString(2, text, MF_BYPOSITION);
+        systemMenu.GetMenuString(count - 1, text, MF_BYPOSITION);
         EXPECT_EQ(text, L"&About Tarvex2...");
     });
 }
@@ -50,7 +54,7 @@ TEST_F(MainWindowTest, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
             EXPECT_EQ(MenuState(dialog, 500), MF_CHECKED | MF_GRAYED);
             EXPECT_EQ(MenuState(dialog, 501), MF_GRAYED);
             EXPECT_TRUE(Enabled(dialog, IDC_RADIO_ARENA)) << "the choices stay usable";
-            MenuAction(dialog, ID_CONSOLE_UPDATE)->trigger();  // grayed: nothing happens
+            Choose(dialog, ID_CONSOLE_UPDATE);  // grayed: nothing happens
             release.Set();
             // The job enables the button, then Console > Update, then the ports.
             ASSERT_TRUE(WaitUntil([&] { return MenuState(dialog, 501) == MF_UNCHECKED; }));
@@ -66,7 +70,7 @@ TEST_F(MainWindowTest, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {
 TEST_F(MainWindowTest, ConsoleUpdateMenuCommandStartsTheSameJob) {
     TestLoaderDialog dialog;
     RunModal(dialog, [&] {
-        MenuAction(dialog, ID_CONSOLE_UPDATE)->trigger();
+        Choose(dialog, ID_CONSOLE_UPDATE);
         ASSERT_TRUE(WaitUntil([&] { return !dialog.JobsRun().empty(); }));
         EXPECT_EQ(dialog.JobsRun().front(), L"console");
         ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE); }));
@@ -79,7 +83,7 @@ TEST_F(MainWindowTest, UpdateWithNoSetupTypeStartsNoJobAndSaysSo) {
         dialog.m_nSetupType = -1;
         dialog.UpdateData(FALSE);
         Click(dialog, IDC_UPDATE);
-        QTest::qWait(100);
+        Settle(100);
         EXPECT_TRUE(dialog.JobsRun().empty());
         EXPECT_EQ(StatusText(dialog), L"Choose a Setup Type, then press Update.");
         EXPECT_TRUE(Enabled(dialog, IDC_UPDATE));
@@ -94,7 +98,7 @@ TEST_F(MainWindowTest, CustomTypesEnableTheFileChoiceAndKeepItsText) {
         Click(dialog, IDC_RADIO_OTHER_QX2000);
         EXPECT_TRUE(Enabled(dialog, IDC_CUSTOM_FILE));
         EXPECT_TRUE(Enabled(dialog, IDC_BROWSE));
-        qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))->setText("/srv/fw.hex");
+        dialog.GetDlgItem(IDC_CUSTOM_FILE)->SetWindowText(L"/srv/fw.hex");
         Click(dialog, IDC_RADIO_HUEVANE);
         EXPECT_FALSE(Enabled(dialog, IDC_CUSTOM_FILE));
         EXPECT_FALSE(Enabled(dialog, IDC_BROWSE));
@@ -102,69 +106,6 @@ TEST_F(MainWindowTest, CustomTypesEnableTheFileChoiceAndKeepItsText) {
         dialog.UpdateData(TRUE);
         EXPECT_EQ(dialog.m_strCustomFile, L"/srv/fw.hex");
         EXPECT_EQ(dialog.FirmwarePathFor(dialog.m_nSetupType), L"/srv/fw.hex");
-    });
-}
-
-// Answers the file dialog about to open: records its filters, then picks `file` (or cancels
-// when `file` is empty). Looks for it until it shows, for at most ten seconds.
-void AnswerFileDialog(QStringList& filters, const QString& file, int attempts = 500,
-                      QString* openedIn = nullptr) {
-    QTimer::singleShot(20, [&filters, file, attempts, openedIn] {
-        QFileDialog* dialog = nullptr;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible()) dialog = dialog ? dialog : qobject_cast<QFileDialog*>(window);
-        }
-        if (dialog == nullptr) {
-            if (attempts > 0) AnswerFileDialog(filters, file, attempts - 1, openedIn);
-            return;
-        }
-        filters = dialog->nameFilters();
-        if (openedIn != nullptr) *openedIn = dialog->directory().absolutePath();
-        if (file.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        // Typed into the name box, as a user picks a file.
-        const QFileInfo info(file);
-        dialog->setDirectory(info.absolutePath());
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(info.fileName());
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-}
-
-// The dialog offers the files of the checked custom type, and opens in the folder of the current
-// custom file while that folder exists, in the working folder otherwise.
-TEST_F(MainWindowTest, BrowseOffersTheFilesOfTheCheckedCustomTypeFromItsFolder) {
-    TempDir dir;
-    const std::string hexFile = (dir.path() / "Poolside v2.hex").string();
-    std::ofstream(hexFile) << ":00000001FF\n";
-    TestLoaderDialog dialog;
-    RunModal(dialog, [&] {
-        QStringList filters;
-        QString openedIn;
-        Click(dialog, IDC_RADIO_OTHER_QX2000);
-        AnswerFileDialog(filters, QString::fromStdString(hexFile), 500, &openedIn);
-        Click(dialog, IDC_BROWSE);
-        EXPECT_EQ(openedIn, QDir::currentPath()) << "no custom file yet";
-        EXPECT_EQ(filters, QStringList({"Hex File (*.hex)", "All Files (*)"}));
-        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring());
-        EXPECT_EQ(qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))->text(),
-                  QString::fromStdString(hexFile));
-
-        Click(dialog, IDC_RADIO_OTHER_TY5500);
-        AnswerFileDialog(filters, QString(), 500, &openedIn);
-        Click(dialog, IDC_BROWSE);
-        EXPECT_EQ(openedIn, QString::fromStdString(dir.path().string()));
-        EXPECT_EQ(filters, QStringList({"Field Update File (*.fud)", "All Files (*)"}));
-        EXPECT_EQ(dialog.m_strCustomFile, std::filesystem::path(hexFile).wstring())
-            << "Cancel leaves the path";
-        EXPECT_TRUE(Checked(dialog, IDC_RADIO_OTHER_TY5500));
-
-        qobject_cast<QLineEdit*>(ControlWidget(dialog, IDC_CUSTOM_FILE))
-            ->setText(QString::fromStdString((dir.path() / "gone" / "x.hex").string()));
-        AnswerFileDialog(filters, QString(), 500, &openedIn);
-        Click(dialog, IDC_BROWSE);
-        EXPECT_EQ(openedIn, QDir::currentPath()) << "a folder that does not exist";
     });
 }
 
@@ -193,7 +134,7 @@ TEST_F(MainWindowTest, TimerStepsTheBarOnlyWhileAskedAndNeverPastItsEnd) {
         dialog.BeginConsoleProgress(14'399);  // too short for a whole unit: maximum 0
         dialog.m_progress.GetRange(lower, upper);
         EXPECT_EQ(upper, 0);
-        QTest::qWait(600);  // a real tick of the 500 ms timer
+        Settle(600);  // a real tick of the 500 ms timer
         EXPECT_EQ(dialog.m_progress.GetPos(), 0);
 
         dialog.BeginConsoleProgress(400'000'000);  // 83331 units, kept as 16 bits
@@ -211,28 +152,28 @@ TEST_F(MainWindowTest, TimerStepsTheBarOnlyWhileAskedAndNeverPastItsEnd) {
 namespace main_window_test {
 
 // Six hundred ports: the items past the 256th have no command, so none of them can stand in for
-// Update (item 505 had id 1004) or the browse button (item 508 had id 1007).
-TEST_F(MainWindowTest, PortItemsPastThe256thCannotStartAnything) {
+// Update (item 505 had id 1004) or the browse button (item 508 had id 1007); they are grayed.
+TEST_F(MainWindowTest, PortItemsPast256thCannotStartAnything) {
     std::vector<std::wstring> ports;
     for (int i = 0; i < 600; ++i) ports.push_back(L"/dev/ttyV" + std::to_wstring(i));
     TestLoaderDialog dialog(ports);
-    bool browsed = false;
+    RecordingMessageBox boxes;
     RunModal(dialog, [&] {
-        QTimer::singleShot(0, [&] {
-            if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                browsed = true;
-                box->reject();
-            }
-        });
-        const QList<QAction*> items = MenuAt(dialog, 2)->actions();
-        ASSERT_EQ(items.size(), 600);
-        for (int position : {504, 507, 599}) {
-            EXPECT_FALSE(items[position]->isEnabled()) << position;
-            items[position]->trigger();
+        CMenu items = dialog.GetMenu().GetSubMenu(2);
+        ASSERT_EQ(items.GetMenuItemCount(), 600);
+        EXPECT_EQ(items.GetMenuItemID(255), 755u);
+        for (int position : {256, 504, 507, 599}) {
+            EXPECT_TRUE(items.GetMenuState(static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED)
+                << position;
+            const UINT id = items.GetMenuItemID(position);
+            EXPECT_FALSE(id >= 500 && id <= 755) << position << " stands for port command " << id;
+            EXPECT_NE(id, static_cast<UINT>(IDC_UPDATE));
+            EXPECT_NE(id, static_cast<UINT>(IDC_BROWSE));
+            Choose(dialog, id);
         }
-        QTest::qWait(100);
+        Settle(100);
         EXPECT_TRUE(dialog.JobsRun().empty());
-        EXPECT_FALSE(browsed);
+        EXPECT_TRUE(boxes.Boxes().empty());
         EXPECT_EQ(dialog.GetSelectedPortName(), L"/dev/ttyV0");
         EXPECT_EQ(dialog.m_nPortIndex, 0);
     });

@@ -1,31 +1,24 @@
-// The main window with stand-in jobs, and what its tests read of it.
+// The main window with stand-in jobs, and what its tests read of it through the class library,
+// the same on every window system.
 #pragma once
 
 #include "app/loader_dialog.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMessageBox>
-#include <QRadioButton>
 #include <fstream>
 #include <mutex>
 #include <optional>
 
 #include "app/loader_app.h"
 #include "app/resource.h"
+#include "platform/ui/user_input.h"
 #include "platform/ui/window_system.h"
 #include "platform/win32.h"
-#include "support/dialog_driver.h"
 #include "support/recording_message_box.h"
 #include "support/temp_dir.h"
 #include "support/test_worker.h"
+#include "support/window_driver.h"
 #include "support/working_directory.h"
 
 using tarvex::platform::MessageBoxRequest;
@@ -33,8 +26,11 @@ using tarvex::platform::SerialPortList;
 
 namespace main_window_test {
 
-using tarvex::platform::ControlWidget;
-using tarvex::platform::DialogWidget;
+using drive::Choose;
+using drive::Click;
+using drive::RunModal;
+using drive::Settle;
+using drive::WaitUntil;
 
 // The main dialog with jobs that record which one ran, then end as the real ones do.
 class TestLoaderDialog : public LoaderDialog {
@@ -103,16 +99,18 @@ inline std::function<void(TestLoaderDialog&)> BlockUntil(TestEvent& started, Tes
 }
 
 inline bool Enabled(const CDialog& dialog, int id) {
-    return ControlWidget(dialog, id)->isEnabled();
+    return dialog.GetDlgItem(id)->IsWindowEnabled() != FALSE;
 }
 
 inline bool Checked(const CDialog& dialog, int id) {
-    return qobject_cast<QRadioButton*>(ControlWidget(dialog, id))->isChecked();
+    return dialog.IsDlgButtonChecked(id) == BST_CHECKED;
 }
 
-inline std::wstring StatusText(const CDialog& dialog) {
-    return qobject_cast<QLabel*>(ControlWidget(dialog, IDC_STATUS))->text().toStdWString();
+inline std::wstring Text(const CDialog& dialog, int id) {
+    return dialog.GetDlgItem(id)->GetWindowText();
 }
+
+inline std::wstring StatusText(const CDialog& dialog) { return Text(dialog, IDC_STATUS); }
 
 inline UINT MenuState(const CDialog& dialog, UINT id) {
     return dialog.GetMenu().GetMenuState(id, MF_BYCOMMAND);

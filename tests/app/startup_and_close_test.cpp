@@ -1,80 +1,23 @@
 // The main window's start-up and close with the files of its working directory: the settings
-// file "Tarvex2.cfg" and the built-in firmware files with the field-update file's label.
-#include <gtest/gtest.h>
+// file "Tarvex2.cfg" and the built-in firmware files with the field-update file's label. On both
+// window systems.
+#include "app/startup_and_close_fixture.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/resource.h>
-#include <unistd.h>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-
-#include <csignal>
-#include <filesystem>
-#include <sstream>
-
-#include "app/loader_dialog.h"
-#include "app/resource.h"
-#include "app/settings_record.h"
-#include "support/dialog_driver.h"
-#include "support/recording_message_box.h"
-#include "support/working_directory.h"
-
-using tarvex::app::SettingsRecord;
-using tarvex::app::StoreSettingsRecord;
-using tarvex::platform::SerialPortList;
+#include "platform/exclusive_file.h"
+#include "platform/ui/user_input.h"
 
 namespace {
 
-using tarvex::platform::ControlWidget;
-using tarvex::platform::DialogWidget;
-using Bytes = std::vector<BYTE>;
-
-std::string SettingsBytes(const SettingsRecord& record) {
-    CMemFile file;
-    CArchive archive(&file, CArchive::store);
-    StoreSettingsRecord(archive, record);
-    archive.Close();
-    return {file.Bytes().begin(), file.Bytes().end()};
-}
-
-class StartUpAndCloseTest : public testing::Test {
-  protected:
-    StartUpAndCloseTest() { workdir.WriteBuiltInFirmware(); }
-
-    std::string Saved() const {
-        std::ifstream in(workdir.path() / "Tarvex2.cfg", std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
-    bool SettingsExist() const { return std::filesystem::exists(workdir.path() / "Tarvex2.cfg"); }
-
-    ScopedWorkingDirectory workdir;
-    RecordingMessageBox boxes;
-};
-
-class Window : public LoaderDialog {
-  public:
-    using LoaderDialog::m_nSetupType;
-
-    Window()
-        : LoaderDialog(nullptr, [] {
-              return SerialPortList(std::vector<std::wstring>{L"COM1", L"COM2", L"COM3"});
-          }) {}
-    ~Window() override { EndJobs(); }
-};
-
-bool Enabled(const CDialog& dialog, int id) { return ControlWidget(dialog, id)->isEnabled(); }
-
-bool Checked(const CDialog& dialog, int id) {
-    return qobject_cast<QRadioButton*>(ControlWidget(dialog, id))->isChecked();
-}
-
-QString Text(const CDialog& dialog, int id) {
-    return qobject_cast<QAbstractButton*>(ControlWidget(dialog, id))->text();
-}
+using startup_test::Checked;
+using startup_test::Enabled;
+using startup_test::SettingsBytes;
+using startup_test::StartUpAndCloseTest;
+using startup_test::Text;
+using startup_test::Window;
+using drive::Choose;
+using drive::Click;
+using drive::RunModal;
+using drive::WaitUntil;
 
 TEST_F(StartUpAndCloseTest, SavedChoicesComeBackAtStartUp) {
     for (int type : {4, 5}) {
@@ -85,8 +28,7 @@ TEST_F(StartUpAndCloseTest, SavedChoicesComeBackAtStartUp) {
                 Checked(window, type == 4 ? IDC_RADIO_OTHER_QX2000 : IDC_RADIO_OTHER_TY5500));
             EXPECT_TRUE(Enabled(window, IDC_CUSTOM_FILE));
             EXPECT_TRUE(Enabled(window, IDC_BROWSE));
-            EXPECT_EQ(qobject_cast<QLineEdit*>(ControlWidget(window, IDC_CUSTOM_FILE))->text(),
-                      QStringLiteral("/srv/firmware/image"));
+            EXPECT_EQ(Text(window, IDC_CUSTOM_FILE), L"/srv/firmware/image");
             EXPECT_EQ(window.GetSelectedPortName(), L"COM3");
         });
     }
@@ -103,23 +45,26 @@ TEST_F(StartUpAndCloseTest, SavedChoicesComeBackAtStartUp) {
 TEST_F(StartUpAndCloseTest, ClosingSavesWhatTheWindowShowsAndEnterOrEscapeSaveNothing) {
     {
         Window window;
-        RunModal(window, [&] { QTest::keyClick(DialogWidget(window), Qt::Key_Escape); });
+        RunModal(window, [&] {
+            tarvex::platform::PressKey(VK_ESCAPE);
+            WaitUntil([&] { return !window.IsWindowVisible(); });
+        });
         Window second;
         RunModal(second, [&] {
-            ControlWidget(second, IDC_RADIO_ARENA)->setFocus();
-            QTest::keyClick(ControlWidget(second, IDC_RADIO_ARENA), Qt::Key_Return);
+            tarvex::platform::SetFocus(*second.GetDlgItem(IDC_RADIO_ARENA));
+            tarvex::platform::PressKey(VK_RETURN);
+            WaitUntil([&] { return !second.IsWindowVisible(); });
         });
         EXPECT_FALSE(SettingsExist()) << "Enter and Esc skip the close sequence";
     }
     Window window;
     RunModal(window, [&] {
         Click(window, IDC_RADIO_OTHER_TY5500);
-        qobject_cast<QLineEdit*>(ControlWidget(window, IDC_CUSTOM_FILE))
-            ->setText(QStringLiteral("C:\\fw\\Pool.hex"));
-        MenuAction(window, 501)->trigger();
+        window.GetDlgItem(IDC_CUSTOM_FILE)->SetWindowText(L"C:\\fw\\Pool.hex");
+        Choose(window, 501);
         Click(window, IDC_RADIO_OVAL_TRACK);  // checked at the close, Update never pressed
-        MenuAction(window, ID_FILE_EXIT)->trigger();
-        WaitUntil([&] { return !DialogWidget(window)->isVisible(); });
+        Choose(window, ID_FILE_EXIT);
+        WaitUntil([&] { return !window.IsWindowVisible(); });
     });
     EXPECT_EQ(Saved(), SettingsBytes({2, L"C:\\fw\\Pool.hex", 1}));
     EXPECT_EQ(Saved().size(), 44u);
@@ -144,8 +89,7 @@ TEST_F(StartUpAndCloseTest, DamagedSettingsAreReportedAndTheDefaultsApply) {
             EXPECT_TRUE(Checked(window, IDC_RADIO_POOLSIDE));
             EXPECT_FALSE(Enabled(window, IDC_CUSTOM_FILE));
             EXPECT_EQ(window.GetSelectedPortName(), L"COM1");
-            EXPECT_TRUE(
-                qobject_cast<QLineEdit*>(ControlWidget(window, IDC_CUSTOM_FILE))->text().isEmpty());
+            EXPECT_TRUE(Text(window, IDC_CUSTOM_FILE).empty());
         });
         ASSERT_EQ(caseBoxes.Boxes().size(), 1u);
         EXPECT_EQ(caseBoxes.Boxes()[0].text, message);
@@ -156,29 +100,6 @@ TEST_F(StartUpAndCloseTest, DamagedSettingsAreReportedAndTheDefaultsApply) {
     Window window;
     RunModal(window, [&] { EXPECT_TRUE(Checked(window, IDC_RADIO_POOLSIDE)); });
     EXPECT_TRUE(versionBoxes.Boxes().empty()) << "another version is no damage";
-}
-
-TEST_F(StartUpAndCloseTest, FailedSaveNamesTheFileAndKeepsTheOldOne) {
-    const std::string old = SettingsBytes({1, L"/srv/kept.hex", 0});
-    workdir.Write("Tarvex2.cfg", old);
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    Window window;
-    RunModal(window, [&] {
-        Click(window, IDC_RADIO_OTHER_QX2000);
-        rlimit small = previous;
-        small.rlim_cur = 10;  // a disk that fills up in the middle of the file
-        setrlimit(RLIMIT_FSIZE, &small);
-        MenuAction(window, ID_FILE_EXIT)->trigger();
-        WaitUntil([&] { return !DialogWidget(window)->isVisible(); });
-        setrlimit(RLIMIT_FSIZE, &previous);
-    });
-    setrlimit(RLIMIT_FSIZE, &previous);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, L"Disk full while accessing Tarvex2.cfg.");
-    EXPECT_EQ(Saved(), old) << "never a damaged or empty settings file";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(workdir.path()), {}), 5);
 }
 
 TEST_F(StartUpAndCloseTest, MissingBuiltInFilesMoveTheChoiceToTheCustomOne) {
@@ -197,7 +118,7 @@ TEST_F(StartUpAndCloseTest, MissingBuiltInFilesMoveTheChoiceToTheCustomOne) {
             EXPECT_EQ(window.m_nSetupType, 4);
             EXPECT_TRUE(Checked(window, IDC_RADIO_OTHER_QX2000));
             EXPECT_TRUE(Enabled(window, IDC_CUSTOM_FILE)) << "step 12 runs after the move";
-            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), QStringLiteral("Huevane"))
+            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), L"Huevane")
                 << "a missing file's label stays";
         });
     }
@@ -219,31 +140,31 @@ TEST_F(StartUpAndCloseTest, FieldUpdateChoiceShowsTheFilesVersionOrWhyNot) {
         workdir.Write("ED-40517_Veziv16.fud", "E000000-0016 header");
         Window window;
         RunModal(window, [&] {
-            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), QStringLiteral("Huevane: ED- ver 16"));
+            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), L"Huevane: ED- ver 16");
             window.RefreshFirmwareChoices();
-            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), QStringLiteral("Huevane: ED- ver 16"))
+            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), L"Huevane: ED- ver 16")
                 << "stamping twice is stamping once";
         });
     }
     {
         // Held open by another program: found, but it cannot be opened.
-        const int other = open((workdir.path() / "ED-40517_Veziv16.fud").c_str(), O_RDONLY);
-        ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+        tarvex::platform::ExclusiveFile other;
+        ASSERT_TRUE(other.Open((workdir.path() / "ED-40517_Veziv16.fud").wstring()));
         Window window;
         RunModal(window, [&] {
             EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE),
-                      QStringLiteral("Huevane: [error opening file]"));
+                      L"Huevane: [error opening file]");
             EXPECT_TRUE(Enabled(window, IDC_RADIO_HUEVANE));
-            close(other);
+            other.Close();
             window.RefreshFirmwareChoices();
-            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), QStringLiteral("Huevane: ED- ver 16"));
+            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), L"Huevane: ED- ver 16");
         });
     }
     std::filesystem::remove(workdir.path() / "ED-40517_Veziv16.fud");
     std::filesystem::create_directory(workdir.path() / "ED-40517_Veziv16.fud");
     Window window;
     RunModal(window, [&] {
-        EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), QStringLiteral("Huevane: [error opening file]"));
+        EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), L"Huevane: [error opening file]");
         EXPECT_TRUE(Enabled(window, IDC_RADIO_HUEVANE)) << "a directory with the name is found";
     });
 }
@@ -262,12 +183,12 @@ TEST_F(StartUpAndCloseTest, FirmwareFilesCopiedInWhileTheWindowIsOpenAreOfferedA
         EXPECT_TRUE(WaitUntil([&] { return Enabled(window, IDC_RADIO_HUEVANE); }, 3000));
         for (int id : {IDC_RADIO_POOLSIDE, IDC_RADIO_ARENA, IDC_RADIO_OVAL_TRACK})
             EXPECT_TRUE(Enabled(window, id)) << id;
-        EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), QStringLiteral("Huevane: ED-40517 ver 16"));
+        EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), L"Huevane: ED-40517 ver 16");
 
         // A new version of the field-update file: its label follows.
         workdir.Write("ED-40517_Veziv16.fud", "E040517-0017 Tessary 5500 sign firmware");
         EXPECT_TRUE(WaitUntil(
-            [&] { return Text(window, IDC_RADIO_HUEVANE) == "Huevane: ED-40517 ver 17"; }, 3000));
+            [&] { return Text(window, IDC_RADIO_HUEVANE) == L"Huevane: ED-40517 ver 17"; }, 3000));
 
         // The chosen file taken away: the choice moves to the custom one, as at start-up.
         Click(window, IDC_RADIO_ARENA);

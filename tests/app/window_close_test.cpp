@@ -1,4 +1,7 @@
-// The main window closing, its boxes, keys and system menu, and its ports while a job runs.
+// The main window closing, its boxes, keys and ports while a job runs, on both window systems.
+#include <chrono>
+#include <thread>
+
 #include "app/main_window_fixture.h"
 
 namespace main_window_test {
@@ -7,7 +10,7 @@ TEST_F(MainWindowTest, FileExitTakesTheClosePathAndEscapeDoesNot) {
     {
         TestLoaderDialog dialog;
         const INT_PTR result = RunModal(dialog, [&] {
-            MenuAction(dialog, ID_FILE_EXIT)->trigger();
+            Choose(dialog, ID_FILE_EXIT);
             EXPECT_EQ(dialog.closes, 0) << "Exit posts WM_CLOSE";
             WaitUntil([&] { return dialog.closes > 0; });
         });
@@ -16,14 +19,18 @@ TEST_F(MainWindowTest, FileExitTakesTheClosePathAndEscapeDoesNot) {
     }
     {
         TestLoaderDialog dialog;
-        RunModal(dialog, [&] { QTest::keyClick(DialogWidget(dialog), Qt::Key_Escape); });
+        const INT_PTR result = RunModal(dialog, [&] {
+            tarvex::platform::PressKey(VK_ESCAPE);
+            WaitUntil([&] { return !dialog.IsWindowVisible(); });
+        });
+        EXPECT_EQ(result, IDCANCEL);
         EXPECT_EQ(dialog.closes, 0);
     }
     {
         TestLoaderDialog dialog;
         RunModal(dialog, [&] {
-            DialogWidget(dialog)->close();
-            DialogWidget(dialog)->close();  // a second close while the first is under way
+            dialog.SendMessage(WM_CLOSE);  // the close box
+            dialog.SendMessage(WM_CLOSE);  // a second close while the first is under way
         });
         EXPECT_EQ(dialog.closes, 2);
     }
@@ -46,10 +53,8 @@ TEST_F(MainWindowTest, ClosingDuringAJobStopsWaitingAfterASecondAndLeavesNothing
         Click(*dialog, IDC_UPDATE);
         ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));
         ASSERT_TRUE(WaitUntil([&] { return calls > 10; }));
-        MenuAction(*dialog, ID_FILE_EXIT)->trigger();
-        WaitUntil([&] {
-            return DialogWidget(*dialog) == nullptr || !DialogWidget(*dialog)->isVisible();
-        });
+        Choose(*dialog, ID_FILE_EXIT);
+        WaitUntil([&] { return !dialog->IsWindowVisible(); });
     });
     dialog.reset();  // waits for the job, whose calls now fail
     EXPECT_TRUE(failedCall);
@@ -82,7 +87,7 @@ TEST_F(MainWindowTest, PortChoiceMovesTheCheckAndTheJobReadsIt) {
     std::wstring portSeenByJob;
     dialog.jobBody = [&](TestLoaderDialog& self) { portSeenByJob = self.GetSelectedPortName(); };
     RunModal(dialog, [&] {
-        MenuAction(dialog, 502)->trigger();
+        Choose(dialog, 502);
         EXPECT_EQ(dialog.m_nPortIndex, 2);
         EXPECT_EQ(MenuState(dialog, 500), MF_UNCHECKED);
         EXPECT_EQ(MenuState(dialog, 502), MF_CHECKED);
@@ -108,14 +113,6 @@ TEST_F(MainWindowTest, NoPortTableKeepsThePlaceholderAndTheJobGetsNoName) {
     EXPECT_EQ(portSeenByJob, L"");
 }
 
-// The system menu of the window (Alt+Space or a right click), or null while it is not open.
-QMenu* OpenSystemMenu(const CDialog& dialog) {
-    for (QMenu* menu : DialogWidget(dialog)->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
-        if (menu->isVisible()) return menu;
-    }
-    return nullptr;
-}
-
 TEST_F(MainWindowTest, EnterAndEscapeLeaveARunningJobAloneAndCloseOnceItHasEnded) {
     TestLoaderDialog dialog;
     TestEvent release;
@@ -124,17 +121,16 @@ TEST_F(MainWindowTest, EnterAndEscapeLeaveARunningJobAloneAndCloseOnceItHasEnded
     const INT_PTR result = RunModal(dialog, [&] {
         Click(dialog, IDC_UPDATE);
         ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));
-        QWidget* radio = ControlWidget(dialog, IDC_RADIO_ARENA);
-        radio->setFocus();
-        QTest::keyClick(radio, Qt::Key_Return);
-        QTest::keyClick(DialogWidget(dialog), Qt::Key_Escape);
-        QTest::qWait(50);
-        EXPECT_TRUE(DialogWidget(dialog)->isVisible()) << "a transfer would have been cut off";
+        tarvex::platform::SetFocus(*dialog.GetDlgItem(IDC_RADIO_ARENA));
+        tarvex::platform::PressKey(VK_RETURN);
+        tarvex::platform::PressKey(VK_ESCAPE);
+        Settle(50);
+        EXPECT_TRUE(dialog.IsWindowVisible()) << "a transfer would have been cut off";
         release.Set();
         ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE); }));
-        radio->setFocus();
-        QTest::keyClick(radio, Qt::Key_Return);  // no job now: Enter ends the dialog as OK
-        EXPECT_TRUE(WaitUntil([&] { return !DialogWidget(dialog)->isVisible(); }));
+        tarvex::platform::SetFocus(*dialog.GetDlgItem(IDC_RADIO_ARENA));
+        tarvex::platform::PressKey(VK_RETURN);  // no job now: Enter ends the dialog as OK
+        EXPECT_TRUE(WaitUntil([&] { return !dialog.IsWindowVisible(); }));
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dialog.closes, 0) << "Enter skips the close sequence";
@@ -145,85 +141,16 @@ TEST_F(MainWindowTest, CloseBoxEndsTheDialogDuringAJob) {
     TestEvent inJob;
     dialog.jobBody = [&](TestLoaderDialog&) {
         inJob.Set();
-        QTest::qSleep(300);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
     };
     const INT_PTR result = RunModal(dialog, [&] {
         Click(dialog, IDC_UPDATE);
         ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));
-        DialogWidget(dialog)->close();
-        EXPECT_TRUE(WaitUntil([&] { return !DialogWidget(dialog)->isVisible(); }));
+        dialog.SendMessage(WM_CLOSE);  // the close box
+        EXPECT_TRUE(WaitUntil([&] { return !dialog.IsWindowVisible(); }));
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(dialog.closes, 1);
-}
-
-TEST_F(MainWindowTest, AltSpaceAndRightClickOpenTheSystemMenuAndPressNothing) {
-    TestLoaderDialog dialog;
-    RunModal(dialog, [&] {
-        QWidget* update = ControlWidget(dialog, IDC_UPDATE);
-        update->setFocus();
-        ASSERT_TRUE(update->hasFocus());
-        QTest::keyClick(update, Qt::Key_Space, Qt::AltModifier);
-        QMenu* menu = OpenSystemMenu(dialog);
-        ASSERT_NE(menu, nullptr) << "Alt+Space from a push button";
-        const QList<QAction*> items = menu->actions();
-        ASSERT_FALSE(items.isEmpty());
-        EXPECT_EQ(items.back()->text(), QStringLiteral("&About Tarvex2..."));
-        menu->hide();
-        QTest::qWait(100);
-        EXPECT_TRUE(dialog.JobsRun().empty()) << "the button was pressed";
-        EXPECT_TRUE(Enabled(dialog, IDC_UPDATE));
-
-        // A right click where no control is: below the status box, left of "Update Progress:".
-        QWidget* window = DialogWidget(dialog);
-        const QPoint empty(window->width() - 4, 4 + window->height() / 2);
-        ASSERT_EQ(window->childAt(empty), nullptr);
-        QContextMenuEvent click(QContextMenuEvent::Mouse, empty, window->mapToGlobal(empty));
-        QApplication::sendEvent(window, &click);
-        menu = OpenSystemMenu(dialog);
-        ASSERT_NE(menu, nullptr) << "right click on the empty area";
-        menu->hide();
-    });
-}
-
-TEST_F(MainWindowTest, MessageBoxesShowTheirCaptionWholeAndCannotBeMaximised) {
-    TestLoaderDialog dialog;
-    dialog.jobBody = [&](TestLoaderDialog& self) { self.MessageBox(L"Error: 5"); };
-    RunModal(dialog, [&] {
-        const Qt::WindowFlags mainFlags = DialogWidget(dialog)->windowFlags();
-        EXPECT_FALSE(mainFlags & Qt::WindowMaximizeButtonHint) << "the window's size is fixed";
-        EXPECT_TRUE(mainFlags & Qt::WindowMinimizeButtonHint);
-
-        // The box runs its own loop on this thread: a timer looks at it from inside that loop.
-        struct Seen {
-            QString title, text;
-            int width = 0, minimumWidth = 0, captionWidth = 0;
-            Qt::WindowFlags flags;
-        };
-        std::optional<Seen> seen;
-        QTimer look;
-        QObject::connect(&look, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr || !box->isVisible() || seen) return;
-            seen = Seen{box->windowTitle(),
-                        box->text(),
-                        box->width(),
-                        tarvex::platform::MessageBoxMinimumWidth(box->windowTitle()),
-                        box->fontMetrics().horizontalAdvance(box->windowTitle()),
-                        box->windowFlags()};
-            box->accept();
-        });
-        look.start(20);
-        Click(dialog, IDC_UPDATE);
-        ASSERT_TRUE(WaitUntil([&] { return seen.has_value(); }));
-        EXPECT_EQ(seen->title, QStringLiteral("Tarvex2"));
-        EXPECT_EQ(seen->text, QStringLiteral("Error: 5"));
-        EXPECT_GE(seen->width, seen->minimumWidth);
-        EXPECT_GE(seen->width, seen->captionWidth + 100);
-        EXPECT_FALSE(seen->flags & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
-        EXPECT_TRUE(seen->flags & Qt::WindowCloseButtonHint);
-        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UPDATE); }));
-    });
 }
 
 TEST(LoaderApp, IsNamedAfterTheProduct) {
@@ -254,7 +181,7 @@ TEST_F(MainWindowTest, DataExchangeDuringAJobLeavesTheJobsControlsAlone) {
         Click(dialog, IDC_UPDATE);
         while (!Enabled(dialog, IDC_UPDATE) || writes < 300) {
             dialog.UpdateData(TRUE);
-            QCoreApplication::processEvents();
+            Settle(1);
         }
         EXPECT_EQ(dialog.m_status.Window(), bound);
         EXPECT_EQ(StatusText(dialog), L"step 299");

@@ -16,6 +16,11 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10
     return tarvex::platform::PumpMessagesUntil(condition, timeoutMs);
 }
 
+// Lets the window thread take its messages for `ms`, with nothing to wait for.
+inline void Settle(int ms) {
+    tarvex::platform::PumpMessagesUntil([] { return false; }, ms);
+}
+
 // Shows `dialog` modally, runs `steps` inside its modal loop and ends the dialog with Cancel if
 // the steps left it open. Returns DoModal's result.
 inline INT_PTR RunModal(CDialog& dialog, const std::function<void()>& steps) {
@@ -32,8 +37,12 @@ inline void Click(CDialog& dialog, int controlId) {
     if (CWnd* button = dialog.GetDlgItem(controlId)) button->SendMessage(BM_CLICK);
 }
 
-// Chooses the menu item of command `id` as the user does.
-inline void Choose(CDialog& dialog, UINT id) { dialog.SendMessage(WM_COMMAND, id); }
+// Chooses the menu item of command `id` as the user does: a grayed item cannot be chosen.
+inline void Choose(CDialog& dialog, UINT id) {
+    const UINT state = dialog.GetMenu().GetMenuState(id, MF_BYCOMMAND);
+    if (state != tarvex::platform::kMenuItemNotFound && (state & (MF_GRAYED | MF_DISABLED))) return;
+    dialog.SendMessage(WM_COMMAND, id);
+}
 
 // Opens the popup at `position` of the menu bar, as the user does before choosing an item: the
 // dialog hears of it first (WM_INITMENUPOPUP).

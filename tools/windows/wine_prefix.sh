@@ -12,6 +12,10 @@ if [ ! -f "$prefix/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 fi
+# A program that crashes ends at once, as under Windows without a debugger, instead of waiting
+# for Wine's debugger.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+    >/dev/null 2>&1
 wineserver -k 2>/dev/null || true  # the one wineboot left, with its short linger
 # Its messages (a dump of its objects, on some signals) go to a log of the prefix, not the tests'.
 wineserver -p 2>>"$prefix/wineserver.log"

@@ -71,6 +71,7 @@ class CDialog : public CWnd {
 
     // The icon of the window's title bar and task bar entry.
     void SetIcon(HICON icon, BOOL bigIcon);
+    HICON GetIcon(BOOL bigIcon) const;
     BOOL IsIconic() const;
 
     const tarvex::platform::DialogTemplate& Template() const { return template_; }

@@ -52,8 +52,9 @@ class CWnd {
     BOOL GetFont(LOGFONTW* font) const;
     // Sends the window a message and returns its answer, as a user's action would reach it.
     // The Linux backend knows BM_CLICK (a button clicked: a radio button checks itself first),
-    // and for a dialog WM_COMMAND (a menu command) and WM_INITMENUPOPUP (the menu bar's popup
-    // at position LOWORD(lParam) opening, given no menu in wParam).
+    // and for a dialog WM_COMMAND (a menu command), WM_CLOSE, WM_SYSCOMMAND and
+    // WM_INITMENUPOPUP (the menu bar's popup at position LOWORD(lParam) opening, given no menu
+    // in wParam).
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // Binds the object to a window; the dialog does this for itself and DDX_Control for controls.

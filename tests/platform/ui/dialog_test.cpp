@@ -1,27 +1,24 @@
-// The class library's dialogs and controls on the real window system.
+// The class library's dialogs and controls on the real window system, the same on both.
 #include "platform/ui/dialog.h"
 
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <future>
 #include <thread>
 
-#include "platform/ui/file_dialog.h"
-#include "support/dialog_driver.h"
+#include "platform/ui/user_input.h"
+#include "support/window_driver.h"
 #include "test_dialog.h"
 
 namespace {
 
 using namespace test_dialog;
-using tarvex::platform::ControlWidget;
-using tarvex::platform::DialogWidget;
+using drive::Click;
+using drive::RunModal;
+using drive::Settle;
+using drive::WaitUntil;
 
-bool IsChecked(const CDialog& dialog, int id) {
-    return qobject_cast<QRadioButton*>(ControlWidget(dialog, id))->isChecked();
-}
+bool IsChecked(const CDialog& dialog, int id) { return dialog.IsDlgButtonChecked(id) == BST_CHECKED; }
 
 TEST(Dialog, RadioExchangeCoversItsGroupOnlyAndCanCheckNone) {
     TestDialog dialog;
@@ -52,9 +49,9 @@ TEST(Dialog, TextExchangeGoesBothWays) {
     TestDialog dialog;
     dialog.m_text = L"C:\\firmware\\Quorlex 2000.hex";
     RunModal(dialog, [&] {
-        auto* edit = qobject_cast<QLineEdit*>(ControlWidget(dialog, kEdit));
-        EXPECT_EQ(edit->text().toStdWString(), dialog.m_text);
-        edit->setText(QStringLiteral("/tmp/\u00e9.fud"));
+        CWnd* edit = dialog.GetDlgItem(kEdit);
+        EXPECT_EQ(edit->GetWindowText(), dialog.m_text);
+        edit->SetWindowText(L"/tmp/\u00e9.fud");
         dialog.UpdateData(TRUE);
         EXPECT_EQ(dialog.m_text, L"/tmp/\u00e9.fud");
     });
@@ -88,19 +85,23 @@ TEST(Dialog, ProgressBarKeepsTheCommonControlModel) {
 TEST(Dialog, EscapeCancelsEnterSaysOkAndAFocusedButtonIsClicked) {
     {
         TestDialog dialog;
-        const INT_PTR result =
-            RunModal(dialog, [&] { QTest::keyClick(DialogWidget(dialog), Qt::Key_Escape); });
+        const INT_PTR result = RunModal(dialog, [&] {
+            tarvex::platform::PressKey(VK_ESCAPE);
+            WaitUntil([&] { return !dialog.IsWindowVisible(); });
+        });
         EXPECT_EQ(result, IDCANCEL);
         EXPECT_EQ(dialog.closes, 0) << "Esc is not the close path";
     }
     {
         TestDialog dialog;
         const INT_PTR result = RunModal(dialog, [&] {
-            ControlWidget(dialog, kButton)->setFocus();
-            QTest::keyClick(DialogWidget(dialog), Qt::Key_Return);
+            tarvex::platform::SetFocus(*dialog.GetDlgItem(kButton));
+            tarvex::platform::PressKey(VK_RETURN);
+            WaitUntil([&] { return dialog.buttonClicks == 1; });
             EXPECT_EQ(dialog.buttonClicks, 1);
-            ControlWidget(dialog, kEdit)->setFocus();
-            QTest::keyClick(ControlWidget(dialog, kEdit), Qt::Key_Return);
+            tarvex::platform::SetFocus(*dialog.GetDlgItem(kEdit));
+            tarvex::platform::PressKey(VK_RETURN);
+            WaitUntil([&] { return !dialog.IsWindowVisible(); });
         });
         EXPECT_EQ(result, IDOK);
     }
@@ -108,15 +109,14 @@ TEST(Dialog, EscapeCancelsEnterSaysOkAndAFocusedButtonIsClicked) {
 
 TEST(Dialog, CloseBoxAndPostedCloseGoThroughOnClose) {
     TestDialog dialog;
-    EXPECT_EQ(RunModal(dialog, [&] { DialogWidget(dialog)->close(); }), IDCANCEL);
+    EXPECT_EQ(RunModal(dialog, [&] { dialog.SendMessage(WM_CLOSE); }), IDCANCEL);
     EXPECT_EQ(dialog.closes, 1);
 
     TestDialog posted;
     RunModal(posted, [&] {
         posted.PostMessage(WM_CLOSE);
         EXPECT_EQ(posted.closes, 0) << "queued, not sent";
-        WaitUntil(
-            [&] { return DialogWidget(posted) == nullptr || !DialogWidget(posted)->isVisible(); });
+        WaitUntil([&] { return !posted.IsWindowVisible(); });
     });
     EXPECT_EQ(posted.closes, 1);
 }
@@ -129,7 +129,7 @@ TEST(Dialog, TimersArriveUntilKilled) {
         EXPECT_EQ(dialog.timers.front(), 7u);
         EXPECT_TRUE(dialog.KillTimer(7));
         const std::size_t seen = dialog.timers.size();
-        QTest::qWait(50);
+        Settle(50);
         EXPECT_EQ(dialog.timers.size(), seen);
         EXPECT_FALSE(dialog.KillTimer(7));
     });
@@ -140,8 +140,8 @@ TEST(Dialog, SystemMenuCloseIsAClose) {
     RunModal(dialog, [&] {
         CMenu systemMenu = dialog.GetSystemMenu(FALSE);
         std::wstring text;
-        systemMenu.GetMenuString(0, text, MF_BYPOSITION);
-        EXPECT_EQ(text, L"&Close");
+        systemMenu.GetMenuString(SC_CLOSE, text, MF_BYCOMMAND);
+        EXPECT_TRUE(text.starts_with(L"&Close")) << testing::PrintToString(text);
         dialog.PostMessage(WM_SYSCOMMAND, SC_CLOSE);
         WaitUntil([&] { return dialog.closes == 1; });
     });
@@ -156,13 +156,6 @@ TEST(Dialog, ControlsFailOnceTheDialogHasEnded) {
     auto fromWorker = std::async(std::launch::async, [&] { return dialog.m_progress.SetPos(5); });
     EXPECT_EQ(fromWorker.get(), 0);
     EXPECT_EQ(dialog.GetDlgItem(kButton)->EnableWindow(FALSE), FALSE);
-}
-
-TEST(FileDialog, FiltersTakeTheWindowSystemsForm) {
-    EXPECT_EQ(CFileDialog::ConvertFilter(L"Hex File (*.hex)|*.hex|All Files (*.*)|*.*||"),
-              L"Hex File (*.hex);;All Files (*)");
-    EXPECT_EQ(CFileDialog::ConvertFilter(L"Images|*.png;*.bmp||"), L"Images (*.png *.bmp)");
-    EXPECT_EQ(CFileDialog::ConvertFilter(L""), L"");
 }
 
 }  // namespace

@@ -3,18 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <QThread>
 #include <atomic>
 #include <future>
 #include <thread>
 
 #include "platform/win32.h"
-#include "support/dialog_driver.h"
+#include "support/window_driver.h"
 #include "support/test_worker.h"
 #include "worker/wait_pumping.h"
 
 namespace {
 
+using drive::WaitUntil;
 using tarvex::platform::WindowLink;
 
 bool Ready(std::future<bool>& result) {
@@ -23,12 +23,12 @@ bool Ready(std::future<bool>& result) {
 
 TEST(WindowLink, CallFromAWorkerRunsOnTheWindowThreadAndWaitsForIt) {
     auto link = WindowLink::Create();
-    QThread* ranOn = nullptr;
+    std::thread::id ranOn;
     auto result = std::async(std::launch::async,
-                             [&] { return link->Run([&] { ranOn = QThread::currentThread(); }); });
+                             [&] { return link->Run([&] { ranOn = std::this_thread::get_id(); }); });
     ASSERT_TRUE(WaitUntil([&] { return Ready(result); }));
     EXPECT_TRUE(result.get());
-    EXPECT_EQ(ranOn, QThread::currentThread());
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
 
     int direct = 0;
     EXPECT_TRUE(link->Run([&] { ++direct; })) << "on the window thread it runs at once";

@@ -36,6 +36,7 @@ struct CDialog::Impl {
     std::shared_ptr<WindowRef> menuBar;
     std::shared_ptr<WindowRef> systemMenu;
     std::map<UINT_PTR, QTimer*> timers;
+    HICON icon = nullptr;
 
     void Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
     // Gives control `id` (0: the dialog itself) the colours and font its colour request yields.
@@ -332,9 +333,15 @@ BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
 }
 
 void CDialog::SetIcon(HICON icon, BOOL /*bigIcon*/) {
+    impl_->icon = icon;
     if (impl_->window != nullptr && icon != nullptr) {
         impl_->window->setWindowIcon(*reinterpret_cast<const QIcon*>(icon));
     }
+}
+
+// One icon serves both sizes: Qt scales it.
+HICON CDialog::GetIcon(BOOL /*bigIcon*/) const {
+    return impl_->window != nullptr ? impl_->icon : nullptr;
 }
 
 BOOL CDialog::IsIconic() const {

@@ -2,6 +2,7 @@
 
 #include "platform/ui/control_watch.h"
 
+#include "platform/ui/qt/control_text.h"
 #include "platform/ui/qt/progress_bar.h"
 #include "platform/ui/qt/window_ref.h"
 
@@ -26,6 +27,22 @@ void WatchProgressBar(const CDialog& dialog, int id, std::function<void(int)> ch
     if (auto* bar = qobject_cast<ProgressBar*>(ControlWidget(dialog, id))) {
         QObject::connect(bar, &ProgressBar::PositionChanged, bar, std::move(changed));
     }
+}
+
+std::vector<std::wstring> ControlTexts(const CDialog& dialog) {
+    std::vector<std::wstring> texts;
+    QDialog* window = DialogWidget(dialog);
+    if (window == nullptr) return texts;
+    for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!control->property(kIdProperty).isValid()) continue;  // not a template's control
+        CWnd object;
+        auto ref = std::make_shared<WindowRef>();
+        ref->link = dialog.Window()->link;
+        ref->widget = control;
+        object.Attach(ref);
+        texts.push_back(object.GetWindowText());
+    }
+    return texts;
 }
 
 }  // namespace tarvex::platform

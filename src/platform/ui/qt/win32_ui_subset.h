@@ -35,6 +35,9 @@ inline constexpr UINT WM_INITMENUPOPUP = 0x0117;
 inline constexpr UINT BM_CLICK = 0x00F5;
 inline constexpr UINT STN_CLICKED = 0;
 inline constexpr UINT SC_CLOSE = 0xF060;
+inline constexpr UINT VK_RETURN = 0x0D;
+inline constexpr UINT VK_ESCAPE = 0x1B;
+inline constexpr UINT VK_SPACE = 0x20;
 inline constexpr int BST_UNCHECKED = 0;
 inline constexpr int BST_CHECKED = 1;
 

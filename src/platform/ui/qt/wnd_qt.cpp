@@ -225,13 +225,24 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == BM_CLICK) {
         With<QAbstractButton>(window_, [](QAbstractButton* button) { button->click(); });
     }
-    if (message != WM_COMMAND && message != WM_INITMENUPOPUP) return 0;
+    if (message != WM_COMMAND && message != WM_INITMENUPOPUP && message != WM_CLOSE &&
+        message != WM_SYSCOMMAND) {
+        return 0;
+    }
     With<QDialog>(window_, [&](QDialog* widget) {
         auto* window = dynamic_cast<tarvex::platform::DialogWindow*>(widget);
         if (window == nullptr) return;
         CDialog& dialog = window->Owner();
         if (message == WM_COMMAND) {
             DialogAccess::Command(dialog, static_cast<UINT>(wParam & 0xFFFF));
+            return;
+        }
+        if (message == WM_CLOSE) {
+            DialogAccess::Close(dialog);
+            return;
+        }
+        if (message == WM_SYSCOMMAND) {
+            DialogAccess::SysCommand(dialog, static_cast<UINT>(wParam));
             return;
         }
         const int position = static_cast<int>(lParam & 0xFFFF);

@@ -53,4 +53,19 @@ void WatchProgressBar(const CDialog& dialog, int id, std::function<void(int)> ch
     });
 }
 
+std::vector<std::wstring> ControlTexts(const CDialog& dialog) {
+    std::vector<std::wstring> texts;
+    if (dialog.Window() == nullptr) return texts;
+    dialog.Window()->With([&] {
+        for (HWND control = ::GetWindow(dialog.Window()->hwnd, GW_CHILD); control != nullptr;
+             control = ::GetWindow(control, GW_HWNDNEXT)) {
+            std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+            text.resize(static_cast<std::size_t>(
+                ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+            texts.push_back(text);
+        }
+    });
+    return texts;
+}
+
 }  // namespace tarvex::platform

@@ -99,7 +99,9 @@ ControlClass ClassOf(ControlKind kind) {
 // minimised box would leave its owner blocked with nothing on the screen to say why). A dialog
 // keeps the size of its template, so a maximise button would have nothing to do.
 DWORD DialogStyle(const DialogTemplate& dialogTemplate, bool owned) {
-    DWORD style = dialogTemplate.style | WS_POPUP | DS_SETFONT;
+    // Shown as it is made (the dialog box otherwise waits for its loop's first idle moment), so
+    // that what the loop runs first already finds it on the screen.
+    DWORD style = dialogTemplate.style | WS_POPUP | WS_VISIBLE | DS_SETFONT;
     style &= ~static_cast<DWORD>(WS_MAXIMIZEBOX);
     if (owned) style &= ~static_cast<DWORD>(WS_MINIMIZEBOX);
     return style;
@@ -309,12 +311,10 @@ INT_PTR CDialog::DoModal() {
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), resource.Data(),
                                                    owner, DialogProc,
                                                    reinterpret_cast<LPARAM>(this));
-    // The window has gone: every later call on it, from any thread, fails.
+    // The window has gone: every later call on it, from any thread, fails (its controls' and
+    // menus' objects stay, and fail too).
     impl_->link->Close();
     impl_->window = nullptr;
-    impl_->controls.clear();
-    impl_->menuBar.reset();
-    impl_->systemMenu.reset();
     subclassed_.clear();
     return result;
 }
@@ -379,6 +379,15 @@ void CDialog::SetIcon(HICON icon, BOOL bigIcon) {
         ::SendMessageW(window, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
                        reinterpret_cast<LPARAM>(icon));
     });
+}
+
+HICON CDialog::GetIcon(BOOL bigIcon) const {
+    HICON icon = nullptr;
+    impl_->With([&](HWND window) {
+        icon = reinterpret_cast<HICON>(
+            ::SendMessageW(window, WM_GETICON, bigIcon ? ICON_BIG : ICON_SMALL, 0));
+    });
+    return icon;
 }
 
 BOOL CDialog::IsIconic() const {
