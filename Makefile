@@ -10,6 +10,7 @@
 #   make package  the Debian package, checked inside
 #   make windows       the programs without a window as Windows programs (mingw-w64)
 #   make test-windows  their tests, run as Windows programs under Wine
+#   make demo-windows  the Windows program's window updating a simulated console and sign (Wine)
 #   make bench-windows the worker bench of both builds side by side
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
@@ -22,7 +23,7 @@ SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -f
 SANITIZE_TSAN := -fsanitize=thread
 
 .PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean \
-        windows test-windows bench-windows
+        windows test-windows demo-windows bench-windows
 
 # Installs those of the Debian packages $(1) that are missing, saying which.
 define INSTALL_MISSING
@@ -78,6 +79,12 @@ bench-windows: windows build/build.ninja
 	$(WINE_ENV) sh bench/worker_on_both_systems.sh ./build/bench/worker_bench \
 		./build-windows/bench/worker_bench.exe 2 2>&1 | tee build-windows/bench-results.txt
 	$(WINE_ENV) wineserver -k
+
+# The Windows window under Wine, the Linux simulators at the far end of its COM ports.
+demo-windows: windows build/build.ninja
+	cmake --build build --target tarvex2-devsim
+	$(WINE_ENV) sh tools/windows/demo_windows.sh ./build/tools/devsim/tarvex2-devsim \
+		./build-windows/tarvex2-demo.exe; rc=$$?; $(WINE_ENV) wineserver -k; exit $$rc
 
 test-windows: windows build/build.ninja
 	cmake --build build --target tarvex2-devsim
