@@ -11,6 +11,7 @@
 #   make windows       the programs without a window as Windows programs (mingw-w64)
 #   make test-windows  their tests, run as Windows programs under Wine
 #   make demo-windows  the Windows program's window updating a simulated console and sign (Wine)
+#   make screenshot-windows  the Windows program's windows drawn on Wine's virtual desktop
 #   make bench-windows the worker bench of both builds side by side
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
@@ -23,7 +24,7 @@ SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -f
 SANITIZE_TSAN := -fsanitize=thread
 
 .PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean \
-        windows test-windows demo-windows bench-windows
+        windows test-windows demo-windows screenshot-windows bench-windows
 
 # Installs those of the Debian packages $(1) that are missing, saying which.
 define INSTALL_MISSING
@@ -85,6 +86,11 @@ demo-windows: windows build/build.ninja
 	cmake --build build --target tarvex2-devsim
 	$(WINE_ENV) sh tools/windows/demo_windows.sh ./build/tools/devsim/tarvex2-devsim \
 		./build-windows/tarvex2-demo.exe; rc=$$?; $(WINE_ENV) wineserver -k; exit $$rc
+
+# The pictures in docs/windows-*.png, drawn on Wine's virtual desktop in an X server of their own.
+screenshot-windows: windows
+	$(call INSTALL_MISSING,xvfb fonts-wine)
+	sh tools/windows/screenshots.sh $(CURDIR)/build-windows $(CURDIR)/docs
 
 test-windows: windows build/build.ninja
 	cmake --build build --target tarvex2-devsim

@@ -32,7 +32,7 @@ AboutDialog::AboutDialog(CWnd* parent)
       m_strStreet(L"2150 Meridian Track Road"),
       m_strPostOfficeBox(L"P.O. Box 4417"),
       m_strCity(L"Fairbrook, OR 97990"),
-      m_strWebAddress(L"www.morvane.example"),
+      m_strWebAddress(L"morvane.example"),  // fits the link's box in the Windows dialog fonts
       m_strFax(L"(555) 014-2291"),
       m_strPhone(L"(555) 014-2200"),
       m_strEmail(L"support@morvane.example"),

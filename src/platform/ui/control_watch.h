@@ -1,6 +1,7 @@
-// For tests and tools that follow a dialog's controls as a person watching the screen would.
+// For tests and tools that follow a dialog as a person watching the screen would.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,5 +17,9 @@ void WatchProgressBar(const CDialog& dialog, int id, std::function<void(int)> ch
 // The texts the dialog's controls show (static texts, buttons, group boxes and edit boxes
 // alike, in no set order); empty while the dialog is not shown.
 std::vector<std::wstring> ControlTexts(const CDialog& dialog);
+
+// Saves the dialog as the screen shows it into an image file: on Linux a PNG of the window, on
+// Windows a 24-bit BMP of its place on the screen, frame and all. False when it cannot.
+bool SaveWindowPicture(const CDialog& dialog, const std::filesystem::path& file);
 
 }  // namespace tarvex::platform

@@ -29,6 +29,11 @@ void WatchProgressBar(const CDialog& dialog, int id, std::function<void(int)> ch
     }
 }
 
+bool SaveWindowPicture(const CDialog& dialog, const std::filesystem::path& file) {
+    QDialog* window = DialogWidget(dialog);
+    return window != nullptr && window->grab().save(QString::fromStdWString(file.wstring()), "PNG");
+}
+
 std::vector<std::wstring> ControlTexts(const CDialog& dialog) {
     std::vector<std::wstring> texts;
     QDialog* window = DialogWidget(dialog);

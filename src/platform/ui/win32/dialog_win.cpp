@@ -224,12 +224,21 @@ namespace {
 // by the dialog's handler in the control's device context; 0 leaves the system's colours.
 INT_PTR ColourRequest(CDialog& dialog, UINT message, HDC dc, HWND control) {
     const UINT type = message - WM_CTLCOLORMSGBOX;  // CTLCOLOR_EDIT, _BTN, _DLG, _STATIC...
-    CWnd* object = type == CTLCOLOR_DLG ? &dialog
-                                        : DialogAccess::ControlObject(dialog, GetDlgCtrlID(control));
+    CWnd* object =
+        type == CTLCOLOR_DLG ? &dialog : DialogAccess::ControlObject(dialog, GetDlgCtrlID(control));
     auto context = std::make_unique<CDC::Impl>();
     context->dc = dc;
     CDC given(std::move(context));
-    return reinterpret_cast<INT_PTR>(DialogAccess::CtlColor(dialog, &given, object, type));
+    const HBRUSH brush = DialogAccess::CtlColor(dialog, &given, object, type);
+    // A static control selects its own font after asking for its colours: a font the handler
+    // selected becomes the control's, and the control is drawn again with it.
+    const CFont* font = given.Native().font;
+    if (font != nullptr && font->IsCreated() && control != nullptr &&
+        reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font->Native().font) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font->Native().font), FALSE);
+        InvalidateRect(control, nullptr, FALSE);
+    }
+    return reinterpret_cast<INT_PTR>(brush);
 }
 
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -282,7 +291,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_INITMENUPOPUP: {
             auto popup = std::make_shared<WindowRef>();
             popup->link = DialogAccess::Backend(*dialog).link;
-            // Without a menu, the popup of the menu bar at the position (a driver's way to open it).
+            // Without a menu, the popup of the menu bar at the position (a driver's way to open
+            // it).
             popup->menu = wParam != 0 ? reinterpret_cast<HMENU>(wParam)
                                       : ::GetSubMenu(::GetMenu(window), LOWORD(lParam));
             CMenu menu(popup);
@@ -308,9 +318,9 @@ INT_PTR CDialog::DoModal() {
     HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
     impl_->link = WindowLink::Create();
     const TemplateWriter resource = WriteTemplate(template_, owner != nullptr);
-    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), resource.Data(),
-                                                   owner, DialogProc,
-                                                   reinterpret_cast<LPARAM>(this));
+    const INT_PTR result =
+        DialogBoxIndirectParamW(GetModuleHandleW(nullptr), resource.Data(), owner, DialogProc,
+                                reinterpret_cast<LPARAM>(this));
     // The window has gone: every later call on it, from any thread, fails (its controls' and
     // menus' objects stay, and fail too).
     impl_->link->Close();
