@@ -12,6 +12,7 @@
 #   make test-windows  their tests, run as Windows programs under Wine
 #   make demo-windows  the Windows program's window updating a simulated console and sign (Wine)
 #   make screenshot-windows  the Windows program's windows drawn on Wine's virtual desktop
+#   make installer-windows   the Windows installer, installed, started and uninstalled under Wine
 #   make bench-windows the worker bench of both builds side by side
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
@@ -24,7 +25,7 @@ SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -f
 SANITIZE_TSAN := -fsanitize=thread
 
 .PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean \
-        windows test-windows demo-windows screenshot-windows bench-windows
+        windows test-windows demo-windows screenshot-windows installer-windows bench-windows
 
 # Installs those of the Debian packages $(1) that are missing, saying which.
 define INSTALL_MISSING
@@ -57,7 +58,7 @@ build-tsan/build.ninja: | deps
 
 # Windows: Debian's mingw-w64 (posix threads) and Wine, with a prefix of the build's own.
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-                    googletest wine wine64 python3-pyftpdlib
+                    googletest wine wine64 python3-pyftpdlib nsis
 WINE_ENV := WINEPREFIX=$(CURDIR)/build-windows/wine-prefix WINEDEBUG=-all \
             WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= WAYLAND_DISPLAY=
 
@@ -91,6 +92,13 @@ demo-windows: windows build/build.ninja
 screenshot-windows: windows
 	$(call INSTALL_MISSING,xvfb fonts-wine)
 	sh tools/windows/screenshots.sh $(CURDIR)/build-windows $(CURDIR)/docs
+
+# The installer, and its round trip in a Wine prefix and a home of its own.
+VERSION := $(shell grep -m1 -o 'Tarvex2 VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+installer-windows: windows
+	$(WINE_ENV) cmake --build build-windows --target installer
+	sh tools/windows/installer_round_trip.sh build-windows/tarvex2-$(VERSION)-setup.exe \
+		tools/windows/wine_prefix.sh
 
 test-windows: windows build/build.ninja
 	cmake --build build --target tarvex2-devsim
