@@ -13,7 +13,7 @@
 #   make demo-windows  the Windows program's window updating a simulated console and sign (Wine)
 #   make screenshot-windows  the Windows program's windows drawn on Wine's virtual desktop
 #   make installer-windows   the Windows installer, installed, started and uninstalled under Wine
-#   make bench-windows the worker bench of both builds side by side
+#   make bench-windows the Windows benches under Wine (worker, start-up, markers, size)
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
@@ -74,13 +74,20 @@ windows: build-windows/build.ninja
 	sh tools/windows/wine_prefix.sh $(CURDIR)/build-windows/wine-prefix
 	$(WINE_ENV) cmake --build build-windows
 
-# The simulator at the far end of the Wine COM ports is the Linux build's.
-# The worker's wake-up and idle CPU, Linux build and Windows build under Wine in one run.
+# The Windows benches under Wine, beside the Linux build: the worker's wake-up and idle CPU on
+# both systems, tarvex2.exe's start-up to first paint against a minimal dialog, marker to reply
+# through the Win32 window against a bare echo (the simulator's side is the Linux build's), and
+# the programs' sizes.
 bench-windows: windows build/build.ninja
-	cmake --build build --target worker_bench
-	$(WINE_ENV) sh bench/worker_on_both_systems.sh ./build/bench/worker_bench \
-		./build-windows/bench/worker_bench.exe 2 2>&1 | tee build-windows/bench-results.txt
-	$(WINE_ENV) wineserver -k
+	cmake --build build --target worker_bench wine_marker_bench tarvex2
+	($(WINE_ENV) sh bench/worker_on_both_systems.sh ./build/bench/worker_bench \
+		./build-windows/bench/worker_bench.exe 2 && \
+	 $(WINE_ENV) wine ./build-windows/bench/first_paint_bench.exe ./build-windows/tarvex2.exe \
+		./build-windows/bench/minimal_dialog.exe 10 && \
+	 $(WINE_ENV) ./build/bench/wine_marker_bench ./build-windows/bench/marker_responders.exe 10 && \
+	 sh bench/program_size.sh ./build/tarvex2 ./build-windows/tarvex2.exe) \
+		> build-windows/bench-results.txt 2>&1; rc=$$?; cat build-windows/bench-results.txt; \
+		$(WINE_ENV) wineserver -k; exit $$rc
 
 # The Windows window under Wine, the Linux simulators at the far end of its COM ports.
 demo-windows: windows build/build.ninja

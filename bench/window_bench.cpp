@@ -25,8 +25,8 @@
 #include "bench_stats.h"
 #include "device_line.h"
 #include "firmware_file.h"
-#include "marker_rounds.h"
-#include "platform/forwarding_serial_link.h"
+#include "marker_echo.h"
+#include "marker_figure.h"
 #include "platform/serial_port.h"
 #include "platform/text.h"
 #include "platform/ui/win_app.h"
@@ -34,7 +34,6 @@
 #include "support/dialog_driver.h"
 #include "support/recording_message_box.h"
 #include "support/working_directory.h"
-#include "update/link_profile.h"
 
 namespace {
 
@@ -88,41 +87,14 @@ bool WaitJobEnd(BenchDialog& dialog) {
 // Whether every figure so far came from rounds in step; a run with one out of step is invalid.
 bool g_valid = true;
 
-// Microseconds of `rounds` rounds of the console's first two markers and their replies; none,
-// and the run marked invalid, when a round was out of step.
-std::vector<double> RoundTrips(DeviceLine& line, int rounds) {
-    const auto times = tarvex::devsim::TimeMarkerRounds(line, tarvex::devsim::kConsoleMarkerReplies,
-                                                        rounds, 5s);
-    if (!times.InStep()) {
-        std::printf("   INVALID: %s\n", times.fault.c_str());
-        g_valid = false;
-        return {0};  // stands for the refused block; the run's figures are not printed as valid
-    }
-    return times.microseconds;
-}
-
 // A bare responder on a pty of its own: the program's serial port answering each marker with
 // its reply ("#0" to "!0", "#1" to "!3"), with nothing else in the path.
 class EchoResponder {
   public:
     EchoResponder() {
         thread_ = std::thread([this] {
-            tarvex::platform::ForwardingSerialLink port(
-                tarvex::platform::MakeSerialPort(cancellation_));
-            port.Open(tarvex::platform::WidenAnsi(line.PortPath()));
-            port.ReadSettings();
-            port.ApplySettings(tarvex::update::kConsoleProfile);
-            port.SetEventMask(EV_RXCHAR);
-            std::uint8_t buffer[64];
-            DWORD events = 0;
-            while (port.WaitForEvent(events)) {
-                const std::size_t count = port.ReadAvailable(buffer, sizeof buffer);
-                if (count > 0) {
-                    const char* reply = buffer[count - 1] == '3' ? "#1" : "#0";
-                    std::size_t written = 0;
-                    port.Write(reinterpret_cast<const std::uint8_t*>(reply), 2, written);
-                }
-            }
+            tarvex::bench::AnswerMarkers(tarvex::platform::WidenAnsi(line.PortPath()),
+                                         cancellation_);
         });
         line.WaitConfigured(115200, false, 10s);
     }
@@ -144,38 +116,14 @@ void MarkerToReply(BenchDialog& dialog, DeviceLine& line, const std::string& fil
     StartJob(dialog, IDC_RADIO_OTHER_QX2000, file);
     OnDeviceThread([&] { return line.WaitConfigured(115200, false, 10s); });
     EchoResponder echo;
-    std::vector<double> jobP50;
-    std::vector<double> echoP50;
-    double echoFloor = 1e9;
-    const auto ratios = tarvex::bench::Interleaved(
-        kPairs,
-        [&] {
-            const auto us = OnDeviceThread([&] { return RoundTrips(line, kRounds); });
-            jobP50.push_back(tarvex::bench::Percentile(us, 0.5));
-            return tarvex::bench::Percentile(us, 0.99);
+    const bool valid = tarvex::bench::CompareMarkerRounds(
+        line, echo.line, kPairs, kRounds,
+        [](DeviceLine& on, bool& inStep) {
+            return OnDeviceThread(
+                [&] { return tarvex::bench::TimeMarkerBlock(on, kRounds, inStep); });
         },
-        [&] {
-            const auto us = OnDeviceThread([&] { return RoundTrips(echo.line, kRounds); });
-            echoP50.push_back(tarvex::bench::Percentile(us, 0.5));
-            echoFloor = std::min(echoFloor, tarvex::bench::Percentile(us, 0));
-            return tarvex::bench::Percentile(us, 0.99);
-        },
-        tarvex::bench::Ratio);
-    // The window's path holds the bare responder's and more: a median below the responder's
-    // fastest round cannot be a true figure.
-    for (double p50 : jobP50) {
-        if (g_valid && p50 < echoFloor) {
-            std::printf("   INVALID: a median of %.0f us through the window, below the bare "
-                        "echo's fastest round of %.0f us\n",
-                        p50, echoFloor);
-            g_valid = false;
-        }
-    }
-    tarvex::bench::PrintSpread("1. marker to reply through the window / bare pty echo, p99 of " +
-                                   std::to_string(kRounds) + " rounds",
-                               ratios, "%.2f", "<= 1.3");
-    std::printf("   medians of the p50s: window %.0f us, bare echo %.0f us\n",
-                tarvex::bench::Percentile(jobP50, 0.5), tarvex::bench::Percentile(echoP50, 0.5));
+        "1. marker to reply through the window / bare pty echo");
+    g_valid = g_valid && valid;
     line.Send("!6");  // the one-byte image, and the job ends
     OnDeviceThread([&] { return line.ReceiveCount(1, 10s); });
     WaitJobEnd(dialog);
