@@ -14,6 +14,7 @@
 #include "about/system_info_dialog.h"
 #include "app/loader_dialog.h"
 #include "app/resource.h"
+#include "hosted_about.h"
 #include "support/dialog_driver.h"
 #include "support/working_directory.h"
 
@@ -22,15 +23,6 @@ namespace {
 using tarvex::platform::ControlWidget;
 using tarvex::platform::DialogWidget;
 using tarvex::platform::SerialPortList;
-
-class HostedAbout : public AboutDialog {
-  public:
-    HostedAbout() {
-        m_strProductLines = {L"", L"Tarvex2 by Morvane", L"Version 2.0.0", L"", L""};
-        m_strCaptionName = L"Tarvex2 by Morvane";
-        m_strLicenseFile = L"OrvLicense.txt";
-    }
-};
 
 QColor TextColour(const CDialog& dialog, int id) {
     return ControlWidget(dialog, id)->palette().color(QPalette::WindowText);

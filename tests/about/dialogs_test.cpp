@@ -9,6 +9,7 @@
 #include "about/help_dialog.h"
 #include "about/resource.h"
 #include "about/system_info_dialog.h"
+#include "hosted_about.h"
 #include "platform/ui/control_watch.h"
 #include "platform/ui/user_input.h"
 #include "support/fixed_system_facts.h"
@@ -19,15 +20,6 @@ namespace {
 
 using drive::RunModal;
 using drive::WaitUntil;
-
-class HostedAbout : public AboutDialog {
-  public:
-    HostedAbout() {
-        m_strProductLines = {L"", L"Tarvex2 by Morvane", L"Version 2.0.0", L"", L""};
-        m_strCaptionName = L"Tarvex2 by Morvane";
-        m_strLicenseFile = L"OrvLicense.txt";
-    }
-};
 
 std::wstring TextOf(const CDialog& dialog, int id) {
     CWnd* item = dialog.GetDlgItem(id);

@@ -55,7 +55,7 @@ TEST(DrawTransparentBitmap, WhiteLeavesTheTargetAndTheRestIsTheLogo) {
     EXPECT_GT(white, 1000) << "the logo has a white background";
     logoDc.SelectObject(logoOld);
 
-    DrawTransparentBitmap(nullptr, 0, 0, IDB_LOGO, 0);  // no target: nothing
+    DrawTransparentBitmap(nullptr, 0, 0, IDB_LOGO, 0);      // no target: nothing
     DrawTransparentBitmap(&target.dc, 0, 0, 4242, kWhite);  // no such bitmap: nothing
     EXPECT_EQ(target.dc.GetPixel(0, 0), kBackground);
     EXPECT_EQ(target.dc.GetPixel(139, 99), kBackground);

@@ -98,17 +98,9 @@ inline std::function<void(TestLoaderDialog&)> BlockUntil(TestEvent& started, Tes
     };
 }
 
-inline bool Enabled(const CDialog& dialog, int id) {
-    return dialog.GetDlgItem(id)->IsWindowEnabled() != FALSE;
-}
-
-inline bool Checked(const CDialog& dialog, int id) {
-    return dialog.IsDlgButtonChecked(id) == BST_CHECKED;
-}
-
-inline std::wstring Text(const CDialog& dialog, int id) {
-    return dialog.GetDlgItem(id)->GetWindowText();
-}
+using drive::Checked;
+using drive::Enabled;
+using drive::Text;
 
 inline std::wstring StatusText(const CDialog& dialog) { return Text(dialog, IDC_STATUS); }
 

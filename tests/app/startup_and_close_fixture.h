@@ -58,17 +58,8 @@ class Window : public LoaderDialog {
     ~Window() override { EndJobs(); }
 };
 
-inline bool Enabled(const CDialog& dialog, int id) {
-    return dialog.GetDlgItem(id)->IsWindowEnabled() != FALSE;
-}
-
-inline bool Checked(const CDialog& dialog, int id) {
-    return dialog.IsDlgButtonChecked(id) == BST_CHECKED;
-}
-
-inline std::wstring Text(const CDialog& dialog, int id) {
-    return dialog.GetDlgItem(id)->GetWindowText();
-}
+using drive::Checked;
+using drive::Enabled;
+using drive::Text;
 
 }  // namespace startup_test
-

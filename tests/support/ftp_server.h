@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <random>
 #include <thread>
 
 // Under Wine the server is a Linux process that the test starts but cannot hand a pipe: it says
@@ -20,9 +21,11 @@
 class FtpServer {
   public:
     explicit FtpServer(const std::filesystem::path& root, std::vector<std::string> faults = {})
+        // A name of this server's own: Wine soon gives a later test process the same id, and
+        // a lease of an earlier server of that id would name another server's port.
         : lease_(std::filesystem::temp_directory_path() /
                  ("tarvex2-ftp-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(counter_++))) {
+                  std::to_string(std::random_device{}()))) {
         std::ofstream(Held()) << "held";
         std::wstring command = L"Z:\\usr\\bin\\python3 " + Quoted(TARVEX_FTP_SERVER_SCRIPT) +
                                L" --root " + Quoted(UnixName(root)) + L" --lease " +
@@ -83,7 +86,6 @@ class FtpServer {
         return unixName;
     }
 
-    static inline int counter_ = 0;
     std::filesystem::path lease_;
     int port_ = 0;
 };

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/ui/dialog.h"
 #include "platform/ui/window_system.h"
@@ -48,6 +49,19 @@ inline void Choose(CDialog& dialog, UINT id) {
 // dialog hears of it first (WM_INITMENUPOPUP).
 inline void OpenMenu(CDialog& dialog, int position) {
     dialog.SendMessage(WM_INITMENUPOPUP, 0, static_cast<LPARAM>(position));
+}
+
+// What the window shows of control `id`, read back through the layer.
+inline bool Enabled(const CDialog& dialog, int id) {
+    return dialog.GetDlgItem(id)->IsWindowEnabled() != FALSE;
+}
+
+inline bool Checked(const CDialog& dialog, int id) {
+    return dialog.IsDlgButtonChecked(id) == BST_CHECKED;
+}
+
+inline std::wstring Text(const CDialog& dialog, int id) {
+    return dialog.GetDlgItem(id)->GetWindowText();
 }
 
 }  // namespace drive

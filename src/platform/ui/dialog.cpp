@@ -1,9 +1,10 @@
 // What a dialog does the same on every window system: its message map, the default handlers,
-// data exchange's entry and the routing of a control's notifications.
+// data exchange's entry, its controls by id and the routing of a control's notifications.
 #include "platform/exceptions.h"
 #include "platform/ui/dialog_access.h"
 
 using tarvex::platform::DialogAccess;
+using tarvex::platform::WindowRef;
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
@@ -24,6 +25,20 @@ void CDialog::SubclassControl(int id, CWnd& control) {
     if (subclassed_[id] == &control) return;
     subclassed_[id] = &control;
     control.PreSubclassWindow();
+}
+
+std::shared_ptr<WindowRef> CDialog::ControlWindow(int id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+CWnd* CDialog::GetDlgItem(int id) const {
+    auto window = ControlWindow(id);
+    if (window == nullptr) return nullptr;
+    auto& item = items_[id];
+    if (item == nullptr) item = std::make_unique<CWnd>();
+    item->Attach(window);
+    return item.get();
 }
 
 CWnd* CDialog::Subclassed(int id) const {

@@ -119,4 +119,7 @@ class CDialog : public CWnd {
     std::unique_ptr<Impl> impl_;
     std::map<UINT, std::function<void()>> commands_;
     std::map<int, CWnd*> subclassed_;  // the objects DDX_Control bound, by control id
+    // The controls of the dialog's window by id, and the objects GetDlgItem hands out for them.
+    std::map<int, std::shared_ptr<tarvex::platform::WindowRef>> controls_;
+    mutable std::map<int, std::unique_ptr<CWnd>> items_;
 };

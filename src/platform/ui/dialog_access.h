@@ -30,6 +30,13 @@ class DialogAccess {
     static void Notify(CDialog& dialog, int id, UINT code);
 
     static CDialog::Impl& Backend(CDialog& dialog) { return *dialog.impl_; }
+    // The backend enters each control of the dialog's window as it makes the window.
+    static void AddControl(CDialog& dialog, int id, std::shared_ptr<WindowRef> window) {
+        dialog.controls_[id] = std::move(window);
+    }
+    static const std::map<int, std::shared_ptr<WindowRef>>& Controls(const CDialog& dialog) {
+        return dialog.controls_;
+    }
 };
 
 }  // namespace tarvex::platform

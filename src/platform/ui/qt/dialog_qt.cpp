@@ -31,8 +31,6 @@ using namespace tarvex::platform;
 struct CDialog::Impl {
     DialogWindow* window = nullptr;
     std::shared_ptr<WindowLink> link;
-    std::map<int, std::shared_ptr<WindowRef>> controls;
-    mutable std::map<int, std::unique_ptr<CWnd>> items;  // what GetDlgItem hands out
     std::shared_ptr<WindowRef> menuBar;
     std::shared_ptr<WindowRef> systemMenu;
     std::map<UINT_PTR, QTimer*> timers;
@@ -137,7 +135,8 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
             if (previous != nullptr) QWidget::setTabOrder(previous, widget);
             previous = widget;
         }
-        if (control.id != IDC_STATIC) controls[control.id] = Ref(widget, control.id);
+        if (control.id != IDC_STATIC)
+            DialogAccess::AddControl(owner, control.id, Ref(widget, control.id));
     }
     // Group boxes only frame their neighbours: they go below them, so clicks reach the controls.
     for (QWidget* box : groupBoxes) box->lower();
@@ -164,7 +163,7 @@ INT_PTR CDialog::DoModal() {
 
     OnInitDialog();
     impl_->ApplyColours(*this, 0);
-    for (const auto& [id, control] : impl_->controls) impl_->ApplyColours(*this, id);
+    for (const auto& [id, control] : controls_) impl_->ApplyColours(*this, id);
     const int result = impl_->window->exec();
 
     // The window goes now: every later call on it, from any thread, fails.
@@ -245,20 +244,6 @@ void CDialog::PassToSystem(UINT /*id*/) {}
 
 void CDialog::EndDialog(int result) {
     if (impl_->window != nullptr) impl_->window->done(result);
-}
-
-std::shared_ptr<WindowRef> CDialog::ControlWindow(int id) const {
-    auto it = impl_->controls.find(id);
-    return it == impl_->controls.end() ? nullptr : it->second;
-}
-
-CWnd* CDialog::GetDlgItem(int id) const {
-    auto window = ControlWindow(id);
-    if (window == nullptr) return nullptr;
-    auto& item = impl_->items[id];
-    if (item == nullptr) item = std::make_unique<CWnd>();
-    item->Attach(window);
-    return item.get();
 }
 
 BOOL CDialog::CheckDlgButton(int id, UINT check) {

@@ -14,8 +14,9 @@
 #include "platform/threads.h"
 #include "platform/ui/qt/qt_access.h"
 #include "platform/ui/qt/qt_text.h"
-#include "platform/ui/window_link.h"
 #include "platform/ui/qt/window_registry.h"
+#include "platform/ui/window_link.h"
+#include "platform/ui/window_message_box.h"
 #include "platform/win32.h"
 #include "platform/window_thread_wait.h"
 
@@ -61,36 +62,25 @@ int ResultFor(int button) {
     }
 }
 
-// Shows boxes as windows on the window thread, for callers on any thread.
-class WindowMessageBoxPresenter final : public MessageBoxPresenter {
-  public:
-    explicit WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link) : link_(std::move(link)) {}
-
-    int Show(const MessageBoxRequest& request) override {
-        int result = 0;  // a box that cannot be shown answers 0, as a failed MessageBox does
-        link_->Run([&] {
-            QWidget* owner = WindowForHandle(request.owner);
-            if (request.owner != nullptr && owner == nullptr) return;  // its owner has gone
-            const QString caption = ToQString(request.caption);
-            QMessageBox box(IconFor(request.style), caption, ToQString(request.text),
-                            ButtonsFor(request.style), owner);
-            // A box has a title and a close button, nothing to minimise or maximise.
-            box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                               Qt::WindowCloseButtonHint);
-            // The box sizes itself to its text alone; a short text would leave the caption cut.
-            if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-                grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(caption), 0,
-                                              QSizePolicy::Minimum, QSizePolicy::Fixed),
-                              grid->rowCount(), 0, 1, grid->columnCount());
-            }
-            result = ResultFor(box.exec());
-        });
-        return result;
+// A box as a window of its own, owned by the window `request.owner` names; 0 when that window
+// has gone.
+int ShowBox(const MessageBoxRequest& request) {
+    QWidget* owner = WindowForHandle(request.owner);
+    if (request.owner != nullptr && owner == nullptr) return 0;
+    const QString caption = ToQString(request.caption);
+    QMessageBox box(IconFor(request.style), caption, ToQString(request.text),
+                    ButtonsFor(request.style), owner);
+    // A box has a title and a close button, nothing to minimise or maximise.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
+    // The box sizes itself to its text alone; a short text would leave the caption cut.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(caption), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
-
-  private:
-    std::shared_ptr<WindowLink> link_;
-};
+    return ResultFor(box.exec());
+}
 
 // The window thread waits in a nested event loop, so that its windows and the worker's
 // synchronous calls keep being served. A helper thread waits on the handle and ends the loop.
@@ -133,7 +123,7 @@ struct WindowSystem::Impl {
     Impl(int& argc, char** argv) : application(argc, argv) {}
     QApplication application;
     std::shared_ptr<WindowLink> link = WindowLink::Create();
-    WindowMessageBoxPresenter presenter{link};
+    WindowMessageBoxPresenter presenter{link, ShowBox};
     MessageBoxPresenter* previousPresenter = nullptr;
 };
 

@@ -13,8 +13,6 @@ using namespace tarvex::platform;
 struct CDialog::Impl {
     HWND window = nullptr;
     std::shared_ptr<WindowLink> link;
-    std::map<int, std::shared_ptr<WindowRef>> controls;
-    mutable std::map<int, std::unique_ptr<CWnd>> items;  // what GetDlgItem hands out
     std::shared_ptr<WindowRef> menuBar;
     std::shared_ptr<WindowRef> systemMenu;
     bool passToSystem = false;  // the system command in hand is the system's to carry out
@@ -203,7 +201,8 @@ void CDialog::Impl::Initialise(CDialog& owner, const DialogTemplate& dialogTempl
     window = hwnd;
     for (const DialogControl& control : dialogTemplate.controls) {
         if (control.id != IDC_STATIC) {
-            controls[control.id] = Ref(::GetDlgItem(hwnd, control.id), control.id);
+            DialogAccess::AddControl(owner, control.id,
+                                     Ref(::GetDlgItem(hwnd, control.id), control.id));
         }
     }
     owner.Attach(Ref(hwnd, 0));
@@ -334,20 +333,6 @@ void CDialog::EndDialog(int result) {
 }
 
 void CDialog::PassToSystem(UINT /*id*/) { impl_->passToSystem = true; }
-
-std::shared_ptr<WindowRef> CDialog::ControlWindow(int id) const {
-    auto it = impl_->controls.find(id);
-    return it == impl_->controls.end() ? nullptr : it->second;
-}
-
-CWnd* CDialog::GetDlgItem(int id) const {
-    auto window = ControlWindow(id);
-    if (window == nullptr) return nullptr;
-    auto& item = impl_->items[id];
-    if (item == nullptr) item = std::make_unique<CWnd>();
-    item->Attach(window);
-    return item.get();
-}
 
 BOOL CDialog::CheckDlgButton(int id, UINT check) {
     BOOL done = FALSE;

@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/ui/win32/window_thread.h"
 #include "platform/ui/window_link.h"
+#include "platform/ui/window_message_box.h"
 #include "platform/ui/window_system.h"
 #include "platform/window_thread_wait.h"
 
@@ -52,31 +53,19 @@ bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
             const ULONGLONG waited = GetTickCount64() - started;
             remaining = waited >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - waited);
         }
-        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT,
-                                                        MWMO_INPUTAVAILABLE);
+        const DWORD woken =
+            MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0) return true;
         if (woken != WAIT_OBJECT_0 + 1 || !DispatchWaitingMessages()) return false;
     }
 }
 
-// Shows boxes on the window thread, for callers on any thread.
-class WindowMessageBoxPresenter final : public MessageBoxPresenter {
-  public:
-    explicit WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link) : link_(std::move(link)) {}
-
-    int Show(const MessageBoxRequest& request) override {
-        int result = 0;  // a box that cannot be shown answers 0, as a failed MessageBox does
-        link_->Run([&] {
-            if (request.owner != nullptr && !IsWindow(request.owner)) return;  // its owner went
-            result = ::MessageBoxW(request.owner, request.text.c_str(), request.caption.c_str(),
-                                   request.style);
-        });
-        return result;
-    }
-
-  private:
-    std::shared_ptr<WindowLink> link_;
-};
+// A box owned by the window `request.owner` names; 0 when that window has gone.
+int ShowBox(const MessageBoxRequest& request) {
+    if (request.owner != nullptr && !IsWindow(request.owner)) return 0;
+    return ::MessageBoxW(request.owner, request.text.c_str(), request.caption.c_str(),
+                         request.style);
+}
 
 }  // namespace
 
@@ -138,7 +127,7 @@ WindowSystem::WindowSystem(int& /*argc*/, char** /*argv*/) : impl_(std::make_uni
     g_messageWindow = CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                       nullptr, GetModuleHandleW(nullptr), nullptr);
     impl_->link = WindowLink::Create();
-    impl_->presenter = std::make_unique<WindowMessageBoxPresenter>(impl_->link);
+    impl_->presenter = std::make_unique<WindowMessageBoxPresenter>(impl_->link, ShowBox);
     impl_->previousPresenter = SetMessageBoxPresenter(impl_->presenter.get());
     SetWindowThreadWait(GetCurrentThreadId(), WaitOnWindowThread);
 }
