@@ -146,4 +146,24 @@ TEST(Simulator, APortLeftExclusiveByAKilledProgramIsFreedAgain) {
     EXPECT_TRUE(line.WaitProgramClosed(2s)) << "the test's own open and close are counted too";
 }
 
+// A device reading at the line's speed is still taking in what the port held when the program
+// closes it, and the next job's program can open the port before the device looks again: the
+// device sees that the first let go and that the next holds the port, and waits for the next.
+TEST(Simulator, AProgramThatLetGoIsSeenEvenWhenTheNextOpenedThePortMeanwhile) {
+    tarvex::devsim::DeviceLine line;
+    line.BeginRound();
+    const int first = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(first, 0);
+    close(first);
+    const int next = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(next, 0);
+    EXPECT_TRUE(line.WaitProgramClosed(2s)) << "the first program's close was missed";
+    EXPECT_TRUE(line.WaitProgramOpened(2s));
+
+    line.BeginRound();
+    EXPECT_FALSE(line.WaitProgramClosed(100ms)) << "the next program still holds the port";
+    close(next);
+    EXPECT_TRUE(line.WaitProgramClosed(2s));
+}
+
 }  // namespace

@@ -87,6 +87,7 @@ bool DeviceLine::OthersHoldThePort() {
             if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
                 othersOpen_ = std::max(0, othersOpen_ - 1);
                 closed = true;
+                if (othersOpen_ == 0) ++releases_;  // even if the next opens it in this batch
             }
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
@@ -94,6 +95,12 @@ bool DeviceLine::OthersHoldThePort() {
     // The program has let go (closed the port, or was killed before it could clear it).
     if (closed && othersOpen_ == 0) ioctl(slave_, TIOCNXCL);
     return othersOpen_ > 0;
+}
+
+void DeviceLine::BeginRound() {
+    OthersHoldThePort();
+    received_.clear();
+    releasesBeforeRound_ = releases_;
 }
 
 bool DeviceLine::WaitConfigured(std::uint32_t baudRate, bool xonXoff, Millis timeout) {
@@ -225,7 +232,8 @@ bool DeviceLine::ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSec
 bool DeviceLine::WaitProgramClosed(Millis timeout) {
     const auto deadline = Clock::now() + timeout;
     while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
-        if (!OthersHoldThePort()) return true;
+        OthersHoldThePort();
+        if (releases_ > releasesBeforeRound_) return true;
         pollfd fds{watch_, POLLIN, 0};
         poll(&fds, 1, 10);
     }

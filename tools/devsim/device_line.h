@@ -56,9 +56,14 @@ class DeviceLine {
     // Everything received from the program, in order.
     const Bytes& Received() const { return received_; }
     void ClearReceived() { received_.clear(); }
+    // A new job: forgets what was received, and that programs let go of the port before it.
+    void BeginRound();
 
-    // Waits until the program has closed the port, or opened it.
+    // Waits until the program has let go of the port since the round began: the next program
+    // may have opened it meanwhile (a line-rate device is still reading what the port took in
+    // when the program closes, and the next job can start before it is through).
     bool WaitProgramClosed(Millis timeout);
+    // Waits until another program holds the port.
     bool WaitProgramOpened(Millis timeout);
     // Sleeps for `time` unless stopped first; false when stopped.
     bool Pause(Millis time);
@@ -72,14 +77,17 @@ class DeviceLine {
   private:
     // Takes what has arrived within `wait`: false on hang-up or stop.
     bool ReadSome(Millis wait, std::size_t limit);
-    // Counts the opens and closes of the port by others since the last call; once none holds it,
-    // its exclusive mode is cleared. Returns whether another program has the port open.
+    // Counts the opens and closes of the port by others since the last call, and each time the
+    // last of them let go; once none holds it, its exclusive mode is cleared. Returns whether
+    // another program has the port open.
     bool OthersHoldThePort();
 
     int master_ = -1;
     int slave_ = -1;  // the simulator's own hold on the port
     int watch_ = -1;  // inotify: the port's opens and closes
     int othersOpen_ = 0;
+    int releases_ = 0;  // how often the last of the others let go of the port
+    int releasesBeforeRound_ = 0;
     std::string portPath_;
     Bytes received_;
     std::atomic<bool> stopped_{false};

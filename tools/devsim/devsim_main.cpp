@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
         if (round > 0 && !line.WaitProgramOpened(tarvex::devsim::Millis(24LL * 3600 * 1000))) {
             break;
         }
-        line.ClearReceived();
+        line.BeginRound();
         outcome = device == "console"
                       ? tarvex::devsim::PlayConsole(line, options.faults, patience,
                                                     expected ? &*expected : nullptr)
@@ -238,8 +238,9 @@ int main(int argc, char** argv) {
                                                  options.faults, patience,
                                                  expected ? &*expected : nullptr);
         if (line.Stopped()) break;
-        std::fprintf(stderr, "%s: %zu bytes received%s%s\n", outcome.ok ? "done" : "failed",
-                     line.Received().size(), outcome.ok ? "" : ", ", outcome.failure.c_str());
+        std::fprintf(stderr, "%s: %s: %zu bytes received%s%s\n", device.c_str(),
+                     outcome.ok ? "done" : "failed", line.Received().size(),
+                     outcome.ok ? "" : ", ", outcome.failure.c_str());
         if (options.repeat) line.WaitProgramClosed(patience);
     }
     if (!options.out.empty()) {

@@ -25,17 +25,16 @@ stop() {
 trap stop EXIT INT TERM
 
 # Each device waits three seconds after the port is set up, as a technician switching it on,
-# takes the bytes at its line's speed, and plays again for every job.
-"$devsim" console --repeat --line-rate --power-cycle 3000 > "$log/console" 2> "$log/console.err" &
+# takes the bytes at its line's speed, plays again for every job and says here what it received.
+"$devsim" console --repeat --line-rate --power-cycle 3000 > "$log/console" &
 console=$!
 "$devsim" sign --expect "$folder/ED-40517_Veziv16.fud" --retries 1 --repeat --line-rate \
-    --power-cycle 3000 > "$log/sign" 2> "$log/sign.err" &
+    --power-cycle 3000 > "$log/sign" &
 sign=$!
 for i in $(seq 100); do
     [ -s "$log/console" ] && [ -s "$log/sign" ] && break
     sleep 0.05
 done
-cat "$log/console.err" "$log/sign.err" >&2
 
 cat <<TEXT
 Tarvex2 is starting in $folder with try-out files (test images, not firmware).
