@@ -137,6 +137,7 @@ TEST(Simulator, APortLeftExclusiveByAKilledProgramIsFreedAgain) {
     waitpid(program, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_TRUE(line.WaitProgramClosed(2s));
+    line.ForgetEarlierReleases();
     const int fd = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
     int exclusive = 1;
@@ -151,7 +152,7 @@ TEST(Simulator, APortLeftExclusiveByAKilledProgramIsFreedAgain) {
 // device sees that the first let go and that the next holds the port, and waits for the next.
 TEST(Simulator, AProgramThatLetGoIsSeenEvenWhenTheNextOpenedThePortMeanwhile) {
     tarvex::devsim::DeviceLine line;
-    line.BeginRound();
+    line.ForgetEarlierReleases();
     const int first = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(first, 0);
     close(first);
@@ -160,7 +161,7 @@ TEST(Simulator, AProgramThatLetGoIsSeenEvenWhenTheNextOpenedThePortMeanwhile) {
     EXPECT_TRUE(line.WaitProgramClosed(2s)) << "the first program's close was missed";
     EXPECT_TRUE(line.WaitProgramOpened(2s));
 
-    line.BeginRound();
+    line.ForgetEarlierReleases();
     EXPECT_FALSE(line.WaitProgramClosed(100ms)) << "the next program still holds the port";
     close(next);
     EXPECT_TRUE(line.WaitProgramClosed(2s));

@@ -97,10 +97,9 @@ bool DeviceLine::OthersHoldThePort() {
     return othersOpen_ > 0;
 }
 
-void DeviceLine::BeginRound() {
+void DeviceLine::ForgetEarlierReleases() {
     OthersHoldThePort();
-    received_.clear();
-    releasesBeforeRound_ = releases_;
+    releasesForgotten_ = releases_;
 }
 
 bool DeviceLine::WaitConfigured(std::uint32_t baudRate, bool xonXoff, Millis timeout) {
@@ -233,7 +232,7 @@ bool DeviceLine::WaitProgramClosed(Millis timeout) {
     const auto deadline = Clock::now() + timeout;
     while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
         OthersHoldThePort();
-        if (releases_ > releasesBeforeRound_) return true;
+        if (releases_ > releasesForgotten_) return true;
         pollfd fds{watch_, POLLIN, 0};
         poll(&fds, 1, 10);
     }

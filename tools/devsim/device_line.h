@@ -56,12 +56,12 @@ class DeviceLine {
     // Everything received from the program, in order.
     const Bytes& Received() const { return received_; }
     void ClearReceived() { received_.clear(); }
-    // A new job: forgets what was received, and that programs let go of the port before it.
-    void BeginRound();
 
-    // Waits until the program has let go of the port since the round began: the next program
-    // may have opened it meanwhile (a line-rate device is still reading what the port took in
-    // when the program closes, and the next job can start before it is through).
+    // A new job: forgets that programs let go of the port before now.
+    void ForgetEarlierReleases();
+    // Waits until a program has let go of the port since then. The next program may have opened
+    // it meanwhile: a device reading at the line's speed is still taking in what the port held
+    // when the program closes, and the next job can start before it is through.
     bool WaitProgramClosed(Millis timeout);
     // Waits until another program holds the port.
     bool WaitProgramOpened(Millis timeout);
@@ -87,7 +87,7 @@ class DeviceLine {
     int watch_ = -1;  // inotify: the port's opens and closes
     int othersOpen_ = 0;
     int releases_ = 0;  // how often the last of the others let go of the port
-    int releasesBeforeRound_ = 0;
+    int releasesForgotten_ = 0;
     std::string portPath_;
     Bytes received_;
     std::atomic<bool> stopped_{false};

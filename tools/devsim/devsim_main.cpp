@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
         if (round > 0 && !line.WaitProgramOpened(tarvex::devsim::Millis(24LL * 3600 * 1000))) {
             break;
         }
-        line.BeginRound();
+        line.ClearReceived();
         outcome = device == "console"
                       ? tarvex::devsim::PlayConsole(line, options.faults, patience,
                                                     expected ? &*expected : nullptr)

@@ -29,6 +29,7 @@ Outcome Failed(std::string what) { return Outcome{false, std::move(what)}; }
 constexpr Millis kStopLinger{2000};
 
 Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, const Bytes* expected) {
+    line.ForgetEarlierReleases();
     if (!line.WaitConfigured(115200, false, timeout)) return Failed("the port was never set up");
     if (!line.Pause(faults.powerCycle)) return Failed("stopped");
     if (!SendMarker(line, "!0", faults) || !line.Expect("#0", timeout)) return Failed("no #0");
@@ -58,6 +59,7 @@ Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, cons
 
 Outcome PlaySign(DeviceLine& line, std::size_t fileSize, int retries, const Faults& faults,
                  Millis timeout, const Bytes* file) {
+    line.ForgetEarlierReleases();
     if (file != nullptr) fileSize = file->size();
     if (!line.WaitConfigured(19200, true, timeout)) return Failed("the port was never set up");
     if (!line.Pause(faults.powerCycle)) return Failed("stopped");
