@@ -78,20 +78,30 @@ BOOL CDC::DeleteDC() {
     return deleted;
 }
 
-CBitmap* CDC::SelectObject(CBitmap* bitmap) {
-    HGDIOBJ selected = bitmap != nullptr ? bitmap->Native().bitmap : impl_->firstBitmap;
+namespace {
+
+// Selects `object` (for none, the context's own object of that kind, kept at the first selection)
+// into `dc`; returns the class library's object selected before, nullptr if none or if nothing
+// could be selected.
+template <typename Object>
+Object* SelectInto(HDC dc, HGDIOBJ native, Object* object, HGDIOBJ& first, Object*& current) {
+    HGDIOBJ selected = object != nullptr ? native : first;
     if (selected == nullptr) return nullptr;
-    HGDIOBJ before = ::SelectObject(impl_->dc, selected);
-    if (impl_->firstBitmap == nullptr) impl_->firstBitmap = before;
-    return std::exchange(impl_->bitmap, bitmap);
+    HGDIOBJ before = ::SelectObject(dc, selected);
+    if (first == nullptr) first = before;
+    return std::exchange(current, object);
+}
+
+}  // namespace
+
+CBitmap* CDC::SelectObject(CBitmap* bitmap) {
+    return SelectInto(impl_->dc, bitmap != nullptr ? bitmap->Native().bitmap : nullptr, bitmap,
+                      impl_->firstBitmap, impl_->bitmap);
 }
 
 CFont* CDC::SelectObject(CFont* font) {
-    HGDIOBJ selected = font != nullptr ? font->Native().font : impl_->firstFont;
-    if (selected == nullptr) return nullptr;
-    HGDIOBJ before = ::SelectObject(impl_->dc, selected);
-    if (impl_->firstFont == nullptr) impl_->firstFont = before;
-    return std::exchange(impl_->font, font);
+    return SelectInto(impl_->dc, font != nullptr ? font->Native().font : nullptr, font,
+                      impl_->firstFont, impl_->font);
 }
 
 int CDC::SetMapMode(int mode) { return ::SetMapMode(impl_->dc, mode); }
