@@ -286,7 +286,8 @@ void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
     if (!ports) return;  // an unreadable table keeps the items as they are
     const int checked = RebuildPortMenu(popup, *ports);
     ShowPortTips(popup, tarvex::platform::ListVirtualPortEntries());
-    // The settings keep the checked item's position, as they always have.
+    // The settings keep the checked item's position, as they always have; with none checked
+    // the saved position stays until the technician picks a port.
     if (checked >= 0) m_nPortIndex = checked;
     if (jobRunning_) EnablePortItems(popup, false);
 }

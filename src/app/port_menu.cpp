@@ -59,8 +59,6 @@ int RebuildPortMenu(CMenu& menu, std::vector<std::wstring> ports) {
                                  static_cast<int>(kPortCommandCount) - 1});
             ports.insert(ports.begin() + position, checked);
         }
-    } else if (!ports.empty()) {
-        position = 0;
     }
     while (menu.GetMenuItemCount() > 0) menu.DeleteMenu(0, MF_BYPOSITION);
     AppendPortItems(menu, ports, position);

@@ -17,8 +17,8 @@ void FillPortItems(CMenu& menu, const platform::SerialPortList& ports, int posit
 
 // Makes the menu's items the ports of `ports`. The checked item stays checked: on its port when
 // that is still listed, and otherwise as an item of its own at its old position, so that the
-// check never moves to another device by itself. With nothing checked the first item is.
-// Returns the checked position (-1 for an empty menu).
+// check never moves to another device by itself. With nothing checked nothing is: only the
+// technician checks a port. Returns the checked position (-1 for none).
 int RebuildPortMenu(CMenu& menu, std::vector<std::wstring> ports);
 
 // Gives each item whose port a program registered what that program said it is, as the item's

@@ -131,10 +131,12 @@ TEST_F(PortMenuTest, RebuildKeepsTheCheckedPortByNameAndNeverMovesTheCheckByItse
     EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyS0");
 }
 
-TEST_F(PortMenuTest, RebuildWithNothingCheckedChecksTheFirstItem) {
-    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0"}, -1);
-    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyACM0", L"/dev/ttyS0"}), 0);
-    EXPECT_EQ(CheckedPortName(menu), L"/dev/ttyACM0");
+TEST_F(PortMenuTest, RebuildWithNothingCheckedChecksNothing) {
+    FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0"}, 3);
+    EXPECT_EQ(RebuildPortMenu(menu, {L"/dev/ttyACM0", L"/dev/ttyS0"}), -1);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+    EXPECT_EQ(menu.GetMenuItemCount(), 2);
+    EXPECT_EQ(menu.GetMenuState(0, MF_BYPOSITION), MF_UNCHECKED);
     FillPortItems(menu, std::vector<std::wstring>{}, -1);
     EXPECT_EQ(RebuildPortMenu(menu, {}), -1);
     EXPECT_EQ(CheckedPortName(menu), L"");

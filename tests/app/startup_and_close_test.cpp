@@ -42,6 +42,36 @@ TEST_F(StartUpAndCloseTest, SavedChoicesComeBackAtStartUp) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// A saved port past the list (an adapter gone since): opening the Communications menu, however
+// often, checks nothing by itself, and the saved position stays until the technician picks one.
+TEST_F(StartUpAndCloseTest, OpeningThePortMenuChecksNoPortTheTechnicianDidNotPick) {
+    workdir.Write("Tarvex2.cfg", SettingsBytes({0, L"", 7}));
+    {
+        Window window;
+        RunModal(window, [&] {
+            for (int opening = 0; opening < 2; ++opening) {
+                drive::OpenMenu(window, 2);
+                EXPECT_EQ(window.GetSelectedPortName(), L"") << "opening " << opening;
+                for (UINT id : {500u, 501u, 502u})
+                    EXPECT_EQ(window.GetMenu().GetMenuState(id, MF_BYCOMMAND), MF_UNCHECKED);
+            }
+            Choose(window, ID_FILE_EXIT);
+            WaitUntil([&] { return !window.IsWindowVisible(); });
+        });
+    }
+    EXPECT_EQ(Saved(), SettingsBytes({0, L"", 7}));
+    Window window;
+    RunModal(window, [&] {
+        drive::OpenMenu(window, 2);
+        Choose(window, 501);
+        drive::OpenMenu(window, 2);
+        EXPECT_EQ(window.GetSelectedPortName(), L"COM2");
+        Choose(window, ID_FILE_EXIT);
+        WaitUntil([&] { return !window.IsWindowVisible(); });
+    });
+    EXPECT_EQ(Saved(), SettingsBytes({0, L"", 1}));
+}
+
 TEST_F(StartUpAndCloseTest, ClosingSavesWhatTheWindowShowsAndEnterOrEscapeSaveNothing) {
     {
         Window window;
