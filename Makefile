@@ -17,7 +17,7 @@
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
-            fonts-dejavu-core dpkg-dev
+            fonts-dejavu-core dpkg-dev locales
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 CTEST := ctest --output-on-failure -j $(JOBS)

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwctype>
+#include <charconv>
+#include <string_view>
 
 using tarvex::platform::DiskSpace;
 using tarvex::platform::SystemFacts;
@@ -102,15 +103,20 @@ std::wstring OperatingSystemName(const platform::OsVersion& version) {
     return {};
 }
 
+// The share rounded to two places as "%.2f" rounds it, read in hundredths. Locale-free: under a
+// locale with a decimal comma the C library's "%.2f" would write "0,45".
 std::wstring PercentText(double share) {
     char rounded[64];
-    std::snprintf(rounded, sizeof rounded, "%.2f", share);
-    int whole = 0;
+    const auto [end, failed] =
+        std::to_chars(rounded, rounded + sizeof rounded, share, std::chars_format::fixed, 2);
+    if (failed != std::errc()) return std::wstring(kUnknown);
+    const std::string_view text(rounded, static_cast<std::size_t>(end - rounded));
     int hundredths = 0;
-    std::sscanf(rounded, "%d.%d", &whole, &hundredths);
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%02d", whole * 100 + hundredths);
-    return text;
+    for (char digit : text) {
+        if (digit >= '0' && digit <= '9') hundredths = hundredths * 10 + (digit - '0');
+    }
+    std::wstring percent = std::to_wstring(hundredths);
+    return percent.size() < 2 ? L"0" + percent : percent;
 }
 
 std::wstring DiskSection(const std::optional<platform::DiskSpace>& disk) {
@@ -147,6 +153,14 @@ std::wstring MemorySection(const platform::MemoryStatus& memory) {
            L"\r\nAvailable Virtual RAM: \t" + SignedMegabytes(memory.availVirtual) + L"\r\n";
 }
 
+// Key names compare without case, as the registry compares them, and without the user's
+// locale: under Turkish rules "tcpip" would become "TCPİP".
+bool SameKeyName(std::wstring_view name, std::wstring_view asciiName) {
+    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
+    return std::equal(name.begin(), name.end(), asciiName.begin(), asciiName.end(),
+                      [&](wchar_t a, wchar_t b) { return upper(a) == upper(b); });
+}
+
 std::wstring ProtocolsSection(platform::SystemFacts& facts, const std::wstring& osName) {
     struct Row {
         const wchar_t* subkey;
@@ -161,10 +175,8 @@ std::wstring ProtocolsSection(platform::SystemFacts& facts, const std::wstring& 
         facts.SubKeys(IsWin9x(osName) ? L"Enum\\Network" : L"SYSTEM\\CurrentControlSet\\Services");
     if (!subkeys) return text;
     for (const std::wstring& subkey : *subkeys) {
-        std::wstring upper = subkey;
-        std::transform(upper.begin(), upper.end(), upper.begin(), towupper);
         for (const Row& row : kProtocols) {
-            if (upper == row.subkey) text += std::wstring(row.line) + L"\r\n";
+            if (SameKeyName(subkey, row.subkey)) text += std::wstring(row.line) + L"\r\n";
         }
     }
     return text;

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "support/fixed_system_facts.h"
+#include "support/scoped_locale.h"
 
 using tarvex::about::DiskSection;
 using tarvex::about::MemorySection;
@@ -160,6 +161,24 @@ TEST(SystemReport, OverviewLayout) {
     facts.subkeys.clear();
     EXPECT_EQ(OverviewText(facts), L"User: unknown\r\n\r\n\r\n\r\n\r\nProtocols Installed:\r\n")
         << "an unknown system: empty name and processor; a failed user query: a placeholder";
+}
+
+// The report reads the same under every locale: a decimal comma (German) must not turn the
+// shares into "00%", nor Turkish case rules ('i' to 'İ') hide the TCP\IP line.
+TEST(SystemReport, TheSameTextUnderEveryLocale) {
+    const auto facts = TypicalFacts();
+    const auto report = [&facts] {
+        return OverviewText(*facts) + DiskSection(facts->Disk()) + MemorySection(facts->Memory());
+    };
+    const std::wstring inC = report();
+    ASSERT_NE(inC.find(L"TCP\\IP"), std::wstring::npos);
+    ASSERT_NE(inC.find(L"Percent Used: \t\t41%"), std::wstring::npos);
+    ASSERT_NE(inC.find(L"Percent Used: \t\t39%"), std::wstring::npos);
+    for (const char* language : {"de_DE", "tr_TR"}) {
+        ScopedLocale locale(language);
+        if (!locale.Active()) GTEST_SKIP() << "this system cannot run under " << language;
+        EXPECT_EQ(report(), inC) << language;
+    }
 }
 
 }  // namespace
