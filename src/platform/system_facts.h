@@ -23,7 +23,7 @@ namespace tarvex::platform {
 
 struct DiskSpace {
     ULONGLONG totalBytes = 0;
-    ULONGLONG freeBytes = 0;  // what the user may still write on the volume
+    ULONGLONG freeBytes = 0;  // the whole volume's free bytes, those kept for root among them
 };
 
 struct MemoryStatus {

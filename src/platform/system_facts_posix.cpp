@@ -58,10 +58,10 @@ class LinuxFacts final : public SystemFacts {
     std::optional<DiskSpace> Disk() override {
         struct statvfs volume {};
         if (statvfs(".", &volume) != 0) return std::nullopt;
-        // Free as the user can write it: without the blocks kept for root, as df says, and as
-        // the Windows figure is for a volume without quotas.
+        // The whole volume's free blocks, those kept for root among them, as the Windows figure
+        // is the volume's free bytes whatever the user's quota.
         return DiskSpace{static_cast<ULONGLONG>(volume.f_blocks) * volume.f_frsize,
-                         static_cast<ULONGLONG>(volume.f_bavail) * volume.f_frsize};
+                         static_cast<ULONGLONG>(volume.f_bfree) * volume.f_frsize};
     }
 
     MemoryStatus Memory() override {

@@ -17,10 +17,11 @@ class WindowsFacts final : public SystemFacts {
 
     // The volume of the working directory.
     std::optional<DiskSpace> Disk() override {
-        ULARGE_INTEGER freeToUser{};
+        // The volume's free bytes, not the caller's share of them under a quota.
         ULARGE_INTEGER total{};
-        if (!GetDiskFreeSpaceExW(nullptr, &freeToUser, &total, nullptr)) return std::nullopt;
-        return DiskSpace{total.QuadPart, freeToUser.QuadPart};
+        ULARGE_INTEGER totalFree{};
+        if (!GetDiskFreeSpaceExW(nullptr, nullptr, &total, &totalFree)) return std::nullopt;
+        return DiskSpace{total.QuadPart, totalFree.QuadPart};
     }
 
     MemoryStatus Memory() override {

@@ -13,6 +13,12 @@ TEST(SystemFacts, WindowsAnswersEveryQuestionOfTheReport) {
     ASSERT_TRUE(disk.has_value());
     EXPECT_GT(disk->totalBytes, 0u);
     EXPECT_LE(disk->freeBytes, disk->totalBytes);
+    // The volume's free bytes, not the caller's (which Wine takes from the blocks left to users).
+    ULARGE_INTEGER total{};
+    ULARGE_INTEGER totalFree{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(nullptr, nullptr, &total, &totalFree));
+    EXPECT_NEAR(static_cast<double>(disk->freeBytes), static_cast<double>(totalFree.QuadPart),
+                64.0 * (1 << 20));
 
     const auto memory = facts->Memory();
     EXPECT_GT(memory.totalPhys, 0u);
