@@ -113,7 +113,6 @@ void LoaderDialog::DoDataExchange(CDataExchange* pDX) {
 BOOL LoaderDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     closing_ = false;
-    failureBoxOwner = GetSafeHwnd();  // set before any job's thread starts
 
     if (HasSystemMenu()) {
         const std::wstring aboutText = LoadStringResource(IDS_ABOUTBOX);

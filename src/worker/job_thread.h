@@ -129,8 +129,6 @@ class CJobThread {
     bool reportFailures = true;
     bool rethrowFailures = false;
     std::wstring name = L"CJobThread";
-    // The window that owns the failure box (the main window), so that it stays above it.
-    HWND failureBoxOwner = nullptr;
 
     // TakeThreadsForEnd, then WaitForThreadsToEnd. The destructor does this; a derived class
     // whose handlers or overrides use its own members calls it in its own destructor, before

@@ -127,7 +127,8 @@ unsigned JobThreadProc(void* argument) {
         if (object->rethrowFailures) throw;
         const std::wstring failureText = DescribeFailure(std::current_exception());
         if (object->reportFailures) {
-            tarvex::platform::ShowMessageBox(object->failureBoxOwner,
+            // No owner: the box belongs to this thread, and the windows stay usable meanwhile.
+            tarvex::platform::ShowMessageBox(nullptr,
                                              FailureBoxText(object->name, failureText).c_str(),
                                              kFailureCaption, MB_OK | MB_ICONHAND);
         }

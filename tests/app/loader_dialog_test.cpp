@@ -183,18 +183,39 @@ TEST_F(MainWindowTest, PortItemsPast256thCannotStartAnything) {
 
 namespace main_window_test {
 
-// A failure that ends the worker is told in a box owned by the main window.
-TEST_F(MainWindowTest, TheWorkersFailureBoxIsOwnedByTheMainWindow) {
-    RecordingMessageBox boxes;
+// A failure that ends the worker is told in a box of the worker's own, with no owner: the
+// window stays usable while it is open, and the worker ends once it is answered.
+TEST_F(MainWindowTest, TheWorkersFailureBoxHasNoOwnerAndLeavesTheWindowUsable) {
+    using tarvex::platform::AnswerOpenMessageBox;
+    using tarvex::platform::FindOpenMessageBox;
+    constexpr wchar_t kCaption[] = L"CJobThread Exception";
+    {
+        RecordingMessageBox boxes;
+        TestLoaderDialog dialog;
+        dialog.jobBody = [](TestLoaderDialog&) { throw std::runtime_error("the job broke"); };
+        RunModal(dialog, [&] {
+            Click(dialog, IDC_UPDATE);
+            ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes().empty(); }));
+            EXPECT_EQ(boxes.Boxes().front().caption, kCaption);
+            EXPECT_EQ(boxes.Boxes().front().owner, nullptr);
+        });
+    }
     TestLoaderDialog dialog;
     dialog.jobBody = [](TestLoaderDialog&) { throw std::runtime_error("the job broke"); };
     RunModal(dialog, [&] {
         Click(dialog, IDC_UPDATE);
-        ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes().empty(); }));
-        const MessageBoxRequest box = boxes.Boxes().front();
-        EXPECT_EQ(box.caption, L"CJobThread Exception");
-        EXPECT_NE(box.owner, nullptr);
-        EXPECT_EQ(box.owner, dialog.GetSafeHwnd());
+        ASSERT_TRUE(WaitUntil([&] { return FindOpenMessageBox(kCaption).has_value(); }));
+        const auto box = FindOpenMessageBox(kCaption);
+        EXPECT_FALSE(box->owned);
+        EXPECT_FALSE(box->blocksWindows);
+        Click(dialog, IDC_RADIO_ARENA);
+        EXPECT_TRUE(Checked(dialog, IDC_RADIO_ARENA));
+        HANDLE worker = dialog.ThreadHandle();
+        ASSERT_NE(worker, nullptr);
+        EXPECT_FALSE(WaitForSingleObject(worker, 0) == WAIT_OBJECT_0) << "ends once answered";
+        EXPECT_TRUE(AnswerOpenMessageBox(kCaption));
+        EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; }));
+        EXPECT_FALSE(FindOpenMessageBox(kCaption).has_value());
     });
 }
 

@@ -1,5 +1,7 @@
-// Private to the window layer: message boxes shown on the window thread, for callers on any
-// thread; each window backend gives the showing.
+// Private to the window layer: message boxes for callers on any thread; each window backend
+// gives the showing. A box with an owner is shown on the window thread, modal to its owner. A
+// box without one, asked for on another thread (the worker's failure box), belongs to that
+// thread: it blocks no window, and only the asking thread waits for its answer.
 #pragma once
 
 #include <functional>
@@ -15,10 +17,15 @@ class WindowMessageBoxPresenter final : public MessageBoxPresenter {
     // Runs on the window thread and answers as MessageBox does.
     using ShowOnWindowThread = std::function<int(const MessageBoxRequest&)>;
 
-    WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link, ShowOnWindowThread show)
-        : link_(std::move(link)), show_(std::move(show)) {}
+    // Runs on the asking thread and answers once the box is dismissed.
+    using ShowOwnerless = std::function<int(const MessageBoxRequest&)>;
+
+    WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link, ShowOnWindowThread show,
+                              ShowOwnerless showOwnerless)
+        : link_(std::move(link)), show_(std::move(show)), showOwnerless_(std::move(showOwnerless)) {}
 
     int Show(const MessageBoxRequest& request) override {
+        if (request.owner == nullptr && !IsWindowThread()) return showOwnerless_(request);
         int result = 0;  // a box that cannot be shown answers 0, as a failed MessageBox does
         link_->Run([&] { result = show_(request); });
         return result;
@@ -27,6 +34,7 @@ class WindowMessageBoxPresenter final : public MessageBoxPresenter {
   private:
     std::shared_ptr<WindowLink> link_;
     ShowOnWindowThread show_;
+    ShowOwnerless showOwnerless_;
 };
 
 }  // namespace tarvex::platform

@@ -1,8 +1,11 @@
 #include "platform/ui/user_input.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QKeyEvent>
+#include <QMessageBox>
 
+#include "platform/ui/qt/qt_text.h"
 #include "platform/ui/qt/window_ref.h"
 
 namespace tarvex::platform {
@@ -21,7 +24,34 @@ int QtKeyOf(UINT virtualKey) {
     }
 }
 
+QMessageBox* VisibleBox(const std::wstring& caption) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (box != nullptr && box->isVisible() && box->windowTitle() == ToQString(caption)) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
+
+std::optional<OpenMessageBox> FindOpenMessageBox(const std::wstring& caption) {
+    const QMessageBox* box = VisibleBox(caption);
+    if (box == nullptr) return std::nullopt;
+    return OpenMessageBox{box->parentWidget() != nullptr, box->isModal()};
+}
+
+bool AnswerOpenMessageBox(const std::wstring& caption) {
+    QMessageBox* box = VisibleBox(caption);
+    if (box == nullptr) return false;
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        ok->click();
+    } else {
+        box->reject();
+    }
+    return true;
+}
 
 void SetFocus(CWnd& window) {
     if (window.Window() != nullptr) {

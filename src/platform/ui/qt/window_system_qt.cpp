@@ -2,9 +2,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QFontMetrics>
-#include <QGridLayout>
-#include <QMessageBox>
 #include <QTimer>
 #include <chrono>
 #include <cstdlib>
@@ -12,6 +9,7 @@
 
 #include "platform/message_box.h"
 #include "platform/threads.h"
+#include "platform/ui/qt/message_box_qt.h"
 #include "platform/ui/qt/qt_access.h"
 #include "platform/ui/qt/qt_text.h"
 #include "platform/ui/qt/window_registry.h"
@@ -22,65 +20,6 @@
 
 namespace tarvex::platform {
 namespace {
-
-QMessageBox::StandardButtons ButtonsFor(UINT style) {
-    switch (style & 0xF) {
-        case MB_OKCANCEL:
-            return QMessageBox::Ok | QMessageBox::Cancel;
-        case MB_YESNO:
-            return QMessageBox::Yes | QMessageBox::No;
-        default:
-            return QMessageBox::Ok;
-    }
-}
-
-QMessageBox::Icon IconFor(UINT style) {
-    switch (style & 0xF0) {
-        case MB_ICONHAND:
-            return QMessageBox::Critical;
-        case MB_ICONQUESTION:
-            return QMessageBox::Question;
-        case MB_ICONEXCLAMATION:
-            return QMessageBox::Warning;
-        case MB_ICONINFORMATION:
-            return QMessageBox::Information;
-        default:
-            return QMessageBox::NoIcon;
-    }
-}
-
-int ResultFor(int button) {
-    switch (button) {
-        case QMessageBox::Cancel:
-            return IDCANCEL;
-        case QMessageBox::Yes:
-            return IDYES;
-        case QMessageBox::No:
-            return IDNO;
-        default:
-            return IDOK;
-    }
-}
-
-// A box as a window of its own, owned by the window `request.owner` names; 0 when that window
-// has gone.
-int ShowBox(const MessageBoxRequest& request) {
-    QWidget* owner = WindowForHandle(request.owner);
-    if (request.owner != nullptr && owner == nullptr) return 0;
-    const QString caption = ToQString(request.caption);
-    QMessageBox box(IconFor(request.style), caption, ToQString(request.text),
-                    ButtonsFor(request.style), owner);
-    // A box has a title and a close button, nothing to minimise or maximise.
-    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowCloseButtonHint);
-    // The box sizes itself to its text alone; a short text would leave the caption cut.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(caption), 0, QSizePolicy::Minimum,
-                                      QSizePolicy::Fixed),
-                      grid->rowCount(), 0, 1, grid->columnCount());
-    }
-    return ResultFor(box.exec());
-}
 
 // The window thread waits in a nested event loop, so that its windows and the worker's
 // synchronous calls keep being served. A helper thread waits on the handle and ends the loop.
@@ -110,20 +49,15 @@ bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
 
 }  // namespace
 
-int MessageBoxMinimumWidth(const QString& caption) {
-    // Window managers draw captions in a bold face of about the dialog font's size, beside an
-    // icon and the close button.
-    constexpr int kTitleBarExtras = 120;
-    QFont titleFont = QApplication::font();
-    titleFont.setBold(true);
-    return QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarExtras;
-}
-
 struct WindowSystem::Impl {
     Impl(int& argc, char** argv) : application(argc, argv) {}
     QApplication application;
     std::shared_ptr<WindowLink> link = WindowLink::Create();
-    WindowMessageBoxPresenter presenter{link, ShowBox};
+    OwnerlessBoxes ownerlessBoxes{link};
+    WindowMessageBoxPresenter presenter{
+        link, ShowBox, [this](const MessageBoxRequest& request) {
+            return ownerlessBoxes.Show(request);
+        }};
     MessageBoxPresenter* previousPresenter = nullptr;
 };
 
@@ -135,6 +69,7 @@ WindowSystem::WindowSystem(int& argc, char** argv) : impl_(std::make_unique<Impl
 WindowSystem::~WindowSystem() {
     SetWindowThreadWait(0, nullptr);
     SetMessageBoxPresenter(impl_->previousPresenter);
+    impl_->ownerlessBoxes.CloseAll();
     impl_->link->Close();
 }
 

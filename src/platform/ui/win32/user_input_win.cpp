@@ -1,7 +1,57 @@
 #include "platform/ui/user_input.h"
 #include "platform/ui/win32/window_ref.h"
 
+#include <string>
+#include <vector>
+
 namespace tarvex::platform {
+namespace {
+
+// The program's visible top-level windows.
+std::vector<HWND> ProgramWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// A message box is a dialog of the system's class "#32770" with the caption given.
+HWND VisibleBox(const std::wstring& caption) {
+    for (HWND window : ProgramWindows()) {
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (std::wstring(className) == L"#32770" && caption == text) return window;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<OpenMessageBox> FindOpenMessageBox(const std::wstring& caption) {
+    HWND box = VisibleBox(caption);
+    if (box == nullptr) return std::nullopt;
+    OpenMessageBox facts;
+    facts.owned = GetWindow(box, GW_OWNER) != nullptr;
+    for (HWND window : ProgramWindows()) {
+        if (window != box && !IsWindowEnabled(window)) facts.blocksWindows = true;
+    }
+    return facts;
+}
+
+bool AnswerOpenMessageBox(const std::wstring& caption) {
+    HWND box = VisibleBox(caption);
+    return box != nullptr && PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
 
 // In a dialog the focus moves as Tab moves it, so that a push button given it becomes the
 // default one, as the dialog manager does.

@@ -127,7 +127,9 @@ WindowSystem::WindowSystem(int& /*argc*/, char** /*argv*/) : impl_(std::make_uni
     g_messageWindow = CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                       nullptr, GetModuleHandleW(nullptr), nullptr);
     impl_->link = WindowLink::Create();
-    impl_->presenter = std::make_unique<WindowMessageBoxPresenter>(impl_->link, ShowBox);
+    // A box without an owner is the asking thread's own: MessageBoxW on that thread runs its own
+    // loop and disables no window.
+    impl_->presenter = std::make_unique<WindowMessageBoxPresenter>(impl_->link, ShowBox, ShowBox);
     impl_->previousPresenter = SetMessageBoxPresenter(impl_->presenter.get());
     SetWindowThreadWait(GetCurrentThreadId(), WaitOnWindowThread);
 }
