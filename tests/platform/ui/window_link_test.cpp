@@ -92,4 +92,43 @@ TEST(WindowThreadWait, TimesOutAndAnswersAtOnceForZero) {
     EXPECT_FALSE(WaitPumpingMessages(nullptr, 1000)) << "a failed wait";
 }
 
+// With no time to wait, what is already queued for the window thread is still served, as the
+// pumping wait takes every waiting message before it looks at the handle again.
+TEST(WindowThreadWait, ZeroTimeOutServesWhatIsAlreadyQueued) {
+    TestEvent event;
+    tarvex::platform::PostToWindowThread([&] { event.Set(); });
+    EXPECT_TRUE(WaitPumpingMessages(event.handle(), 0));
+}
+
+// A WM_QUIT the wait takes does not end it; it is posted again once the wait is over, so that the
+// loop it was meant for still ends.
+TEST(WindowThreadWait, AQuitTakenByTheWaitNeitherEndsItNorIsLost) {
+    TestEvent event;
+    MSG quit{};
+    PeekMessageW(&quit, nullptr, 0, 0, PM_NOREMOVE);  // makes this thread's queue
+    ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_QUIT, 7, 0));
+    tarvex::platform::PostToWindowThread([&] { event.Set(); });
+    EXPECT_TRUE(WaitPumpingMessages(event.handle(), 20000));
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
+}
+
+// The window thread's wait ends at its time-out even while the worker keeps calling into it: a
+// time-out started afresh after each call would never end.
+TEST(WindowThreadWait, EndsAtItsTimeOutWhileTheWorkerKeepsCalling) {
+    auto link = WindowLink::Create();
+    std::atomic<bool> stop{false};
+    std::thread worker([&] {
+        while (!stop) {
+            link->Run([] {});
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    TestEvent never;
+    EXPECT_FALSE(WaitPumpingMessages(never.handle(), 300));
+    stop = true;
+    link->Close();
+    worker.join();
+}
+
 }  // namespace

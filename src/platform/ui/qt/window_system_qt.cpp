@@ -23,8 +23,14 @@ namespace {
 
 // The window thread waits in a nested event loop, so that its windows and the worker's
 // synchronous calls keep being served. A helper thread waits on the handle and ends the loop.
+// The deadline is fixed when the wait starts, as the Win32 backend's is (see there why). With
+// no time at all, what is already queued is still served before the handle is looked at again.
 bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
-    if (timeoutMs == 0) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+    if (timeoutMs == 0) {
+        if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) return true;
+        QCoreApplication::processEvents();
+        return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+    }
     HANDLE cancel = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (cancel == nullptr) return false;
     QEventLoop loop;

@@ -2,6 +2,7 @@
 // that thread, and the waits of that thread that keep its windows served.
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "platform/message_box.h"
 #include "platform/ui/win32/window_thread.h"
@@ -44,9 +45,35 @@ void DropPostedCalls(HWND window) {
     }
 }
 
+// Takes the messages waiting for this thread and dispatches them, the dialogs' keys included,
+// up to a WM_QUIT: that one is taken and its exit code given back, for the caller to decide.
+std::optional<int> TakeWaitingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+        // A dialog's keys (Tab, Enter, Esc) work in this loop as in the dialog's own.
+        HWND top = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (top != nullptr && IsDialogMessageW(top, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return std::nullopt;
+}
+
 // Waits for `handle` on the window thread while its messages keep being dispatched.
+//
+// The deadline is fixed when the wait starts. The worker thread's own wait starts its time-out
+// afresh after each burst of messages, but the window thread's messages never stop for long (the
+// worker's calls for each status line and chunk, paints, the caret's blink): a wait at close
+// that started afresh could hold the window for as long as a device keeps talking.
+//
+// A WM_QUIT taken here does not end the wait: it is posted again once the wait is over, so that
+// the loop it was meant for still ends (a modal loop that swallowed it would keep the program
+// running).
 bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
     const ULONGLONG started = GetTickCount64();
+    std::optional<int> quit;
+    bool signalled = false;
     for (;;) {
         DWORD remaining = INFINITE;
         if (timeoutMs != INFINITE) {
@@ -55,9 +82,19 @@ bool WaitOnWindowThread(HANDLE handle, DWORD timeoutMs) {
         }
         const DWORD woken =
             MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken == WAIT_OBJECT_0) return true;
-        if (woken != WAIT_OBJECT_0 + 1 || !DispatchWaitingMessages()) return false;
+        if (woken == WAIT_OBJECT_0) {
+            signalled = true;
+            break;
+        }
+        if (woken != WAIT_OBJECT_0 + 1) break;
+        if (const std::optional<int> taken = TakeWaitingMessages()) quit = taken;
+        if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) {
+            signalled = true;
+            break;
+        }
     }
+    if (quit) PostQuitMessage(*quit);
+    return signalled;
 }
 
 // A box owned by the window `request.owner` names; 0 when that window has gone.
@@ -78,19 +115,9 @@ void SendToWindowThread(void* sent) {
 }
 
 bool DispatchWaitingMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        // A dialog's keys (Tab, Enter, Esc) work in this loop as in the dialog's own.
-        HWND top = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        if (top != nullptr && IsDialogMessageW(top, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
+    const std::optional<int> quit = TakeWaitingMessages();
+    if (quit) PostQuitMessage(*quit);
+    return !quit;
 }
 
 void PostToWindowThread(std::function<void()> call) {
