@@ -3,6 +3,7 @@
 #include "about/about_dialog.h"
 #include "about/help_dialog.h"
 #include "app/dialog_job_host.h"
+#include "app/minimised_icon.h"
 #include "app/port_menu.h"
 #include "app/resource.h"
 #include "app/resources.h"
@@ -196,6 +197,20 @@ void LoaderDialog::OnCancel() {
     if (jobRunning_ && !closing_) return;
     CDialog::OnCancel();
 }
+
+bool LoaderDialog::OnPaint(CDC& dc) {
+    if (!IsIconic()) return false;
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    RECT client;
+    GetClientRect(&client);
+    const auto [x, y] =
+        tarvex::app::MinimisedIconOrigin(client.right - client.left, client.bottom - client.top,
+                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+    dc.DrawIcon(x, y, m_hIcon);
+    return true;
+}
+
+HICON LoaderDialog::OnQueryDragIcon() { return m_hIcon; }
 
 void LoaderDialog::OnTimer(UINT_PTR id) {
     if (id == kProgressTimer && m_bStepProgress != 0) {

@@ -97,6 +97,9 @@ class LoaderDialog : public CDialog, public CJobThread {
     void OnCancel() override;
     void OnClose() override;
     void OnTimer(UINT_PTR id) override;
+    // Minimised, the window shows its icon; dragged so, the icon goes with the pointer.
+    bool OnPaint(CDC& dc) override;
+    HICON OnQueryDragIcon() override;
     void OnSysCommand(UINT id, LPARAM lParam) override;
     // Opening the Communications menu lists the ports of this moment (adapters come and go).
     void OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) override;

@@ -1,6 +1,8 @@
 // The main window, driven as a technician would drive it, on both window systems.
 #include "app/main_window_fixture.h"
 
+#include "app/minimised_icon.h"
+
 namespace main_window_test {
 
 using tarvex::platform::kMenuItemNotFound;
@@ -15,6 +17,14 @@ TEST_F(MainWindowTest, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
         EXPECT_EQ(StatusText(dialog), L"Configure Communications Settings and Setup Type.");
         EXPECT_EQ(dialog.GetWindowText(), L"Tarvex2");
         EXPECT_NE(dialog.GetIcon(TRUE), nullptr);
+        // A window of its own: minimise and maximise boxes (a window manager offers none to
+        // maximise a window of fixed size), and its icon while dragged minimised.
+        EXPECT_TRUE(dialog.GetStyle() & WS_MINIMIZEBOX);
+#ifdef _WIN32
+        EXPECT_TRUE(dialog.GetStyle() & WS_MAXIMIZEBOX);
+#endif
+        EXPECT_EQ(reinterpret_cast<HICON>(dialog.SendMessage(WM_QUERYDRAGICON)),
+                  dialog.GetIcon(TRUE));
 
         CMenu ports = dialog.GetMenu().GetSubMenu(2);
         ASSERT_EQ(ports.GetMenuItemCount(), 2);
@@ -32,6 +42,15 @@ TEST_F(MainWindowTest, StartsReadyWithTheFirstBuiltInTypeAndTheFirstPort) {
         systemMenu.GetMenuString(count - 1, text, MF_BYPOSITION);
         EXPECT_EQ(text, L"&About Tarvex2...");
     });
+}
+
+TEST(MinimisedIcon, CentredWithHalvesRoundedTowardZero) {
+    using tarvex::app::MinimisedIconOrigin;
+    EXPECT_EQ(MinimisedIconOrigin(160, 37, 32, 32).x, 64);
+    EXPECT_EQ(MinimisedIconOrigin(160, 37, 32, 32).y, 3);
+    // Narrower than the icon: (0 - 32 + 1) / 2 is -15, where a floor would give -16.
+    EXPECT_EQ(MinimisedIconOrigin(0, 0, 32, 32).x, -15);
+    EXPECT_EQ(MinimisedIconOrigin(1, 2, 32, 32).y, -14);
 }
 
 TEST_F(MainWindowTest, UpdateDisablesTheControlsAndRunsTheJobOfTheSetupType) {

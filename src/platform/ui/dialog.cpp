@@ -15,6 +15,8 @@ void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 bool CDialog::OnPaint(CDC& /*dc*/) { return false; }
 
+HICON CDialog::OnQueryDragIcon() { return nullptr; }
+
 void CDialog::OnInitMenuPopup(CMenu& /*popup*/, UINT /*index*/, BOOL /*systemMenu*/) {}
 
 HBRUSH CDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {

@@ -94,6 +94,9 @@ class CDialog : public CWnd {
     // brush leaves the background unpainted. The default asks the control itself (CtlColor) and
     // otherwise returns null: the control keeps the system's look.
     virtual HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor);
+    // The icon the system shows while the user drags the minimised window (WM_QUERYDRAGICON);
+    // null for the system's default.
+    virtual HICON OnQueryDragIcon();
     // A popup of the menu bar is about to open (WM_INITMENUPOPUP): `index` is its position.
     virtual void OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu);
     virtual void OnOK();

@@ -13,6 +13,7 @@ class DialogAccess {
     static void Timer(CDialog& dialog, UINT_PTR id) { dialog.OnTimer(id); }
     static void SysCommand(CDialog& dialog, UINT id) { dialog.OnSysCommand(id, 0); }
     static bool Paint(CDialog& dialog, CDC& dc) { return dialog.OnPaint(dc); }
+    static HICON QueryDragIcon(CDialog& dialog) { return dialog.OnQueryDragIcon(); }
     static HBRUSH CtlColor(CDialog& dialog, CDC* dc, CWnd* control, UINT type) {
         return dialog.OnCtlColor(dc, control, type);
     }

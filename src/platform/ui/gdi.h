@@ -76,6 +76,10 @@ class CDC {
     void FillSolidRect(int x, int y, int width, int height, COLORREF colour);
     // The colour of the pixel at (x, y); CLR_INVALID outside the drawing surface.
     COLORREF GetPixel(int x, int y) const;
+    // Draws `icon` at its system size with its top left corner at (x, y).
+    BOOL DrawIcon(int x, int y, HICON icon);
+    // The system's handle of the context, for the messages that carry one.
+    HDC GetSafeHdc() const;
 
     // Copies a width by height block of `source` at (sx, sy) to (x, y), combined with what is
     // there by the raster operation `rop` (one that takes no brush).

@@ -45,6 +45,8 @@ class CWnd {
     virtual BOOL OnReflectedNotify(UINT code);
 
     DWORD GetStyle() const;
+    // The client area, from (0, 0).
+    void GetClientRect(RECT* rect) const;
     BOOL ModifyStyle(DWORD remove, DWORD add);
     // Redraws the control, asking its colours afresh.
     void Invalidate(BOOL erase = TRUE);

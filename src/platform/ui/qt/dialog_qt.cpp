@@ -59,12 +59,16 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
                             Qt::CustomizeWindowHint;
     if (dialogTemplate.style & WS_SYSMENU)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if ((dialogTemplate.style & WS_MINIMIZEBOX) && parent == nullptr) {
+    // The frame's boxes as GetStyle tells them. A dialog keeps the size of its template, and
+    // window managers offer no maximise button on a window of fixed size: WS_MAXIMIZEBOX is not
+    // offered here (Windows maximises such a window to the screen's size).
+    DWORD frame = dialogTemplate.style & (WS_CAPTION | WS_SYSMENU);
+    if (parent == nullptr && (dialogTemplate.style & WS_MINIMIZEBOX)) {
         flags |= Qt::WindowMinimizeButtonHint;
+        frame |= WS_MINIMIZEBOX;
     }
-    // A dialog keeps the size of its template, so a maximise button would have nothing to do:
-    // WS_MAXIMIZEBOX is not offered.
     window->setWindowFlags(flags);
+    window->setProperty(kStyleProperty, static_cast<uint>(frame));
     window->setWindowTitle(QString::fromWCharArray(dialogTemplate.caption));
     QFont font = QApplication::font();
     font.setPointSize(dialogTemplate.pointSize);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
+#include <QPainter>
 #include <QPalette>
 #include <algorithm>
 #include <map>
@@ -58,6 +60,11 @@ QRgb Combine(DWORD rop, QRgb source, QRgb destination) {
 }
 
 }  // namespace
+
+int GetSystemMetrics(int index) {
+    constexpr int kIconSize = 32;  // Windows' icon size at 96 dots an inch
+    return index == SM_CXICON || index == SM_CYICON ? kIconSize : 0;
+}
 
 COLORREF GetSysColor(int index) {
     const QPalette palette = QApplication::palette();
@@ -202,6 +209,17 @@ void CDC::FillSolidRect(int x, int y, int width, int height, COLORREF colour) {
         std::fill(line + area.left(), line + area.right() + 1, 0xFF000000 | ToQRgb(colour));
     }
 }
+
+BOOL CDC::DrawIcon(int x, int y, HICON icon) {
+    QImage* surface = impl_->Surface();
+    if (surface == nullptr || icon == nullptr) return FALSE;
+    const int size = GetSystemMetrics(SM_CXICON);
+    QPainter painter(surface);
+    reinterpret_cast<const QIcon*>(icon)->paint(&painter, x, y, size, size);
+    return TRUE;
+}
+
+HDC CDC::GetSafeHdc() const { return reinterpret_cast<HDC>(impl_.get()); }
 
 COLORREF CDC::GetPixel(int x, int y) const {
     const QImage* surface = impl_->Surface();

@@ -32,6 +32,8 @@ inline constexpr int IDC_STATIC = -1;
 // Messages, notifications and commands.
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_INITMENUPOPUP = 0x0117;
+inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
+inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
 inline constexpr UINT BM_CLICK = 0x00F5;
 inline constexpr UINT STN_CLICKED = 0;
 inline constexpr UINT SC_CLOSE = 0xF060;
@@ -79,10 +81,18 @@ inline constexpr UINT CTLCOLOR_STATIC = 6;
 inline constexpr int NULL_BRUSH = 5;
 
 using HBRUSH = struct HBRUSH__*;
+using HDC = struct HDC__*;
 using HFONT = struct HFONT__*;
 using HGDIOBJ = void*;
 using HICON = struct HICON__*;
 using HINSTANCE = struct HINSTANCE__*;
+
+struct RECT {
+    LONG left = 0;
+    LONG top = 0;
+    LONG right = 0;
+    LONG bottom = 0;
+};
 
 struct BITMAP {
     LONG bmWidth = 0;
@@ -99,6 +109,11 @@ struct LOGFONTW {
 
 // The common controls, set up before the first window.
 void InitCommonControls();
+
+// The desktop's measures: only the icon's size is known.
+inline constexpr int SM_CXICON = 11;
+inline constexpr int SM_CYICON = 12;
+int GetSystemMetrics(int index);
 
 // The desktop's colours.
 COLORREF GetSysColor(int index);

@@ -131,6 +131,14 @@ BOOL CWnd::EnableWindow(BOOL enable) {
     return wasDisabled ? TRUE : FALSE;
 }
 
+void CWnd::GetClientRect(RECT* rect) const {
+    *rect = RECT{};
+    With<QWidget>(window_, [&](QWidget* widget) {
+        rect->right = widget->width();
+        rect->bottom = widget->height();
+    });
+}
+
 BOOL CWnd::IsWindowEnabled() const {
     bool enabled = false;
     With<QWidget>(window_, [&](QWidget* widget) { enabled = widget->isEnabled(); });
@@ -226,13 +234,18 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         With<QAbstractButton>(window_, [](QAbstractButton* button) { button->click(); });
     }
     if (message != WM_COMMAND && message != WM_INITMENUPOPUP && message != WM_CLOSE &&
-        message != WM_SYSCOMMAND) {
+        message != WM_SYSCOMMAND && message != WM_QUERYDRAGICON) {
         return 0;
     }
+    LRESULT result = 0;
     With<QDialog>(window_, [&](QDialog* widget) {
         auto* window = dynamic_cast<tarvex::platform::DialogWindow*>(widget);
         if (window == nullptr) return;
         CDialog& dialog = window->Owner();
+        if (message == WM_QUERYDRAGICON) {
+            result = reinterpret_cast<LRESULT>(DialogAccess::QueryDragIcon(dialog));
+            return;
+        }
         if (message == WM_COMMAND) {
             DialogAccess::Command(dialog, static_cast<UINT>(wParam & 0xFFFF));
             return;
@@ -249,5 +262,5 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CMenu popup = dialog.GetMenu().GetSubMenu(position);
         DialogAccess::InitMenuPopup(dialog, popup, static_cast<UINT>(position), FALSE);
     });
-    return 0;
+    return result;
 }

@@ -93,15 +93,14 @@ ControlClass ClassOf(ControlKind kind) {
     }
 }
 
-// A dialog with an owner is the owner's: it stays above it and is never minimised on its own (a
-// minimised box would leave its owner blocked with nothing on the screen to say why). A dialog
-// keeps the size of its template, so a maximise button would have nothing to do.
+// A dialog with an owner is the owner's: it stays above it and is never minimised or maximised
+// on its own (a minimised box would leave its owner blocked with nothing on the screen to say
+// why). A window of its own keeps the boxes its template asks for.
 DWORD DialogStyle(const DialogTemplate& dialogTemplate, bool owned) {
     // Shown as it is made (the dialog box otherwise waits for its loop's first idle moment), so
     // that what the loop runs first already finds it on the screen.
     DWORD style = dialogTemplate.style | WS_POPUP | WS_VISIBLE | DS_SETFONT;
-    style &= ~static_cast<DWORD>(WS_MAXIMIZEBOX);
-    if (owned) style &= ~static_cast<DWORD>(WS_MINIMIZEBOX);
+    if (owned) style &= ~static_cast<DWORD>(WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     return style;
 }
 
@@ -281,6 +280,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             EndPaint(window, &paint);
             return TRUE;
         }
+        case WM_QUERYDRAGICON:  // one of the messages whose result a dialog returns directly
+            return reinterpret_cast<INT_PTR>(DialogAccess::QueryDragIcon(*dialog));
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:

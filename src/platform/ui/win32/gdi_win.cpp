@@ -123,6 +123,10 @@ void CDC::FillSolidRect(int x, int y, int width, int height, COLORREF colour) {
 
 COLORREF CDC::GetPixel(int x, int y) const { return ::GetPixel(impl_->dc, x, y); }
 
+BOOL CDC::DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(impl_->dc, x, y, icon); }
+
+HDC CDC::GetSafeHdc() const { return impl_->dc; }
+
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sx, int sy, DWORD rop) {
     if (source == nullptr || impl_->dc == nullptr) return FALSE;
     return ::BitBlt(impl_->dc, x, y, width, height, source->impl_->dc, sx, sy, rop);

@@ -45,6 +45,11 @@ BOOL CWnd::EnableWindow(BOOL enable) {
     return wasDisabled;
 }
 
+void CWnd::GetClientRect(RECT* rect) const {
+    *rect = RECT{};
+    With(window_, [&](HWND hwnd) { ::GetClientRect(hwnd, rect); });
+}
+
 BOOL CWnd::IsWindowEnabled() const {
     BOOL enabled = FALSE;
     With(window_, [&](HWND hwnd) { enabled = ::IsWindowEnabled(hwnd); });
