@@ -25,6 +25,9 @@ class ExclusiveFile {
     // file held by another program, a file longer than kMostBytes, and a file too large for the
     // memory this program can have (the jobs read the whole file at once). Never blocks.
     bool Open(const std::wstring& path);
+    // Why the last Open failed, in words for the job log ("in use by another program", "12
+    // bytes, more than a job can send"...); empty after an Open that succeeded.
+    const std::string& Refusal() const { return refusal_; }
     // The length in bytes (0 when not open).
     std::int32_t Length() const;
     // Reads the whole file from its start into `image` (which takes the length read); false,
@@ -39,8 +42,15 @@ class ExclusiveFile {
     // `image` as `bytes` zero bytes; false, with `image` empty, when the memory cannot be had.
     static bool Allocate(std::vector<std::uint8_t>& image, std::size_t bytes);
 
+    // Fails the open of a file of `size` bytes (when known) for `why`.
+    bool Refuse(std::string why);
+    // The size check both systems make before the file is taken: false, with the reason, for a
+    // file longer than kMostBytes or than the memory this program can have.
+    bool SizeFits(std::uint64_t size, bool memoryFor);
+
     struct State;  // the open file, as the system holds it
     std::unique_ptr<State> state_;
+    std::string refusal_;
 };
 
 }  // namespace tarvex::platform

@@ -40,16 +40,25 @@ bool ExclusiveFile::IsOpen() const { return state_->fd >= 0; }
 
 bool ExclusiveFile::Open(const std::wstring& path) {
     Close();
-    if (path.empty()) return false;
+    refusal_.clear();
+    if (path.empty()) return Refuse("cannot be read");
     // Non-blocking, so that a FIFO or a device named as firmware cannot hold the job in open();
     // such a file is then refused as not regular. Reads of a regular file never block.
     const int fd = open(ToSystemName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return false;
+    if (fd < 0) return Refuse("cannot be read");
     struct stat info {};
-    const bool usable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                        static_cast<std::uint64_t>(info.st_size) <= kMostBytes &&
-                        MemoryFor(static_cast<std::size_t>(info.st_size)) &&
-                        flock(fd, LOCK_EX | LOCK_NB) == 0;
+    bool usable = fstat(fd, &info) == 0;
+    if (!usable) {
+        Refuse("cannot be read");
+    } else if (!S_ISREG(info.st_mode)) {
+        usable = Refuse("not a regular file");
+    } else {
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        usable = SizeFits(size, size <= kMostBytes && MemoryFor(static_cast<std::size_t>(size)));
+        if (usable && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            usable = Refuse(errno == EWOULDBLOCK ? "in use by another program" : "cannot be read");
+        }
+    }
     if (!usable) {
         close(fd);
         return false;

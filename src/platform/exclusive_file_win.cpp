@@ -32,16 +32,26 @@ bool ExclusiveFile::IsOpen() const { return state_->file != INVALID_HANDLE_VALUE
 
 bool ExclusiveFile::Open(const std::wstring& path) {
     Close();
-    if (path.empty()) return false;
+    refusal_.clear();
+    if (path.empty()) return Refuse("cannot be read");
     // No sharing: nobody else opens the file while the job holds it, and the open fails when
     // someone else has it open. Only a file on the disk is taken (not a pipe or a device).
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        return Refuse(GetLastError() == ERROR_SHARING_VIOLATION ? "in use by another program"
+                                                                : "cannot be read");
+    }
     LARGE_INTEGER size{};
-    const bool usable = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
-                        static_cast<std::uint64_t>(size.QuadPart) <= kMostBytes &&
-                        MemoryFor(static_cast<std::size_t>(size.QuadPart));
+    bool usable = GetFileType(file) == FILE_TYPE_DISK;
+    if (!usable) {
+        Refuse("not a regular file");
+    } else if (!GetFileSizeEx(file, &size)) {
+        usable = Refuse("cannot be read");
+    } else {
+        const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+        usable = SizeFits(bytes, bytes <= kMostBytes && MemoryFor(static_cast<std::size_t>(bytes)));
+    }
     if (!usable) {
         CloseHandle(file);
         return false;

@@ -1,7 +1,6 @@
 #include "update/console_job.h"
 
 #include <array>
-#include <vector>
 
 #include "update/job_frame.h"
 
@@ -20,19 +19,10 @@ void Reply(SerialLink& link, const char (&bytes)[3]) {
 // Sends the image in one piece; the window's timer estimates the progress meanwhile.
 void Transfer(JobContext& job) {
     job.host.SetStatus(L"Reprogramming the Quorlex 2000 console...");
-    const std::int32_t length = job.file.Length();
-    std::vector<std::uint8_t> image;
-    job.file.ReadAll(image);
     job.host.SetStepProgress(true);
-    job.host.BeginConsoleProgress(length);
+    job.host.BeginConsoleProgress(static_cast<std::int32_t>(job.image.size()));
 
-    bool ok = true;  // an empty file has nothing to send and is sent completely
-    for (std::size_t sent = 0; sent < static_cast<std::size_t>(length);) {
-        std::size_t written = 0;
-        ok = job.link.Write(image.data() + sent, image.size() - sent, written) && written > 0;
-        if (!ok) break;
-        sent += written;
-    }
+    bool ok = SendImage(job, job.image.size(), nullptr);
     // The last write may return with the image still in the port's buffer: the console has it
     // only once the port has sent it, and a console that hangs up meanwhile did not get it.
     ok = ok && job.link.Drain();

@@ -22,6 +22,14 @@ class ForwardingJobHost : public JobHost {
     void SetProgress(std::int32_t position) override { inner_->SetProgress(position); }
     void FillProgress() override { inner_->FillProgress(); }
     void ShowMessage(const std::wstring& text) override { inner_->ShowMessage(text); }
+    void FirmwareFileTaken(const std::wstring& path,
+                           const std::vector<std::uint8_t>& image) override {
+        inner_->FirmwareFileTaken(path, image);
+    }
+    void FirmwareFileRefused(const std::wstring& path, const std::string& why) override {
+        inner_->FirmwareFileRefused(path, why);
+    }
+    void FileTransferBegins(std::size_t length) override { inner_->FileTransferBegins(length); }
     void EnableControlsAfterJob() override { inner_->EnableControlsAfterJob(); }
     void ResetJobEvent() override { inner_->ResetJobEvent(); }
     void StopWorker() override { inner_->StopWorker(); }

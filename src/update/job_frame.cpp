@@ -1,7 +1,9 @@
 #include "update/job_frame.h"
 
+#include <algorithm>
 #include <array>
 
+#include "platform/exclusive_file.h"
 #include "update/reply_text.h"
 
 namespace tarvex::update {
@@ -38,7 +40,41 @@ std::optional<std::wstring_view> SetUpLink(SerialLink& link, const std::wstring&
     return std::nullopt;
 }
 
+// Takes the firmware file for this job alone and reads it whole, telling the host what it took
+// or why it could not.
+bool TakeFirmwareFile(JobHost& host, const std::wstring& path, platform::ExclusiveFile& file,
+                      std::vector<std::uint8_t>& image) {
+    std::string why;
+    if (!file.Open(path)) {
+        why = file.Refusal();
+    } else if (!file.ReadAll(image)) {
+        why = std::to_string(file.Length()) + " bytes, more than the memory this program can have";
+    } else if (image.size() != static_cast<std::size_t>(file.Length())) {
+        why = "it changed while it was read";
+    }
+    if (!why.empty()) {
+        image = {};
+        host.FirmwareFileRefused(path, why);
+        return false;
+    }
+    host.FirmwareFileTaken(path, image);
+    return true;
+}
+
 }  // namespace
+
+bool SendImage(JobContext& job, std::size_t piece,
+               const std::function<void(std::size_t sent)>& afterPiece) {
+    job.host.FileTransferBegins(job.image.size());
+    for (std::size_t sent = 0; sent < job.image.size();) {
+        std::size_t written = 0;
+        const std::size_t count = std::min(job.image.size() - sent, piece);
+        if (!job.link.Write(job.image.data() + sent, count, written) || written == 0) return false;
+        sent += written;
+        if (afterPiece) afterPiece(sent);
+    }
+    return true;
+}
 
 bool RunJobFrame(JobHost& host, const LinkProfile& profile, const Conversation& conversation) {
     host.SetStatus(L"Verifying Communications Port...");
@@ -46,9 +82,10 @@ bool RunJobFrame(JobHost& host, const LinkProfile& profile, const Conversation& 
     const std::optional<std::wstring> path = host.FirmwarePath();
 
     tarvex::platform::ExclusiveFile file;
+    std::vector<std::uint8_t> image;
     std::unique_ptr<SerialLink> link;
     bool opened = false;
-    if (path && file.Open(*path)) {
+    if (path && TakeFirmwareFile(host, *path, file, image)) {
         link = host.MakeLink();
         const auto failure = SetUpLink(*link, port, profile, opened);
         if (failure) {
@@ -63,7 +100,7 @@ bool RunJobFrame(JobHost& host, const LinkProfile& profile, const Conversation& 
             host.EnableControlsAfterJob();
             return false;
         }
-        JobContext job{host, *link, file};
+        JobContext job{host, *link, image};
         conversation(job);
     }
     // The file goes before the controls come back, so that an Update pressed at once finds it

@@ -5,8 +5,8 @@
 #include <functional>
 #include <span>
 #include <string_view>
+#include <vector>
 
-#include "platform/exclusive_file.h"
 #include "platform/serial_link.h"
 #include "update/job_host.h"
 #include "update/link_profile.h"
@@ -16,8 +16,15 @@ namespace tarvex::update {
 struct JobContext {
     JobHost& host;
     SerialLink& link;
-    tarvex::platform::ExclusiveFile& file;
+    // The firmware file's bytes, read whole when the job took the file: every transfer sends
+    // exactly these, as the job log records them.
+    const std::vector<std::uint8_t>& image;
 };
+
+// Writes the whole image to the link, in pieces of at most `piece` bytes, calling `afterPiece`
+// with the count sent so far after each; false at the first write that fails or moves nothing.
+bool SendImage(JobContext& job, std::size_t piece,
+               const std::function<void(std::size_t sent)>& afterPiece);
 
 // The job's conversation with its device, run once the link is set up.
 using Conversation = std::function<void(JobContext& job)>;

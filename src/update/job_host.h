@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/serial_link.h"
 
@@ -30,6 +31,16 @@ class JobHost {
     virtual void FillProgress() = 0;
     // A modal box owned by the main window, with the program's name as caption and OK.
     virtual void ShowMessage(const std::wstring& text) = 0;
+
+    // What the job took of its firmware file, for those who watch the job (its log); the window
+    // has nothing to show of it. `image` is the file's bytes as read when the job opened it: the
+    // bytes the job sends, whatever happens to the file afterwards.
+    virtual void FirmwareFileTaken(const std::wstring& /*path*/,
+                                   const std::vector<std::uint8_t>& /*image*/) {}
+    // The file could not be taken, for the reason `why` (in words); the job ends at once.
+    virtual void FirmwareFileRefused(const std::wstring& /*path*/, const std::string& /*why*/) {}
+    // The next `length` bytes the job writes to the link are the file's.
+    virtual void FileTransferBegins(std::size_t /*length*/) {}
 
     virtual void EnableControlsAfterJob() = 0;
     virtual void ResetJobEvent() = 0;

@@ -6,8 +6,6 @@
 #include <ctime>
 #include <vector>
 
-#include "platform/exclusive_file.h"
-#include "platform/file.h"
 #include "platform/forwarding_serial_link.h"
 #include "platform/link_errors.h"
 #include "platform/local_time.h"
@@ -48,36 +46,7 @@ std::string Quoted(const std::uint8_t* bytes, std::size_t count) {
     return text + "\"";
 }
 
-constexpr std::size_t kHashPieceBytes = 64 * 1024;
-
 std::string Narrow(const std::wstring& text) { return tarvex::platform::ToUtf8(text); }
-
-// Describes the firmware file: its size and SHA-256, read in pieces without locking it from the
-// job. A file longer than a job can send is not read at all: the job refuses it at once.
-std::string DescribeFile(const std::wstring& path) {
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
-        return Narrow(path) + " (cannot be read)";
-    }
-    const ULONGLONG length = file.GetLength();
-    if (length > tarvex::platform::ExclusiveFile::kMostBytes) {
-        return Narrow(path) + " (" + std::to_string(length) + " bytes, more than a job can send)";
-    }
-    try {
-        Sha256 digest;
-        std::vector<std::uint8_t> piece(kHashPieceBytes);
-        std::uint64_t total = 0;
-        while (const UINT got = file.Read(piece.data(), static_cast<UINT>(piece.size()))) {
-            digest.Add(std::span(piece.data(), got));
-            total += got;
-        }
-        return Narrow(path) + " (" + std::to_string(total) + " bytes, sha256 " +
-               digest.FinishHex() + ")";
-    } catch (CException* failure) {
-        failure->Delete();
-        return Narrow(path) + " (cannot be read)";
-    }
-}
 
 // The link as the log sees it.
 class JobLogLink final : public platform::ForwardingSerialLink {
@@ -177,14 +146,10 @@ void JobLogHost::Sent(const std::uint8_t* bytes, std::size_t written, const std:
     }
 }
 
-void JobLogHost::BeginConsoleProgress(std::int32_t fileLength) {
-    fileLeft_ = static_cast<std::size_t>(std::max(fileLength, 0));
-    ForwardingJobHost::BeginConsoleProgress(fileLength);
-}
-
-void JobLogHost::BeginSignProgress(std::int32_t fileLength) {
-    fileLeft_ = static_cast<std::size_t>(std::max(fileLength, 0));
-    ForwardingJobHost::BeginSignProgress(fileLength);
+void JobLogHost::FileTransferBegins(std::size_t length) {
+    TellSent();
+    fileLeft_ = length;
+    ForwardingJobHost::FileTransferBegins(length);
 }
 
 void JobLogHost::TellSent() {
@@ -201,8 +166,20 @@ std::wstring JobLogHost::SelectedPortName() {
 
 std::optional<std::wstring> JobLogHost::FirmwarePath() {
     std::optional<std::wstring> path = ForwardingJobHost::FirmwarePath();
-    Write("file", path ? DescribeFile(*path) : "none");
+    if (!path) Write("file", "none");  // otherwise the job tells what it took of the file
     return path;
+}
+
+void JobLogHost::FirmwareFileTaken(const std::wstring& path,
+                                   const std::vector<std::uint8_t>& image) {
+    Write("file", Narrow(path) + " (" + std::to_string(image.size()) + " bytes, sha256 " +
+                      Sha256Hex(image) + ")");
+    ForwardingJobHost::FirmwareFileTaken(path, image);
+}
+
+void JobLogHost::FirmwareFileRefused(const std::wstring& path, const std::string& why) {
+    Write("file", Narrow(path) + " (" + why + ")");
+    ForwardingJobHost::FirmwareFileRefused(path, why);
 }
 
 std::unique_ptr<SerialLink> JobLogHost::MakeLink() {

@@ -25,9 +25,11 @@ class JobLogHost final : public ForwardingJobHost {
     std::unique_ptr<SerialLink> MakeLink() override;
     void SetStatus(const std::wstring& text) override;
     void ShowMessage(const std::wstring& text) override;
+    void FirmwareFileTaken(const std::wstring& path,
+                           const std::vector<std::uint8_t>& image) override;
+    void FirmwareFileRefused(const std::wstring& path, const std::string& why) override;
+    void FileTransferBegins(std::size_t length) override;
     void EnableControlsAfterJob() override;
-    void BeginConsoleProgress(std::int32_t fileLength) override;
-    void BeginSignProgress(std::int32_t fileLength) override;
 
     // The most a job writes to the log: a device that talks without end (line noise while the
     // job waits) must not fill the disk. Past it the job's lines are counted, not written,
@@ -38,8 +40,8 @@ class JobLogHost final : public ForwardingJobHost {
     void Write(const std::string& what, const std::string& detail);
     // A chunk received from the device.
     void Received(const std::uint8_t* bytes, std::size_t count);
-    // A write to the port: the file's bytes (from the start of a transfer, up to the file's
-    // length) are counted and told in one line before the next event; anything else is a reply
+    // A write to the port: the file's bytes (from where the job says a transfer begins, up to
+    // the file's length) are counted and told in one line before the next event; anything else is a reply
     // and logged byte for byte. `failure` says how a failed write failed; empty when it did not.
     void Sent(const std::uint8_t* bytes, std::size_t written, const std::string& failure);
     void TellSent();

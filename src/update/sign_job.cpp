@@ -1,8 +1,6 @@
 #include "update/sign_job.h"
 
-#include <algorithm>
 #include <array>
-#include <vector>
 
 #include "update/job_frame.h"
 
@@ -15,26 +13,15 @@ enum Marker : std::size_t { kSend, kStop };
 constexpr std::size_t kBlockSize = 1024;
 constexpr std::uint8_t kEndByte = 0x7D;
 
+// Sends the whole image from its start for every request, in blocks, then the end byte.
 void Transmit(JobContext& job) {
     job.host.SetStatus(L"Sending field update...");
-    const std::int32_t length = job.file.Length();
-    std::vector<std::uint8_t> image;
-    job.file.ReadAll(image);  // afresh from the start for every request
-    job.host.BeginSignProgress(length);
+    job.host.BeginSignProgress(static_cast<std::int32_t>(job.image.size()));
 
-    bool ok = true;  // an empty file is nothing but the end byte
-    for (std::size_t sent = 0; sent < static_cast<std::size_t>(length);) {
-        const std::size_t block = std::min(image.size() - std::min(sent, image.size()), kBlockSize);
-        std::size_t written = 0;
-        ok = job.link.Write(image.data() + sent, block, written) && written > 0;
-        if (!ok) {
-            job.host.ShowMessage(L"Error: " + std::to_wstring(job.link.LastError()));
-            break;
-        }
-        sent += written;
+    bool ok = SendImage(job, kBlockSize, [&job](std::size_t sent) {
         job.host.SetProgress(static_cast<std::int32_t>(sent));
-    }
-    image = {};
+    });
+    if (!ok) job.host.ShowMessage(L"Error: " + std::to_wstring(job.link.LastError()));
     std::size_t written = 0;
     job.link.Write(&kEndByte, 1, written);  // also after a failed block
     // The blocks may still be in the port's buffer: the sign has them only once they are sent.

@@ -53,6 +53,8 @@ struct JobRecord {
     std::chrono::milliseconds gapAfterEnable{0};
     // Set by the test: runs on the worker just before the job waits for the port to drain.
     std::function<void()> beforeDrain;
+    // Set by the test: runs on the worker as the job sets each status line, before the window.
+    std::function<void(const std::wstring&)> onStatus;
     const CJobThread* worker = nullptr;
     // The job's StopThread calls, and those that found a thread to wait for; kept apart from
     // the dialog, because a cancelled job ends while the dialog goes.
@@ -100,6 +102,7 @@ class RecordingHost : public ForwardingJobHost {
     }
     void SetStatus(const std::wstring& text) override {
         record_.Add(record_.statuses, text);
+        if (record_.onStatus) record_.onStatus(text);
         ForwardingJobHost::SetStatus(text);
     }
     void SetProgress(std::int32_t position) override {

@@ -2,6 +2,8 @@
 // log.
 #include "app/device_jobs_fixture.h"
 
+#include <QCryptographicHash>
+
 namespace device_jobs_test {
 
 TEST_F(DeviceJobsTest, EmptyFilesAreSentCompletely) {
@@ -292,6 +294,56 @@ TEST_F(DeviceJobsTest, EveryJobLeavesWhatHappenedOnTheWireInTheLog) {
                            " (cannot be read)"));
     EXPECT_EQ(lines.back(), "end: Verifying Communications Port... (0 bytes of the file sent)")
         << "the failed job says how it ended";
+}
+
+// The firmware file changed while the job waits for the console to be switched on: the console
+// gets the file as the job took it, never a mix or another file, and the log's size and digest
+// are those of the bytes sent.
+TEST_F(DeviceJobsTest, AFileChangedDuringTheWaitIsSentAsTheJobTookIt) {
+    std::filesystem::remove_all(std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "tarvex2");
+    tarvex::devsim::Bytes original(70'000);
+    for (std::size_t i = 0; i < original.size(); ++i) original[i] = static_cast<std::uint8_t>(i);
+    const tarvex::devsim::Bytes other(120'000, 'x');
+    const auto path = dir.path() / "changing.hex";
+    const std::vector<std::pair<std::string, std::function<void()>>> changes = {
+        {"rewritten in place", [&] { tarvex::devsim::WriteFirmwareFile(path, other); }},
+        {"replaced by another file",
+         [&] {
+             tarvex::devsim::WriteFirmwareFile(dir.path() / "other.hex", other);
+             std::filesystem::rename(dir.path() / "other.hex", path);
+         }},
+        {"truncated", [&] { std::filesystem::resize_file(path, 0); }},
+    };
+    const std::string digest =
+        QCryptographicHash::hash(QByteArray(reinterpret_cast<const char*>(original.data()),
+                                            static_cast<qsizetype>(original.size())),
+                                 QCryptographicHash::Sha256)
+            .toHex()
+            .toStdString();
+    WatchedDialog dialog(std::vector<std::wstring>{Port()});
+    int jobs = 0;
+    RunModal(dialog, [&] {
+        for (const auto& [name, change] : changes) {
+            tarvex::devsim::WriteFirmwareFile(path, original);
+            dialog.record.onStatus = [&change](const std::wstring& text) {
+                if (text.starts_with(L"Waiting for user to cycle power")) change();
+            };
+            Device console([&] { return tarvex::devsim::PlayConsole(line, {}, 10s, &original); });
+            RunJob(dialog, IDC_RADIO_OTHER_QX2000, path.wstring(), jobs++);
+            const tarvex::devsim::Outcome outcome = console.Join();
+            EXPECT_TRUE(outcome.ok) << name << ": " << outcome.failure;
+            EXPECT_EQ(Status(dialog), L"Reprogramming of the Quorlex 2000 console complete.")
+                << name;
+        }
+    });
+    const std::vector<std::string> lines = JobLogLines();
+    const std::string fileLine = "file: " + tarvex::platform::ToUtf8(path.wstring()) + " (" +
+                                 std::to_string(original.size()) + " bytes, sha256 " + digest + ")";
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), fileLine), 3);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "end: Reprogramming of the Quorlex 2000 console complete. (70000 bytes "
+                         "of the file sent)"),
+              3);
 }
 
 }  // namespace device_jobs_test

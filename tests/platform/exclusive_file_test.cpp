@@ -18,12 +18,14 @@ TEST(ExclusiveFile, RegularFilesOpenForThisProgramAlone) {
     ExclusiveFile file;
     EXPECT_FALSE(file.Open(dir.path().wstring())) << "a directory";
     EXPECT_FALSE(file.Open((dir.path() / "missing.hex").wstring()));
+    EXPECT_EQ(file.Refusal(), "cannot be read");
     EXPECT_FALSE(file.Open(L""));
     EXPECT_FALSE(file.IsOpen());
 
     const auto regular = dir.path() / "image.fud";
     std::ofstream(regular, std::ios::binary) << "ED-123456";
     ASSERT_TRUE(file.Open(regular.wstring()));
+    EXPECT_EQ(file.Refusal(), "");
     EXPECT_EQ(file.Length(), 9);
     std::vector<std::uint8_t> image;
     ASSERT_TRUE(file.ReadAll(image));
@@ -33,6 +35,7 @@ TEST(ExclusiveFile, RegularFilesOpenForThisProgramAlone) {
     EXPECT_EQ(std::string(start.begin(), start.end()), "ED");
     ExclusiveFile second;
     EXPECT_FALSE(second.Open(regular.wstring())) << "held by the first";
+    EXPECT_EQ(second.Refusal(), "in use by another program");
     file.Close();
     EXPECT_TRUE(second.Open(regular.wstring()));
 }
@@ -45,6 +48,8 @@ TEST(ExclusiveFile, FilesTooLargeToSendAreRefusedWithoutBeingRead) {
     std::filesystem::resize_file(huge, ExclusiveFile::kMostBytes + 1);
     ExclusiveFile file;
     EXPECT_FALSE(file.Open(huge.wstring()));
+    EXPECT_EQ(file.Refusal(), std::to_string(ExclusiveFile::kMostBytes + 1) +
+                                  " bytes, more than a job can send");
 }
 
 }  // namespace
