@@ -51,6 +51,9 @@ bool TakeFirmwareFile(JobHost& host, const std::wstring& path, platform::Exclusi
         why = std::to_string(file.Length()) + " bytes, more than the memory this program can have";
     } else if (image.size() != static_cast<std::size_t>(file.Length())) {
         why = "it changed while it was read";
+    } else if (image.empty()) {
+        // A console answered "!3" erases its flash: an empty file must end the job before that.
+        why = "empty, nothing to send";
     }
     if (!why.empty()) {
         image = {};

@@ -30,7 +30,8 @@ bool SendImage(JobContext& job, std::size_t piece,
 using Conversation = std::function<void(JobContext& job)>;
 
 // Runs a job: false when the link could not be set up (the worker's loop then ends), true
-// otherwise. A firmware file that cannot be opened ends the job quietly.
+// otherwise. A firmware file that cannot be taken (missing, held, too large, empty) ends the job
+// quietly, before the port is opened.
 bool RunJobFrame(JobHost& host, const LinkProfile& profile, const Conversation& conversation);
 
 // Waits for the device's markers, given in priority order, and calls `onMarker` with the index

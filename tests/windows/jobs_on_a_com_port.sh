@@ -50,4 +50,7 @@ play "sign with XOFF, asking twice" SignGetsTheFieldUpdateEachTimeItAsks "$work/
     sign --expect "$work/sign.bin" --retries 1 --xoff-after 1500 --xoff-ms 200
 TARVEX_PORT=COM199 TARVEX_FIRMWARE="$(winepath -w "$work/console.bin" 2>/dev/null)" wine "$tests" --gtest_filter=JobsOnAComPort.MissingPortIsNamedInTheStatusLine > "$work/test.out" 2>&1 ||
     { echo "FAILED: missing port"; cat "$work/test.out"; failures=$((failures + 1)); }
+: > "$work/empty.bin"
+TARVEX_PORT=COM199 TARVEX_FIRMWARE="$(winepath -w "$work/empty.bin" 2>/dev/null)" wine "$tests" --gtest_filter=JobsOnAComPort.EmptyFileEndsTheJobBeforeThePortIsOpened > "$work/test.out" 2>&1 ||
+    { echo "FAILED: empty file"; cat "$work/test.out"; failures=$((failures + 1)); }
 exit $failures

@@ -36,6 +36,9 @@ class RecordingHost final : public tarvex::update::JobHost {
     void SetProgress(std::int32_t position) override { positions.push_back(position); }
     void FillProgress() override { filled = true; }
     void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
+    void FirmwareFileRefused(const std::wstring&, const std::string& why) override {
+        refusal = why;
+    }
     void EnableControlsAfterJob() override { ++ends; }
     void ResetJobEvent() override {}
     void StopWorker() override {}
@@ -43,6 +46,7 @@ class RecordingHost final : public tarvex::update::JobHost {
     std::vector<std::wstring> statuses;
     std::vector<std::int32_t> positions;
     std::vector<std::wstring> messages;
+    std::string refusal;
     std::int32_t signLength = 0;
     bool filled = false;
     int ends = 0;
@@ -102,6 +106,17 @@ TEST_F(JobsOnAComPort, MissingPortIsNamedInTheStatusLine) {
     EXPECT_FALSE(tarvex::update::RunConsoleReprogramming(host));
     EXPECT_EQ(host.statuses.back(),
               L"Failed to Open Communications Port. Verify that COM199 is working properly.");
+}
+
+// An empty firmware file ends either job at once, before the port is opened (the script names a
+// port Wine has no device for, whose failure would show) and before any marker is answered.
+TEST_F(JobsOnAComPort, EmptyFileEndsTheJobBeforeThePortIsOpened) {
+    EXPECT_TRUE(tarvex::update::RunConsoleReprogramming(host));
+    EXPECT_TRUE(tarvex::update::RunFieldUpdate(host));
+    EXPECT_EQ(host.statuses, (std::vector<std::wstring>{L"Verifying Communications Port...",
+                                                        L"Verifying Communications Port..."}));
+    EXPECT_EQ(host.refusal, "empty, nothing to send");
+    EXPECT_EQ(host.ends, 2);
 }
 
 }  // namespace
