@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include <array>
+#include <cstdio>
 
 namespace tarvex::platform {
 namespace {
@@ -162,6 +163,33 @@ std::string ToSystemName(std::wstring_view name) {
         }
     }
     return bytes;
+}
+
+std::string ToLogText(std::wstring_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const char32_t codePoint = NextCodePoint(text, at);
+        char escaped[8] = {};
+        if (codePoint == U'\n') {
+            line += "\\n";
+        } else if (codePoint == U'\r') {
+            line += "\\r";
+        } else if (codePoint == U'\t') {
+            line += "\\t";
+        } else if (codePoint < 0x20 || codePoint == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(codePoint));
+        } else if (IsEscapedByte(codePoint)) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02X",
+                          static_cast<unsigned>(codePoint - kEscapedByteBase));
+        } else if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(codePoint));
+        } else {
+            AppendUtf8(line, codePoint);
+        }
+        line += escaped;
+    }
+    return line;
 }
 
 std::u16string ToUtf16(std::wstring_view text) {

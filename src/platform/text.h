@@ -24,6 +24,11 @@ std::string ToUtf8(std::wstring_view text);
 std::wstring FromSystemName(std::string_view bytes);
 std::string ToSystemName(std::wstring_view name);
 
+// Wide text as UTF-8 that stays on one line of a log and says what it held: control characters
+// as \n, \r, \t or \xNN, a system name's bytes that were not UTF-8 as \xNN (the byte itself),
+// and any other lone surrogate as \uNNNN.
+std::string ToLogText(std::wstring_view text);
+
 // Wide text as the UTF-16 units a file format stores, and back. A character past the first plane
 // is a surrogate pair in the file (and in wide text where wchar_t has 16 bits, on Windows); a
 // lone surrogate is kept as it is, so every unit read is written back the same.

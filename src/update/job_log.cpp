@@ -46,7 +46,8 @@ std::string Quoted(const std::uint8_t* bytes, std::size_t count) {
     return text + "\"";
 }
 
-std::string Narrow(const std::wstring& text) { return tarvex::platform::ToUtf8(text); }
+// Text the log names (paths, ports, status lines) on one line of its own, saying what it held.
+std::string Narrow(const std::wstring& text) { return tarvex::platform::ToLogText(text); }
 
 // The link as the log sees it.
 class JobLogLink final : public platform::ForwardingSerialLink {

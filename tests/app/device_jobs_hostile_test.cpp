@@ -28,6 +28,7 @@ TEST_F(DeviceJobsTest, EmptyFilesEndTheJobBeforeAnyMarkerIsAnswered) {
     std::filesystem::remove_all(std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "tarvex2");
     const std::wstring hex = WriteFile("empty.hex", {});
     const std::wstring fud = WriteFile("empty.fud", {});
+    const std::wstring twoLines = WriteFile("two\nlines.hex", {});  // its log line stays one
     Device console([&] {
         const bool opened = line.WaitProgramOpened(3s);
         return tarvex::devsim::Outcome{!opened, opened ? "the port was opened" : ""};
@@ -38,6 +39,7 @@ TEST_F(DeviceJobsTest, EmptyFilesEndTheJobBeforeAnyMarkerIsAnswered) {
         EXPECT_EQ(Status(dialog), L"Verifying Communications Port...");
         RunJob(dialog, IDC_RADIO_OTHER_TY5500, fud, 1);
         EXPECT_EQ(Status(dialog), L"Verifying Communications Port...");
+        RunJob(dialog, IDC_RADIO_OTHER_QX2000, twoLines, 2);
     });
     const tarvex::devsim::Outcome outcome = console.Join();
     EXPECT_TRUE(outcome.ok) << outcome.failure;
@@ -48,6 +50,8 @@ TEST_F(DeviceJobsTest, EmptyFilesEndTheJobBeforeAnyMarkerIsAnswered) {
                             "file: " + tarvex::platform::ToUtf8(file) + " (empty, nothing to send)"),
                   lines.end());
     }
+    EXPECT_TRUE(HasLine(lines, "file: " + (dir.path() / "two").string() +
+                                   "\\nlines.hex (empty, nothing to send)"));
 }
 
 TEST_F(DeviceJobsTest, FlowControlBytesNeitherStopTheConsoleNorHideItsMarkers) {

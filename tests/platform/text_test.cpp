@@ -44,3 +44,14 @@ TEST(Text, SystemNamesKeepTheirBytes) {
 }
 
 }  // namespace
+
+// A log line stays one line and says what the text held: breaks and other controls escaped, the
+// bytes of a name that were not UTF-8 shown as the bytes, everything else as UTF-8.
+TEST(Text, LogTextStaysOnOneLine) {
+    using tarvex::platform::FromSystemName;
+    using tarvex::platform::ToLogText;
+    EXPECT_EQ(ToLogText(L"a\nb\r\tc\x01\x7F"), "a\\nb\\r\\tc\\x01\\x7F");
+    EXPECT_EQ(ToLogText(FromSystemName("/tmp/caf\xE9\xFF.hex")), "/tmp/caf\\xE9\\xFF.hex");
+    EXPECT_EQ(ToLogText(L"C:\\fw\\Pool\u00E9.hex"), "C:\\fw\\Pool\xC3\xA9.hex");
+    EXPECT_EQ(ToLogText(std::wstring(1, static_cast<wchar_t>(0xD800))), "\\uD800");
+}
