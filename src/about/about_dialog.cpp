@@ -1,5 +1,7 @@
 #include "about/about_dialog.h"
 
+#include <algorithm>
+
 #include "about/draw_transparent_bitmap.h"
 #include "about/resource.h"
 #include "about/system_info_dialog.h"
@@ -71,13 +73,20 @@ BOOL AboutDialog::OnInitDialog() {
 }
 
 void AboutDialog::LoadLicenseText() {
+    // A licence is a few kilobytes; a huge file (or one line of a gigabyte) must neither freeze
+    // the window nor take all memory: the box shows its first megabyte, and a line longer than
+    // a licence ever has is broken (an edit box lays out one endless line very slowly).
+    constexpr std::size_t kMostLicenceBytes = 1 << 20;
+    constexpr std::size_t kMostLineBytes = 4096;
     CStdioFile file;
     if (!file.Open(m_strLicenseFile.c_str(), CFile::modeRead | CFile::shareDenyNone)) return;
     std::wstring text;
     std::wstring line;
+    std::size_t left = kMostLicenceBytes;
     BOOL more = TRUE;
-    while (more) {
-        more = file.ReadString(line);
+    while (more && left > 0) {
+        more = file.ReadString(line, std::min(left, kMostLineBytes));
+        left -= std::min(left, line.size() + 1);  // one byte a character, and the line break
         text += line + L"\r\n";  // the read that finds the end adds one more
     }
     m_editLicense.SetWindowText(text);

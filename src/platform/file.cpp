@@ -5,10 +5,10 @@
 
 #include "platform/text.h"
 
-BOOL CStdioFile::ReadString(std::wstring& line) {
+BOOL CStdioFile::ReadString(std::wstring& line, std::size_t most) {
     line.clear();
     std::string bytes;
-    for (;;) {
+    while (bytes.size() < most) {
         if (at_ == buffer_.size()) {
             if (ended_) break;
             buffer_.resize(4096);
@@ -27,7 +27,7 @@ BOOL CStdioFile::ReadString(std::wstring& line) {
         }
         bytes.push_back(next);
     }
-    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    if (bytes.size() < most && !bytes.empty() && bytes.back() == '\r') bytes.pop_back();
     line = tarvex::platform::WidenCp1252(bytes);
     return bytes.empty() ? FALSE : TRUE;
 }

@@ -70,8 +70,9 @@ class CFile {
 class CStdioFile : public CFile {
   public:
     // The next line, without its line break. FALSE at the end of the file, with `line` empty;
-    // a last line without a line break is still a line.
-    BOOL ReadString(std::wstring& line);
+    // a last line without a line break is still a line. A line longer than `most` bytes is cut
+    // there (its rest is the next line), so that no file can make one line take all memory.
+    BOOL ReadString(std::wstring& line, std::size_t most = SIZE_MAX);
 
   private:
     std::vector<char> buffer_;

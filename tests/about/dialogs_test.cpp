@@ -64,6 +64,31 @@ TEST(AboutDialogs, AboutShowsTheMakerTheProductAndTheLicence) {
     });
 }
 
+// A huge licence text, of many lines or one line without end (a sparse file of zeros), shows its
+// first megabyte, at once and without taking all memory.
+TEST(AboutDialogs, AHugeLicenceShowsItsFirstMegabyte) {
+    ScopedWorkingDirectory workdir;
+    std::string lines;
+    while (lines.size() < (3u << 20)) lines += "0123456789\n";
+    workdir.Write("OrvLicense.txt", lines);
+    {
+        HostedAbout about;
+        RunModal(about, [&] {
+            const std::wstring shown = TextOf(about, IDC_LICENSE);
+            EXPECT_EQ(shown.substr(0, 24), L"0123456789\r\n0123456789\r\n");
+            EXPECT_LE(shown.size(), (1u << 20) + (1u << 20) / 11 + 2) << "a megabyte of lines";
+            EXPECT_GE(shown.size(), (1u << 20) - 24);
+        });
+    }
+    std::filesystem::resize_file(workdir.path() / "OrvLicense.txt", 0);
+    std::filesystem::resize_file(workdir.path() / "OrvLicense.txt", 64u << 20);
+    HostedAbout about;
+    // Broken into lines of 4 KB, each with its line break.
+    RunModal(about, [&] {
+        EXPECT_LE(TextOf(about, IDC_LICENSE).size(), (1u << 20) + (1u << 20) / 4096 * 2 + 2);
+    });
+}
+
 TEST(AboutDialogs, SystemInformationFillsItsThreeBoxesFromTheComputer) {
     ScopedWorkingDirectory workdir;
     SystemInfoDialog report(nullptr, std::make_unique<FixedSystemFacts>());
