@@ -7,7 +7,9 @@ bool LoadSettingsRecord(CArchive& archive, SettingsRecord& record) {
     archive >> version;
     if (version != kSettingsVersion) return false;
     SettingsRecord read;
-    archive >> read.setupType >> read.customFile >> read.portIndex;
+    archive >> read.setupType;
+    archive.ReadString(read.customFile, kMostPathUnits);
+    archive >> read.portIndex;
     record = std::move(read);
     return true;
 }

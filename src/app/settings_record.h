@@ -18,6 +18,10 @@ struct SettingsRecord {
 // The only version this program writes and reads.
 inline constexpr std::int32_t kSettingsVersion = 1;
 
+// The longest path any system accepts, in UTF-16 units (Windows' extended paths): a custom path
+// said to be longer is a damaged file, refused before it is read.
+inline constexpr std::uint64_t kMostPathUnits = 32767;
+
 // Reads the fields into `record`. False, with nothing more read and `record` untouched, for a
 // file of another version. Raises the archive's and the file's failures.
 bool LoadSettingsRecord(CArchive& archive, SettingsRecord& record);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "platform/text.h"
@@ -101,6 +102,10 @@ CArchive& CArchive::operator<<(const std::wstring& text) {
 }
 
 CArchive& CArchive::operator>>(std::wstring& text) {
+    return ReadString(text, std::numeric_limits<std::uint64_t>::max());
+}
+
+CArchive& CArchive::ReadString(std::wstring& text, std::uint64_t mostUnits) {
     bool wide = false;
     std::uint64_t length = ReadLittleEndian<BYTE>();
     if (length == kByteLengthEscape) {
@@ -123,9 +128,10 @@ CArchive& CArchive::operator>>(std::wstring& text) {
         }
     }
     // A length the rest of the file cannot hold is the end of the file, found before anything
-    // is allocated for it.
+    // is allocated for it; one the file holds but the caller cannot take is a damaged file.
     const std::uint64_t bytes = length * (wide ? 2 : 1);
     if (bytes > BytesLeft()) AfxThrowArchiveException(CArchiveException::endOfFile);
+    if (length > mostUnits) AfxThrowArchiveException(CArchiveException::genericException);
     try {
         if (wide) {
             std::u16string units(static_cast<std::size_t>(length), u'\0');

@@ -36,6 +36,9 @@ class CArchive {
     CArchive& operator>>(std::int32_t& value);
     CArchive& operator<<(const std::wstring& text);
     CArchive& operator>>(std::wstring& text);
+    // Reads a string as >> does, of at most `mostUnits` characters: a longer declared length that
+    // the file holds is the generic failure, raised before anything is read or allocated.
+    CArchive& ReadString(std::wstring& text, std::uint64_t mostUnits);
 
     // Writes what is buffered (storing); the file stays open.
     void Flush();

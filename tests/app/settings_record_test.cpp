@@ -160,4 +160,20 @@ TEST(SettingsRecord, DamagedFilesFailAndOtherVersionsReadNothing) {
         CArchiveException::genericException);
 }
 
+// A custom path longer than any system accepts (32,767 UTF-16 units) is a damaged file, refused
+// before it is read (a 2 GB file whose string length matched its size took 18 s and 2 GB); the
+// longest path still reads.
+TEST(SettingsRecord, APathLongerThanAnySystemTakesIsADamagedFile) {
+    const std::wstring longest(32767, L'p');
+    SettingsRecord read;
+    EXPECT_EQ(Load(Stored({4, longest, 1}), read), -1);
+    EXPECT_EQ(read.customFile, longest);
+    SettingsRecord kept{9, L"kept", 9};
+    EXPECT_EQ(Load(Stored({4, longest + L"p", 1}), kept), CArchiveException::genericException);
+    EXPECT_EQ(kept.customFile, L"kept");
+    const Bytes narrowLength = {0xFF, 0x00, 0x80};  // 32768 bytes
+    EXPECT_EQ(Load(Join({Int32(1), Int32(4), narrowLength, Bytes(32768, 'p'), Int32(1)}), kept),
+              CArchiveException::genericException);
+}
+
 }  // namespace
