@@ -1,10 +1,12 @@
 // A plain-text log of the user's, in $XDG_STATE_HOME/tarvex2 (~/.local/state/tarvex2 without
 // it; on Windows %LOCALAPPDATA%\Tarvex2), kept below a size by moving the full file to
 // "<name>.1", also in the middle of a writer's run. The file stays open for the object's life,
-// one write a line, since a job logs every chunk and reply while the device waits. Writing it
-// never fails, stops or holds up the caller: only a regular file is written, never through a
-// link and never waiting on what the name turns out to be (a FIFO); a log that cannot be
-// written is skipped.
+// one write a line, since a job logs every chunk and reply while the device waits. Several
+// copies of the program may write the log at once: each line is written under a lock on the
+// file, so that a copy that moves the full file aside loses no other copy's lines and the bound
+// holds for all of them. Writing it never fails, stops or holds up the caller for more than a
+// moment: only a regular file is written, never through a link and never waiting on what the
+// name turns out to be (a FIFO); a log that cannot be written is skipped.
 #pragma once
 
 #include <cstdint>
@@ -27,15 +29,24 @@ class UserLog {
     const std::string& Path() const { return path_; }
 
   private:
-    // Opens the file on the first line, moving a full one aside first; false when it cannot.
+    // The steps each system gives. Opens the named file (kept open); false when it cannot.
     bool Open();
     void Close();
+    // An exclusive lock on the open file, waited for a moment at most; false when another
+    // writer holds it longer (the line is then written without it).
+    bool Lock();
+    void Unlock();
+    // Whether the name still names the open file: another writer may have moved it aside.
+    bool StillNamed() const;
+    std::uintmax_t Size() const;
+    // Moves the named file to "<name>.1", replacing the one there.
+    void MoveAside();
+    void Write(const std::string& line);
 
     std::string path_;
     struct State;  // the open file, as the system holds it
     std::unique_ptr<State> state_;
-    std::uintmax_t size_ = 0;  // of the open file, as this object has seen it grow
-    bool failed_ = false;      // the file could not be opened: the log is skipped
+    bool failed_ = false;  // the file could not be opened: the log is skipped
 };
 
 }  // namespace tarvex::platform

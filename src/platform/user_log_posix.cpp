@@ -1,9 +1,11 @@
 #include "platform/user_log.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,36 +40,52 @@ bool UserLog::Open() {
     if (path_.empty() || failed_) return false;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
-    for (int attempt = 0; attempt < 2 && state_->fd < 0; ++attempt) {
-        // O_NONBLOCK: a FIFO of that name must not hold the job in open(); it is then refused.
-        const int fd = open(
-            path_.c_str(),
-            O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY, 0644);
-        struct stat info {};
-        if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            if (fd >= 0) close(fd);
-            break;
-        }
-        if (static_cast<std::uintmax_t>(info.st_size) >= kRotateAtBytes && attempt == 0) {
-            close(fd);
-            std::rename(path_.c_str(), (path_ + ".1").c_str());
-            continue;
-        }
-        state_->fd = fd;
-        size_ = static_cast<std::uintmax_t>(info.st_size);
+    // O_NONBLOCK: a FIFO of that name must not hold the job in open(); it is then refused.
+    const int fd =
+        open(path_.c_str(),
+             O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY, 0644);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0) close(fd);
+        failed_ = true;
+        return false;
     }
-    failed_ = state_->fd < 0;
-    return !failed_;
+    state_->fd = fd;
+    return true;
 }
 
-void UserLog::Append(const std::string& line) {
-    if (size_ >= kRotateAtBytes) Close();  // full: the next open moves it aside
-    if (!Open()) return;
+bool UserLog::Lock() {
+    // Another writer holds the lock only while it writes a line or moves the file aside.
+    constexpr int kTries = 200;
+    for (int tries = 0; tries < kTries; ++tries) {
+        if (flock(state_->fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        usleep(1000);
+    }
+    return false;
+}
+
+void UserLog::Unlock() { flock(state_->fd, LOCK_UN); }
+
+bool UserLog::StillNamed() const {
+    struct stat open {};
+    struct stat named {};
+    return fstat(state_->fd, &open) == 0 && lstat(path_.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+std::uintmax_t UserLog::Size() const {
+    struct stat info {};
+    return fstat(state_->fd, &info) == 0 ? static_cast<std::uintmax_t>(info.st_size) : 0;
+}
+
+void UserLog::MoveAside() { std::rename(path_.c_str(), (path_ + ".1").c_str()); }
+
+void UserLog::Write(const std::string& line) {
     const std::string text = line + "\n";
     // One write of the whole line, so that two programs' lines never mix; a short or failed
     // write is skipped like an unwritable log.
-    const ssize_t put = write(state_->fd, text.data(), text.size());
-    if (put > 0) size_ += static_cast<std::uintmax_t>(put);
+    [[maybe_unused]] const ssize_t put = write(state_->fd, text.data(), text.size());
 }
 
 }  // namespace tarvex::platform

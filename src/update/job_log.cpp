@@ -1,6 +1,7 @@
 #include "update/job_log.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -10,6 +11,7 @@
 #include "platform/link_errors.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
+#include "platform/win32.h"
 #include "update/sha256.h"
 
 namespace tarvex::update {
@@ -108,14 +110,21 @@ class JobLogLink final : public platform::ForwardingSerialLink {
 
 }  // namespace
 
+// Several copies of the program may log jobs at once: each line names its job as the process
+// and the job's number within it.
+std::string JobTag() {
+    static std::atomic<unsigned> jobs{0};
+    return "[" + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++jobs) + "]";
+}
+
 JobLogHost::JobLogHost(std::unique_ptr<JobHost> inner, const std::string& jobName)
-    : ForwardingJobHost(std::move(inner)), log_(kJobLogName) {
+    : ForwardingJobHost(std::move(inner)), log_(kJobLogName), tag_(JobTag()) {
     log_.Append("");
     Write("job", jobName);
 }
 
 void JobLogHost::Write(const std::string& what, const std::string& detail) {
-    const std::string line = Now() + " " + what + ": " + detail;
+    const std::string line = Now() + " " + tag_ + " " + what + ": " + detail;
     if (written_ + line.size() > kMostBytesPerJob) {
         ++linesLeftOut_;
         return;
@@ -208,7 +217,7 @@ void JobLogHost::EnableControlsAfterJob() {
                std::to_string(receivedLeftOut_) + " bytes received";
     }
     // The end line is written whatever the job has written before.
-    log_.Append(Now() + " end: " + end + ")");
+    log_.Append(Now() + " " + tag_ + " end: " + end + ")");
     ForwardingJobHost::EnableControlsAfterJob();
 }
 

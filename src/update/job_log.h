@@ -49,6 +49,7 @@ class JobLogHost final : public ForwardingJobHost {
   private:
     std::size_t fileLeft_ = 0;  // bytes of the file the transfer has still to send
     platform::UserLog log_;
+    std::string tag_;  // "[process.job]", on each line
     std::string lastStatus_;
     std::size_t unsentCount_ = 0;  // bytes sent since the last line that said so
     std::size_t total_ = 0;

@@ -3,16 +3,18 @@
 #include "app/device_jobs_fixture.h"
 
 #include <QCryptographicHash>
+#include <set>
 
 namespace device_jobs_test {
 
-// The lines of the job log, without their times.
+// The lines of the job log, without their times and job tags ("2026-12-09 01:10:22.123 [4242.1] ").
 std::vector<std::string> JobLogLines() {
     std::ifstream in(std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "tarvex2" / "jobs.log");
     std::vector<std::string> lines;
     std::string line;
     while (std::getline(in, line)) {
-        if (line.size() > 24) lines.push_back(line.substr(24));  // "2026-12-09 01:10:22.123 "
+        const std::size_t tagEnd = line.find("] ", 24);
+        if (tagEnd != std::string::npos) lines.push_back(line.substr(tagEnd + 2));
     }
     return lines;
 }
@@ -291,6 +293,17 @@ TEST_F(DeviceJobsTest, EveryJobLeavesWhatHappenedOnTheWireInTheLog) {
                            " (cannot be read)"));
     EXPECT_EQ(lines.back(), "end: Verifying Communications Port... (0 bytes of the file sent)")
         << "the failed job says how it ended";
+    // Each line names its job, as this process and the job's number, so that the jobs of
+    // several copies of the program can be told apart.
+    std::ifstream in(std::filesystem::path(std::getenv("XDG_STATE_HOME")) / "tarvex2" / "jobs.log");
+    std::set<std::string> tags;
+    const std::string process = "[" + std::to_string(getpid()) + ".";
+    for (std::string text; std::getline(in, text);) {
+        if (text.empty()) continue;
+        ASSERT_EQ(text.compare(24, process.size(), process), 0) << text;
+        tags.insert(text.substr(24, text.find("] ", 24) - 24));
+    }
+    EXPECT_EQ(tags.size(), 3u) << "three jobs";
 }
 
 // The firmware file changed while the job waits for the console to be switched on: the console

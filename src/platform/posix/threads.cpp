@@ -180,6 +180,8 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
 
 DWORD GetCurrentThreadId() { return CurrentThread().id; }
 
+DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+
 void tarvex::platform::SetCurrentThreadName(const std::string& utf8Name) {
     constexpr std::size_t kKernelLimit = 15;  // TASK_COMM_LEN less the terminating zero
     std::size_t length = std::min(utf8Name.size(), kKernelLimit);

@@ -10,6 +10,7 @@ DWORD ResumeThread(HANDLE thread);
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
 
 DWORD GetCurrentThreadId();
+DWORD GetCurrentProcessId();
 
 // Ends the process at once with `exitCode`, and every thread with it; nothing else runs (no
 // destructors, no atexit handlers). Buffered standard output is flushed first.
