@@ -80,8 +80,11 @@ bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout) 
     if (radioId != 0) drive::Click(dialog, radioId);
     Print("press:    Update");
     drive::Click(dialog, IDC_UPDATE);
-    return drive::WaitUntil([&] { return dialog.ends > endsBefore; },
-                            static_cast<int>(timeout.count()));
+    // The window may be closed meanwhile (its close box, the end of the session): the job then
+    // goes with it.
+    return drive::WaitUntil(
+        [&] { return dialog.ends > endsBefore || !dialog.IsWindowVisible(); },
+        static_cast<int>(timeout.count()));
 }
 
 }  // namespace demo

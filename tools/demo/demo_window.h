@@ -62,7 +62,7 @@ void WatchProgress(DemoDialog& dialog);
 // Closes the window as File > Exit does: through the close sequence, which saves the settings.
 void Close(DemoDialog& dialog);
 // Presses Update with the setup type of `radioId` (or the one the window shows, for 0) and
-// waits for the job to end.
+// waits for the job to end, or for the window to close (the job then goes with it).
 bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout);
 
 // The simulated console and sign updated one after the other (Linux, where the simulators

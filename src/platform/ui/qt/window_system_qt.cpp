@@ -12,6 +12,7 @@
 #include "platform/ui/qt/message_box_qt.h"
 #include "platform/ui/qt/qt_access.h"
 #include "platform/ui/qt/qt_text.h"
+#include "platform/ui/qt/session_end_qt.h"
 #include "platform/ui/qt/window_registry.h"
 #include "platform/ui/window_link.h"
 #include "platform/ui/window_message_box.h"
@@ -60,6 +61,7 @@ struct WindowSystem::Impl {
     QApplication application;
     std::shared_ptr<WindowLink> link = WindowLink::Create();
     OwnerlessBoxes ownerlessBoxes{link};
+    SessionEndWatch sessionEnd;
     WindowMessageBoxPresenter presenter{
         link, ShowBox, [this](const MessageBoxRequest& request) {
             return ownerlessBoxes.Show(request);
