@@ -2,6 +2,7 @@
 # The end of a session in the middle of a job: SIGTERM, SIGHUP and SIGINT close Tarvex2 as its
 # window's close does, within a few seconds: the job's port is let go of, the settings are saved
 # and the job log gets the job's end line. The job waits for a console that is never switched on.
+# Then a file-size limit below the log's size: the log's writes fail, and the job completes.
 # usage: session_end_test.sh TARVEX2-DEMO TARVEX2-DEVSIM
 set -u
 demo=$1
@@ -43,3 +44,19 @@ fcntl.ioctl(fd, termios.TIOCEXCL)" "$port" || fail "$signal: the port is still h
     simulator=
     echo "$signal: closed as the window's close does"
 done
+
+# A file-size limit (ulimit -f, in blocks of 1 KB) below the size the job log already has.
+folder="$work/limit"
+mkdir "$folder"
+"$devsim" files "$folder" > /dev/null
+head -c 20000 /dev/zero | tr '\0' 'x' >> "$XDG_STATE_HOME/tarvex2/jobs.log"
+"$devsim" console > "$work/port" 2> /dev/null < /dev/null &
+simulator=$!
+for i in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+sh -c 'ulimit -f 8 && exec "$@"' limited "$demo" --port "$(head -n 1 "$work/port")" --type 0 \
+    --workdir "$folder" > "$work/out" 2>&1
+rc=$?
+wait $simulator
+simulator=
+[ $rc -eq 0 ] || fail "under a file-size limit: exit $rc: $(cat "$work/out")"
+echo "a file-size limit: the job completed"
