@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <barrier>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,6 +18,8 @@
 
 #include "support/file_contents.h"
 #ifndef _WIN32
+#include <pthread.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -124,7 +127,7 @@ TEST(UserLog, AFullFileIsMovedAsideAlsoInTheMiddleOfAWritersRun) {
 // Writer `writer`'s line `number`, of a fixed length, so that a split or mixed line shows.
 std::string WriterLine(int writer, int number) {
     std::string line = "w" + std::to_string(writer) + " " + std::to_string(number) + " ";
-    return line + std::string(99 - line.size(), '.');
+    return line + std::string(999 - line.size(), '.');
 }
 
 // Checks the log and the file moved aside after `writers` wrote `lines` lines each: every line
@@ -134,7 +137,7 @@ void ExpectNoLineLostOrSplit(const std::filesystem::path& folder, int writers, i
     std::map<int, std::vector<int>> seen;
     for (const char* name : {"jobs.log.1", "jobs.log"}) {
         const std::string text = Contents(folder / name);
-        EXPECT_LE(text.size(), UserLog::kRotateAtBytes + 101) << name;
+        EXPECT_LE(text.size(), UserLog::kRotateAtBytes + 1001) << name;
         std::istringstream in(text);
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -162,12 +165,18 @@ TEST(UserLog, SeveralWritersAcrossTwoRotationsLoseNoLine) {
     TempDir state;
     LogHome home(state.path());
     constexpr int kWriters = 4;
-    constexpr int kLines = 6500;  // 2.6 MB in all: moved aside twice
+    constexpr int kLines = 650;  // 2.6 MB in all: moved aside twice
+    // The writers keep in step (ten lines each a round), so that every one of them is still
+    // writing when the file is moved aside the second time.
+    std::barrier round(kWriters);
     std::vector<std::thread> writers;
     for (int writer = 0; writer < kWriters; ++writer) {
-        writers.emplace_back([writer] {
+        writers.emplace_back([writer, &round] {
             UserLog log("jobs.log");
-            for (int number = 0; number < kLines; ++number) log.Append(WriterLine(writer, number));
+            for (int number = 0; number < kLines; ++number) {
+                log.Append(WriterLine(writer, number));
+                if (number % 10 == 9) round.arrive_and_wait();
+            }
         });
     }
     for (std::thread& writer : writers) writer.join();
@@ -181,14 +190,26 @@ TEST(UserLog, SeveralProgramsAcrossTwoRotationsLoseNoLine) {
     TempDir state;
     LogHome home(state.path());
     constexpr int kWriters = 4;
-    constexpr int kLines = 6500;
+    constexpr int kLines = 650;
+    // In step as above, through a barrier the programs share.
+    auto* round = static_cast<pthread_barrier_t*>(mmap(nullptr, sizeof(pthread_barrier_t),
+                                                       PROT_READ | PROT_WRITE,
+                                                       MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(round, MAP_FAILED);
+    pthread_barrierattr_t shared;
+    pthread_barrierattr_init(&shared);
+    pthread_barrierattr_setpshared(&shared, PTHREAD_PROCESS_SHARED);
+    pthread_barrier_init(round, &shared, kWriters);
     std::vector<pid_t> children;
     for (int writer = 0; writer < kWriters; ++writer) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             UserLog log("jobs.log");
-            for (int number = 0; number < kLines; ++number) log.Append(WriterLine(writer, number));
+            for (int number = 0; number < kLines; ++number) {
+                log.Append(WriterLine(writer, number));
+                if (number % 10 == 9) pthread_barrier_wait(round);
+            }
             _exit(0);
         }
         children.push_back(child);
@@ -198,6 +219,8 @@ TEST(UserLog, SeveralProgramsAcrossTwoRotationsLoseNoLine) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
+    pthread_barrier_destroy(round);
+    munmap(round, sizeof(pthread_barrier_t));
     ExpectNoLineLostOrSplit(home.Folder(), kWriters, kLines);
 }
 #endif
