@@ -212,6 +212,12 @@ bool LoaderDialog::OnPaint(CDC& dc) {
 
 HICON LoaderDialog::OnQueryDragIcon() { return m_hIcon; }
 
+void LoaderDialog::OnEndSession(BOOL ending) {
+    if (!ending) return;
+    OnClose();
+    EndJobs();
+}
+
 void LoaderDialog::OnTimer(UINT_PTR id) {
     if (id == kProgressTimer && m_bStepProgress != 0) {
         int lower = 0;

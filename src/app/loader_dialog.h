@@ -99,6 +99,9 @@ class LoaderDialog : public CDialog, public CJobThread {
     void OnTimer(UINT_PTR id) override;
     // Minimised, the window shows its icon; dragged so, the icon goes with the pointer.
     bool OnPaint(CDC& dc) override;
+    // A logoff or shutdown: the close sequence, then the job's end (its link cancelled, the
+    // port let go of, its log's end line), all before the system may end the process.
+    void OnEndSession(BOOL ending) override;
     HICON OnQueryDragIcon() override;
     void OnSysCommand(UINT id, LPARAM lParam) override;
     // Opening the Communications menu lists the ports of this moment (adapters come and go).

@@ -52,6 +52,7 @@ class TestLoaderDialog : public LoaderDialog {
     std::function<void(TestLoaderDialog&)> jobBody;
     // Public: the test reads how often the window closed.
     std::atomic<int> closes{0};
+    using LoaderDialog::cancellation_;
     using LoaderDialog::m_bStepProgress;
     using LoaderDialog::m_nPortIndex;
     using LoaderDialog::m_nSetupType;

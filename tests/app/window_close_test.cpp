@@ -188,4 +188,32 @@ TEST_F(MainWindowTest, DataExchangeDuringAJobLeavesTheJobsControlsAlone) {
     });
 }
 
+// A logoff or shutdown in the middle of a job: before WM_ENDSESSION returns (the system may end
+// the process then), the settings are saved and the job has been ended, as the window's close
+// and its end would do.
+TEST_F(MainWindowTest, TheSessionsEndSavesAndEndsTheJobBeforeTheSystemMayEndTheProgram) {
+    TestLoaderDialog dialog;
+    TestEvent inJob;
+    std::atomic<bool> jobEnded{false};
+    dialog.jobBody = [&](TestLoaderDialog& self) {
+        inJob.Set();
+        // A device job waits for its device until its link is cancelled.
+        while (!self.cancellation_->IsCancelled()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        jobEnded = true;
+    };
+    RunModal(dialog, [&] {
+        Click(dialog, IDC_RADIO_ARENA);
+        Click(dialog, IDC_UPDATE);
+        ASSERT_TRUE(WaitUntil([&] { return inJob.WaitFor(0); }));
+        EXPECT_EQ(dialog.SendMessage(WM_QUERYENDSESSION), TRUE) << "never holds the session up";
+        EXPECT_FALSE(jobEnded);
+        dialog.SendMessage(WM_ENDSESSION, TRUE);
+        EXPECT_TRUE(jobEnded);
+        EXPECT_TRUE(std::filesystem::exists(workdir.path() / "Tarvex2.cfg"));
+    });
+    EXPECT_EQ(dialog.m_nSetupType, 1);
+}
+
 }  // namespace main_window_test

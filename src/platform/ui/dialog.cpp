@@ -17,6 +17,10 @@ bool CDialog::OnPaint(CDC& /*dc*/) { return false; }
 
 HICON CDialog::OnQueryDragIcon() { return nullptr; }
 
+void CDialog::OnEndSession(BOOL ending) {
+    if (ending) OnClose();
+}
+
 void CDialog::OnInitMenuPopup(CMenu& /*popup*/, UINT /*index*/, BOOL /*systemMenu*/) {}
 
 HBRUSH CDialog::OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor) {

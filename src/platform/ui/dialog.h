@@ -97,6 +97,10 @@ class CDialog : public CWnd {
     // The icon the system shows while the user drags the minimised window (WM_QUERYDRAGICON);
     // null for the system's default.
     virtual HICON OnQueryDragIcon();
+    // The user's session ends (WM_ENDSESSION, after every program agreed to
+    // WM_QUERYENDSESSION): the system may end the process as soon as this returns. The default
+    // runs the close handler when `ending`.
+    virtual void OnEndSession(BOOL ending);
     // A popup of the menu bar is about to open (WM_INITMENUPOPUP): `index` is its position.
     virtual void OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu);
     virtual void OnOK();

@@ -14,6 +14,7 @@ class DialogAccess {
     static void SysCommand(CDialog& dialog, UINT id) { dialog.OnSysCommand(id, 0); }
     static bool Paint(CDialog& dialog, CDC& dc) { return dialog.OnPaint(dc); }
     static HICON QueryDragIcon(CDialog& dialog) { return dialog.OnQueryDragIcon(); }
+    static void EndSession(CDialog& dialog, BOOL ending) { dialog.OnEndSession(ending); }
     static HBRUSH CtlColor(CDialog& dialog, CDC* dc, CWnd* control, UINT type) {
         return dialog.OnCtlColor(dc, control, type);
     }

@@ -234,7 +234,8 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         With<QAbstractButton>(window_, [](QAbstractButton* button) { button->click(); });
     }
     if (message != WM_COMMAND && message != WM_INITMENUPOPUP && message != WM_CLOSE &&
-        message != WM_SYSCOMMAND && message != WM_QUERYDRAGICON) {
+        message != WM_SYSCOMMAND && message != WM_QUERYDRAGICON &&
+        message != WM_QUERYENDSESSION && message != WM_ENDSESSION) {
         return 0;
     }
     LRESULT result = 0;
@@ -244,6 +245,14 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CDialog& dialog = window->Owner();
         if (message == WM_QUERYDRAGICON) {
             result = reinterpret_cast<LRESULT>(DialogAccess::QueryDragIcon(dialog));
+            return;
+        }
+        if (message == WM_QUERYENDSESSION) {
+            result = TRUE;
+            return;
+        }
+        if (message == WM_ENDSESSION) {
+            DialogAccess::EndSession(dialog, static_cast<BOOL>(wParam));
             return;
         }
         if (message == WM_COMMAND) {

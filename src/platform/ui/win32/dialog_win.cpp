@@ -280,6 +280,12 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             EndPaint(window, &paint);
             return TRUE;
         }
+        case WM_QUERYENDSESSION:  // the session may end: the program never holds it up
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        case WM_ENDSESSION:
+            DialogAccess::EndSession(*dialog, static_cast<BOOL>(wParam));
+            return TRUE;
         case WM_QUERYDRAGICON:  // one of the messages whose result a dialog returns directly
             return reinterpret_cast<INT_PTR>(DialogAccess::QueryDragIcon(*dialog));
         case WM_CTLCOLORDLG:
