@@ -29,7 +29,7 @@ class SilentHost final : public DownloadHost {
     void SetProgress(int) override {}
     void ShowError(const std::wstring&) override { ++errors; }
     void RefreshFirmwareChoices() override {}
-    void WhileWaiting() override {}
+    bool WhileWaiting() override { return true; }
     // Public: the bench reads how many fetches failed.
     int errors = 0;
 };

@@ -1,6 +1,6 @@
 // File > Hex Files > Download Latest Hex Files...: runs on the window thread, synchronously, as
 // long as the FTP client's time-outs and each file's deadline allow; meanwhile the window shows
-// the wait cursor and keeps painting, and takes no input.
+// the wait cursor and keeps painting, and takes no input but its close, which ends the download.
 #include "app/loader_dialog.h"
 #include "download/latest_hex_files.h"
 #include "platform/ui/busy_window_thread.h"
@@ -25,7 +25,11 @@ class DialogDownloadHost final : public DownloadHost {
         dialog_.MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONHAND);
     }
     void RefreshFirmwareChoices() override { dialog_.RefreshFirmwareChoices(); }
-    void WhileWaiting() override { busy_.Paint(); }
+    // A close of the window ends the download at once; the window then closes.
+    bool WhileWaiting() override {
+        busy_.Paint();
+        return !busy_.CloseHeld();
+    }
 
   private:
     LoaderDialog& dialog_;

@@ -47,7 +47,11 @@ bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
     host.SetProgress(0);
     CInternetSession session;  // its failure is the command's, not the download's
     session.SetTimeouts(server.timeouts);
-    session.SetWaitHook([&host] { host.WhileWaiting(); });
+    bool ending = false;
+    session.SetWaitHook([&host, &ending] {
+        ending = ending || !host.WhileWaiting();
+        return !ending;
+    });
     std::unique_ptr<CFtpConnection> connection;
     try {
         connection.reset(
@@ -57,21 +61,22 @@ bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
             const std::wstring& name = fileNames[static_cast<std::size_t>(k - 1)];
             host.SetStatus(DownloadingText(k, count, name));
             host.SetProgress(2 * k - 1);
-            if (!connection->GetFile(RemoteHexFilePath(name).c_str(), name.c_str(), FALSE,
-                                     FILE_ATTRIBUTE_NORMAL,
-                                     INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_UNKNOWN, 1)) {
-                host.ShowError(FileFailedText(name));
-            }
+            const bool fetched = connection->GetFile(
+                RemoteHexFilePath(name).c_str(), name.c_str(), FALSE, FILE_ATTRIBUTE_NORMAL,
+                INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_UNKNOWN, 1);
+            if (ending) break;
+            if (!fetched) host.ShowError(FileFailedText(name));
         }
         connection->Close();
         connection.reset();
     } catch (CException* failure) {
         failure->Delete();
         connection.reset();
-        host.ShowError(kConnectionFailedText);
+        if (!ending) host.ShowError(kConnectionFailedText);
         session.Close();
-        return false;
+        return ending;
     }
+    if (ending) return true;
     host.SetStatus(L"Ready.");
     host.SetProgress(0);
     host.RefreshFirmwareChoices();

@@ -36,7 +36,8 @@ class DownloadHost {
     virtual void ShowError(const std::wstring& text) = 0;
     virtual void RefreshFirmwareChoices() = 0;
     // Called every few milliseconds while the server is waited for: the window keeps painting.
-    virtual void WhileWaiting() = 0;
+    // False when the download is to end now (its window is being closed).
+    virtual bool WhileWaiting() = 0;
 };
 
 // Fetches each of `fileNames` in turn, showing its number on the status line and 1, 3, 5 on a
@@ -44,6 +45,8 @@ class DownloadHost {
 // others go on. Ends with
 // "Ready.", the bar at 0 and the choices refreshed, and returns true. When the server cannot be
 // reached, one box says so, the status line and bar stay as they are, and it returns false.
+// When the host says the download is to end, it ends at once: the file in flight is dropped,
+// the files already fetched stay, no box is shown and true is returned.
 // Raises CInternetException when the client library cannot be set up.
 bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
                          const std::array<std::wstring, 3>& fileNames);

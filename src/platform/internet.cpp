@@ -1,5 +1,6 @@
 #include "platform/internet.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/file.h"
@@ -26,7 +27,10 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
             "the local file cannot be written (error " + std::to_string(openError.m_lOsError) + ")";
         return FALSE;
     }
-    if (!Fetch(remoteFile, file)) {
+    std::uint64_t received = 0;
+    if (!Fetch(remoteFile, file, received) || received == 0) {
+        // An empty file is never firmware: the good copy stays.
+        if (lastError_.empty()) lastError_ = "the file is empty";
         file.Abort();
         return FALSE;
     }
@@ -40,3 +44,29 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
     }
     return TRUE;
 }
+
+namespace tarvex::platform {
+
+bool FileDeadlinePassed(const InternetTimeouts& timeouts, double elapsedMs,
+                        std::uint64_t received) {
+    const double allowedMs =
+        static_cast<double>(timeouts.fileFloorMs) +
+        static_cast<double>(received) * 1000.0 /
+            static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
+    return elapsedMs > allowedMs;
+}
+
+std::uint64_t SizeInReply(std::wstring_view reply) {
+    const std::size_t bytes = reply.rfind(L" bytes)");
+    if (bytes == std::wstring_view::npos) return 0;
+    const std::size_t open = reply.rfind(L'(', bytes);
+    if (open == std::wstring_view::npos || open + 1 == bytes) return 0;
+    std::uint64_t size = 0;
+    for (const wchar_t digit : reply.substr(open + 1, bytes - open - 1)) {
+        if (digit < L'0' || digit > L'9' || size > (UINT64_MAX - 9) / 10) return 0;
+        size = size * 10 + static_cast<std::uint64_t>(digit - L'0');
+    }
+    return size;
+}
+
+}  // namespace tarvex::platform

@@ -3,15 +3,21 @@
 //
 // A connection either opens as a whole or fails (GetFtpConnection raises CInternetException);
 // each GetFile reports success or failure. Every step has a time-out and every file a deadline
-// that grows with its size, so a dead, stalled or trickling server can never hold the caller for
-// ever. A fetched file replaces the local one only after a complete transfer: a broken download,
-// or a file longer than a job can send, leaves the old file byte for byte. While a request runs,
-// the session's wait hook is called on the caller's thread every few milliseconds.
+// that follows what arrives, so a dead, stalled or trickling server can never hold the caller
+// for long, whatever size it announces. A fetched file replaces the local one only after a
+// complete transfer: a broken download, an empty file, a file shorter than the size the server
+// announced (by SIZE or in its "150 ... (N bytes)" reply) or longer than a job can send leaves
+// the old file byte for byte. A server that announces no size and ends a file early with a
+// clean reply cannot be told from one that sent it whole. While a request runs, the session's
+// wait hook is called on the caller's thread every few milliseconds; the caller may give the
+// request up there.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/exceptions.h"
 #include "platform/win32.h"
@@ -24,13 +30,26 @@ struct InternetTimeouts {
     long replyMs = 15'000;    // each reply of the server
     long acceptMs = 10'000;   // the server's connect-back for the data (active mode)
     long stallMs = 20'000;    // a transfer slower than one byte a second for this long fails
-    // A file's deadline: this long, and a second more for each fileBytesPerSecond of its size.
+    // A file's deadline: this long, and a second more for each fileBytesPerSecond that has
+    // come; after the first stretch a file slower on average than that rate fails.
     long fileFloorMs = 60'000;
     long fileBytesPerSecond = 8 * 1024;
 };
 
+// Whether a file that has been coming for `elapsedMs` with `received` bytes so far is past its
+// deadline. What the server announces does not count: a server may announce 2 GB and send 4
+// bytes a second.
+bool FileDeadlinePassed(const InternetTimeouts& timeouts, double elapsedMs,
+                        std::uint64_t received);
+
+// The size a server's reply announces as "(N bytes)", as in "150 Opening BINARY mode data
+// connection for f.hex (70000 bytes)"; 0 when it announces none.
+std::uint64_t SizeInReply(std::wstring_view reply);
+
 // Called while a request waits for the server: the caller's chance to keep its window painted.
-using InternetWaitHook = std::function<void()>;
+// False gives the request up at once (the caller's window is closing): the file in flight is
+// dropped and the request fails.
+using InternetWaitHook = std::function<bool()>;
 
 }  // namespace tarvex::platform
 
@@ -57,9 +76,9 @@ class CFtpConnection {
     friend class CInternetSession;
     struct Impl;
     explicit CFtpConnection(std::unique_ptr<Impl> impl);
-    // Fetches `remoteFile` into the created `file`; false, with the reason in lastError_, when
-    // it did not arrive whole.
-    bool Fetch(const std::wstring& remoteFile, CFile& file);
+    // Fetches `remoteFile` into the created `file`, counting the bytes in `received`; false,
+    // with the reason in lastError_, when it did not arrive whole.
+    bool Fetch(const std::wstring& remoteFile, CFile& file, std::uint64_t& received);
     std::unique_ptr<Impl> impl_;
     std::string lastError_;
 };

@@ -89,31 +89,28 @@ struct CFtpConnection::Impl {
     tarvex::platform::InternetTimeouts timeouts;
     tarvex::platform::InternetWaitHook waitHook;
     bool pastDeadline = false;  // the last request was a file that did not arrive in time
+    bool givenUp = false;       // the caller gave the last request up
 
     ~Impl() {
         if (easy != nullptr) curl_easy_cleanup(easy);
         if (multi != nullptr) curl_multi_cleanup(multi);
     }
 
-    // Whether a file that began at `started` has had its time: the floor, and a second for
-    // each fileBytesPerSecond of the larger of its announced size and what has come.
+    // Whether a file that began at `started` has had its time, by what has come of it.
     bool PastDeadline(Clock::time_point started) const {
-        curl_off_t announced = 0;
         curl_off_t received = 0;
-        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
         curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
-        const double size = static_cast<double>(std::max({announced, received, curl_off_t{0}}));
-        const double allowedMs =
-            static_cast<double>(timeouts.fileFloorMs) +
-            size * 1000.0 / static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
-        return std::chrono::duration<double, std::milli>(Clock::now() - started).count() >
-               allowedMs;
+        return tarvex::platform::FileDeadlinePassed(
+            timeouts, std::chrono::duration<double, std::milli>(Clock::now() - started).count(),
+            static_cast<std::uint64_t>(std::max(received, curl_off_t{0})));
     }
 
     // Runs the request set up on the easy handle, calling the wait hook every few milliseconds
-    // while it waits; a file (`deadline`) that has not arrived in its time fails as timed out.
+    // while it waits; a file (`deadline`) that has not arrived in its time fails as timed out,
+    // and a request the hook gives up fails at once.
     CURLcode Perform(bool deadline) {
         pastDeadline = false;
+        givenUp = false;
         if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
         const Clock::time_point started = Clock::now();
         CURLcode result = CURLE_OK;
@@ -137,7 +134,11 @@ struct CFtpConnection::Impl {
                 break;
             }
             curl_multi_poll(multi, nullptr, 0, kWaitHookPeriodMs, nullptr);
-            if (waitHook) waitHook();
+            if (waitHook && !waitHook()) {
+                givenUp = true;
+                result = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
         }
         curl_multi_remove_handle(multi, easy);  // an unfinished transfer ends here
         return result;
@@ -210,7 +211,8 @@ CFtpConnection::~CFtpConnection() = default;
 
 void CFtpConnection::Close() { impl_.reset(); }
 
-bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file) {
+bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file,
+                           std::uint64_t& received) {
     CURL* easy = impl_->easy;
     const std::string url = impl_->base + UrlPath(tarvex::platform::ToSystemName(remoteFile));
     Download download{&file};
@@ -220,9 +222,13 @@ bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file) {
     curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, impl_->connectAfresh ? 1L : 0L);
     const CURLcode code = impl_->Perform(true);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
+    received = download.written;
     impl_->connectAfresh = code != CURLE_OK;
     if (code != CURLE_OK) {
-        lastError_ = impl_->pastDeadline ? "the file did not arrive in its time"
+        // curl fails a file shorter than the size the server announced (SIZE, or the "(N
+        // bytes)" of its 150 reply) as a partial file.
+        lastError_ = impl_->givenUp       ? "given up: the window is closing"
+                     : impl_->pastDeadline ? "the file did not arrive in its time"
                      : download.tooLong || code == CURLE_FILESIZE_EXCEEDED
                          ? "the file is longer than a job can send"
                          : Describe(easy, code);

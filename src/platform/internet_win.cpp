@@ -55,10 +55,13 @@ std::string Describe(DWORD error) {
 
 // Runs `request` on a thread of its own and waits for it, calling `hook` meanwhile. When
 // `pastDeadline` says so, `abort` ends the request (it closes its handles); the result is then
-// false. `request` must own what it uses: it is left running if it does not return in time.
+// false. When the hook gives the request up, it is ended so too and left behind at once
+// (`givenUp`). `request` must own what it uses: it is left running if it does not return in
+// time.
 bool RunWithHook(std::function<void()> request, const std::function<bool()>& pastDeadline,
                  const std::function<void()>& abort,
-                 const tarvex::platform::InternetWaitHook& hook) {
+                 const tarvex::platform::InternetWaitHook& hook, bool& givenUp) {
+    givenUp = false;
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::thread worker([request = std::move(request), done] {
         request();
@@ -75,7 +78,12 @@ bool RunWithHook(std::function<void()> request, const std::function<bool()>& pas
             worker.detach();
             return false;
         }
-        if (hook) hook();
+        if (!aborted && hook && !hook()) {
+            givenUp = true;
+            abort();
+            worker.detach();
+            return false;
+        }
     }
     worker.join();
     return !aborted;
@@ -134,6 +142,7 @@ struct CFtpConnection::Impl {
             bool givenUp = false;  // a connection made later is the request's to close
         };
         auto attempt = std::make_shared<Attempt>();
+        bool givenUp = false;
         const Clock::time_point started = Clock::now();
         const auto allowed = std::chrono::milliseconds(timeouts.connectMs + 2 * timeouts.replyMs);
         const bool inTime = RunWithHook(
@@ -152,12 +161,12 @@ struct CFtpConnection::Impl {
                 attempt->failure = failure;
             },
             [&] { return Clock::now() - started > allowed; }, [&] { CloseInternetHandle(session); },
-            waitHook);
+            waitHook, givenUp);
         std::lock_guard lock(attempt->mutex);
         attempt->givenUp = true;
         if (!inTime) {
             CloseInternetHandle(attempt->made);
-            error = "the server did not answer in time";
+            error = givenUp ? "given up: the window is closing" : "the server did not answer in time";
             return false;
         }
         if (attempt->made == nullptr) {
@@ -274,6 +283,10 @@ void Receive(Transfer& transfer) {
     HINTERNET data = FtpOpenFileW(transfer.connection, transfer.remote.c_str(), GENERIC_READ,
                                   FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
     transfer.data = data;
+    // A server that answers no SIZE may announce the size in its "150 ... (N bytes)" reply.
+    if (data != nullptr && transfer.announced == 0) {
+        transfer.announced = tarvex::platform::SizeInReply(LastReply());
+    }
     if (data == nullptr) {
         const std::string failure = Describe(GetLastError());
         std::lock_guard lock(transfer.mutex);
@@ -319,7 +332,7 @@ void Receive(Transfer& transfer) {
 
 }  // namespace
 
-bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file) {
+bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file, std::uint64_t& received) {
     if (impl_->connectAfresh || impl_->connection == nullptr) {
         impl_->connectAfresh = true;
         if (impl_->session == nullptr || !impl_->Connect(lastError_)) return false;
@@ -327,6 +340,7 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file) {
     }
     auto transfer = std::make_shared<Transfer>(impl_->connection, remote, file);
     bool stalled = false;
+    bool givenUp = false;
     const Clock::time_point started = Clock::now();
     const tarvex::platform::InternetTimeouts& timeouts = impl_->timeouts;
     const bool inTime = RunWithHook(
@@ -339,30 +353,28 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file) {
                 stalled = true;
                 return true;
             }
-            const double allowedMs =
-                static_cast<double>(timeouts.fileFloorMs) +
-                static_cast<double>(
-                    std::max(transfer->announced.load(), transfer->received.load())) *
-                    1000.0 / static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
-            return std::chrono::duration<double, std::milli>(Clock::now() - started).count() >
-                   allowedMs;
+            return tarvex::platform::FileDeadlinePassed(
+                timeouts,
+                std::chrono::duration<double, std::milli>(Clock::now() - started).count(),
+                transfer->received.load());
         },
         [&] {
             // Both handles: Wine ends a read that waits only when its own handle goes, if then.
             if (HINTERNET data = transfer->data.exchange(nullptr)) InternetCloseHandle(data);
             CloseInternetHandle(impl_->connection);
         },
-        impl_->waitHook);
+        impl_->waitHook, givenUp);
     std::lock_guard lock(transfer->mutex);
     transfer->file = nullptr;  // a request left behind writes nothing more
-    const std::uint64_t received = transfer->received;
+    received = transfer->received;
     const std::uint64_t announced = transfer->announced;
     // A data connection the server drops ends like a complete file: only the size it announced
     // tells them apart.
     const bool whole = announced == 0 || received == announced;
     if (!inTime || !transfer->arrived || !whole) {
         impl_->connectAfresh = true;
-        lastError_ = stalled   ? "the transfer stalled"
+        lastError_ = givenUp   ? "given up: the window is closing"
+                     : stalled ? "the transfer stalled"
                      : !inTime ? "the file did not arrive in its time"
                      : transfer->tooLong     ? "the file is longer than a job can send"
                      : transfer->writeFailed ? "the local file cannot be written"

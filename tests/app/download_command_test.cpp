@@ -61,7 +61,8 @@ TEST(DownloadCommand, FetchesIntoTheWorkingDirectoryAndOffersWhatCame) {
 }
 
 // A slow file: the window shows the wait cursor and keeps painting, input waits, and a close
-// asked for meanwhile is carried out once the download has returned.
+// asked for meanwhile ends the download at once (the file in flight dropped, the one fetched
+// kept, no further file asked for) and is carried out once the download has returned.
 TEST(DownloadCommand, TheWindowKeepsPaintingWhileAFileTricklesIn) {
     TempDir serverRoot;
     const auto timer = MakeTimerDirectory(serverRoot.path());
@@ -108,7 +109,11 @@ TEST(DownloadCommand, TheWindowKeepsPaintingWhileAFileTricklesIn) {
             });
         });
         MenuAction(dialog, ID_FILE_DOWNLOAD)->trigger();
-        EXPECT_EQ(qobject_cast<QLabel*>(status)->text(), QStringLiteral("Ready."));
+        EXPECT_EQ(qobject_cast<QLabel*>(status)->text().toStdWString(),
+                  L"Downloading file 2 of 3: \"Arena2000.hex\"");
+        EXPECT_TRUE(std::filesystem::exists(workdir.path() / "Quorlex2000.hex"));
+        EXPECT_FALSE(std::filesystem::exists(workdir.path() / "Arena2000.hex"));
+        EXPECT_FALSE(std::filesystem::exists(workdir.path() / "OvalTrack.hex"));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is back";
         WaitUntil([&] { return dialog.closes > 0; }, 2000);
     });

@@ -15,6 +15,7 @@
 #endif
 
 #include <chrono>
+#include <functional>
 #include <csignal>
 #include <fstream>
 #include <random>
@@ -43,11 +44,16 @@ class RecordingHost final : public DownloadHost {
     void SetProgress(int position) override { Add("pos " + std::to_string(position)); }
     void ShowError(const std::wstring& text) override { Add("box " + Narrow(text)); }
     void RefreshFirmwareChoices() override { Add("refresh"); }
-    void WhileWaiting() override { ++waits; }
+    bool WhileWaiting() override {
+        ++waits;
+        return !endsNow || !endsNow(*this);
+    }
 
     // Public: the test reads what the download reported.
     std::vector<std::string> events;
     int waits = 0;
+    // Set by a test: says when the window is being closed, which ends the download.
+    std::function<bool(const RecordingHost&)> endsNow;
     std::vector<std::string> Boxes() const {
         std::vector<std::string> boxes;
         for (const std::string& event : events)
@@ -239,7 +245,8 @@ TEST_F(DownloadTest, LocalFileThatCannotBeWrittenIsAFailedFetch) {
 #endif
 
 // A server that trickles a file at two bytes a second passes the stall limit; the file's
-// deadline ends it, the old copy stays, and the caller was called back all along.
+// deadline (a second, then a rate of 2000 bytes a second) ends it, the old copy stays, and the
+// caller was called back all along.
 TEST_F(DownloadTest, ATrickledFileFailsAtItsDeadlineAndTheOthersStillCome) {
     Publish("Quorlex2000.hex", RandomBytes(20'000, 1));
     Publish("Arena2000.hex", RandomBytes(4'000, 2));
@@ -248,11 +255,11 @@ TEST_F(DownloadTest, ATrickledFileFailsAtItsDeadlineAndTheOthersStillCome) {
     FtpServer ftp(serverRoot.path(), {"--trickle", "Arena2000.hex:2"});
     DownloadServer server = Server(ftp);
     server.timeouts.fileFloorMs = 1000;
-    server.timeouts.fileBytesPerSecond = 2000;  // 4000 bytes: 1 + 2 s
+    server.timeouts.fileBytesPerSecond = 2000;
     const auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(FetchLatestHexFiles(host, server, kNames));
     const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_GE(took, 3s);
+    EXPECT_GE(took, 1s);
     EXPECT_LT(took, 15s) << "the deadline was not kept";
     EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Arena2000.hex")});
     EXPECT_EQ(Contents(workdir.path() / "Arena2000.hex"), "the good old arena firmware");
@@ -274,6 +281,77 @@ TEST_F(DownloadTest, AFileLongerThanAJobCanSendNeverReplacesTheGoodCopy) {
     EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "the good old console firmware");
     EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), "O");
     EXPECT_EQ(FilesInWorkdir(), 3u);
+}
+
+// An empty file, and a file shorter than its announced size, never replace a good copy: the
+// size may be announced by SIZE or, where SIZE is refused, in the reply that opens the data
+// connection ("150 ... (N bytes)"), which Wine's and Windows' client do not read themselves.
+TEST_F(DownloadTest, EmptyOrShortFilesNeverReplaceTheGoodCopy) {
+    Publish("Quorlex2000.hex", "");
+    Publish("Arena2000.hex", RandomBytes(70'000, 2));
+    Publish("OvalTrack.hex", RandomBytes(5'000, 3));
+    workdir.Write("Quorlex2000.hex", "the good old console firmware");
+    workdir.Write("Arena2000.hex", "the good old arena firmware");
+    {
+        FtpServer ftp(serverRoot.path(), {"--no-size", "--announce", "Arena2000.hex:70000",
+                                          "--short", "Arena2000.hex:35000"});
+        EXPECT_TRUE(FetchLatestHexFiles(host, Server(ftp), kNames));
+    }
+    EXPECT_EQ(host.Boxes(), (std::vector<std::string>{FileFailed("Quorlex2000.hex"),
+                                                      FileFailed("Arena2000.hex")}));
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "the good old console firmware");
+    EXPECT_EQ(Contents(workdir.path() / "Arena2000.hex"), "the good old arena firmware");
+    EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), RandomBytes(5'000, 3));
+
+    Publish("Quorlex2000.hex", RandomBytes(5'000, 1));
+    RecordingHost sized;
+    FtpServer ftp(serverRoot.path(), {"--short", "Quorlex2000.hex:1000"});  // SIZE answers
+    EXPECT_TRUE(FetchLatestHexFiles(sized, Server(ftp), kNames));
+    EXPECT_EQ(sized.Boxes(), std::vector<std::string>{FileFailed("Quorlex2000.hex")});
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "the good old console firmware");
+    EXPECT_EQ(FilesInWorkdir(), 3u) << "no partial file left beside them";
+}
+
+// A server that announces a file of 2,147,000,000 bytes and sends 4 bytes a second: the deadline
+// follows what arrives, not what is announced, so the file fails soon after the first stretch
+// (a deadline by the announced size would have been days).
+TEST_F(DownloadTest, AHugeAnnouncedFileThatTricklesFailsByWhatArrives) {
+    Publish("Quorlex2000.hex", RandomBytes(20'000, 1));
+    Publish("Arena2000.hex", "A");
+    Publish("OvalTrack.hex", "O");
+    workdir.Write("Quorlex2000.hex", "the good old console firmware");
+    FtpServer ftp(serverRoot.path(), {"--size", "Quorlex2000.hex:2147000000", "--trickle",
+                                      "Quorlex2000.hex:4"});
+    DownloadServer server = Server(ftp);
+    server.timeouts.fileFloorMs = 1500;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(FetchLatestHexFiles(host, server, kNames));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 60s);
+    EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Quorlex2000.hex")});
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "the good old console firmware");
+    EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), "O");
+}
+
+// The window closed during a slow file ends the download at once: the file in flight is
+// dropped, the file already fetched stays, no box is shown and no further file is asked for.
+TEST_F(DownloadTest, AClosedWindowEndsTheDownloadAtOnce) {
+    Publish("Quorlex2000.hex", "Q");
+    Publish("Arena2000.hex", RandomBytes(4'000, 2));
+    Publish("OvalTrack.hex", "O");
+    workdir.Write("Arena2000.hex", "the good old arena firmware");
+    FtpServer ftp(serverRoot.path(), {"--trickle", "Arena2000.hex:2"});
+    int waitsInSecondFile = 0;
+    host.endsNow = [&](const RecordingHost& seen) {
+        const bool second = seen.events.back() == "pos 3";
+        return second && ++waitsInSecondFile > 10;
+    };
+    EXPECT_TRUE(FetchLatestHexFiles(host, Server(ftp), kNames));
+    EXPECT_TRUE(host.Boxes().empty());
+    EXPECT_EQ(host.events.back(), "pos 3") << "no third file, no Ready.";
+    EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "Q");
+    EXPECT_EQ(Contents(workdir.path() / "Arena2000.hex"), "the good old arena firmware");
+    EXPECT_FALSE(std::filesystem::exists(workdir.path() / "OvalTrack.hex"));
+    EXPECT_EQ(FilesInWorkdir(), 2u) << "no partial file left beside them";
 }
 
 }  // namespace

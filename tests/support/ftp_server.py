@@ -2,12 +2,16 @@
 """A real FTP server on 127.0.0.1 for the download tests, with fault switches.
 
     ftp_server.py --root DIR [--drop NAME:BYTES] [--stall NAME:BYTES] [--trickle NAME:RATE]
+                  [--short NAME:BYTES] [--size NAME:BYTES] [--announce NAME:BYTES] [--no-size]
                   [--lease FILE]
 
 Anonymous users read DIR. It listens on a free port, prints "port N" and serves until it is
 killed or its standard input closes. --drop sends BYTES bytes of the file NAME and then closes
 the data connection (the server answers 426); --stall sends BYTES bytes and then nothing more,
-holding the connection open; --trickle sends NAME at RATE bytes a second. --lease is for a
+holding the connection open; --trickle sends NAME at RATE bytes a second; --short sends BYTES
+bytes and ends the file as if it were whole (226). --size makes SIZE answer BYTES for NAME,
+--no-size refuses SIZE for every file, and --announce makes the reply that opens the data
+connection of NAME say "(BYTES bytes)", as many servers' 150 reply does. --lease is for a
 Windows test under Wine, which can start the server but not hand it a pipe: the server writes
 "port N" into FILE as well, serves while FILE is there, and removes it as it ends.
 """
@@ -23,6 +27,9 @@ from pyftpdlib.handlers import ActiveDTP, DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 FAULTS = {}  # file name -> (kind, bytes)
+SIZES = {}  # file name -> the size SIZE answers
+ANNOUNCED = {}  # file name -> the size the 150 reply names
+NO_SIZE = False
 
 
 class FaultyDTPHandler(DTPHandler):
@@ -54,7 +61,9 @@ class FaultyDTPHandler(DTPHandler):
             return DTPHandler.send(self, data[:room]) if room > 0 else 0
         room = limit - self.tot_bytes_sent
         if room <= 0:
-            if kind == "drop":
+            if kind == "short":
+                self.producer_fifo.clear()  # nothing left to send: the file ends with 226
+            if kind in ("drop", "short"):
                 self.handle_close()
             return 0
         return DTPHandler.send(self, data[:room])
@@ -86,6 +95,26 @@ class Handler(FTPHandler):
     active_dtp = ReconnectSafeActiveDTP
     use_sendfile = False  # every byte through send(), where the faults are
     timeout = 60
+    _retrieving = None
+
+    def ftp_SIZE(self, path):
+        name = os.path.basename(path)
+        if NO_SIZE:
+            self.respond("502 Command not implemented.")  # as a server without SIZE answers
+        elif name in SIZES:
+            self.respond("213 %d" % SIZES[name])
+        else:
+            FTPHandler.ftp_SIZE(self, path)
+
+    def ftp_RETR(self, file):
+        self._retrieving = os.path.basename(file)
+        return FTPHandler.ftp_RETR(self, file)
+
+    def respond(self, resp, logfun=logging.debug):
+        if resp.startswith(("150 ", "125 ")) and self._retrieving in ANNOUNCED:
+            resp = "%s Opening BINARY mode data connection for %s (%d bytes)." % (
+                resp[:3], self._retrieving, ANNOUNCED[self._retrieving])
+        FTPHandler.respond(self, resp, logfun)
 
 
 def main():
@@ -94,12 +123,23 @@ def main():
     parser.add_argument("--drop", action="append", default=[])
     parser.add_argument("--stall", action="append", default=[])
     parser.add_argument("--trickle", action="append", default=[])
+    parser.add_argument("--short", action="append", default=[])
+    parser.add_argument("--size", action="append", default=[])
+    parser.add_argument("--announce", action="append", default=[])
+    parser.add_argument("--no-size", action="store_true")
     parser.add_argument("--lease")
     args = parser.parse_args()
-    for kind, specs in (("drop", args.drop), ("stall", args.stall), ("trickle", args.trickle)):
+    for kind, specs in (("drop", args.drop), ("stall", args.stall), ("trickle", args.trickle),
+                        ("short", args.short)):
         for spec in specs:
             name, count = spec.rsplit(":", 1)
             FAULTS[name] = (kind, int(count))
+    for table, specs in ((SIZES, args.size), (ANNOUNCED, args.announce)):
+        for spec in specs:
+            name, count = spec.rsplit(":", 1)
+            table[name] = int(count)
+    global NO_SIZE
+    NO_SIZE = args.no_size
     logging.basicConfig(level=logging.CRITICAL)
     authorizer = DummyAuthorizer()
     authorizer.add_anonymous(args.root)

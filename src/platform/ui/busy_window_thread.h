@@ -2,7 +2,8 @@
 // runs synchronously, as a command handler): for the object's life the wait cursor shows, and
 // Paint, called often, keeps the windows painted and the other threads' calls into the window
 // thread served. Input waits until the command has returned, as a busy Windows thread's input
-// does; a window closed meanwhile closes then.
+// does; a window closed meanwhile closes then, and the command can see the close asked for and
+// end early.
 #pragma once
 
 #include <memory>
@@ -20,6 +21,9 @@ class BusyWindowThread {
 
     // Dispatches what has come for the window thread except input; call it on that thread.
     void Paint();
+    // Whether a window of the busy thread was asked to close meanwhile (it closes once this
+    // object goes).
+    bool CloseHeld() const;
 
   private:
     class HeldCloses;

@@ -19,6 +19,8 @@ class BusyWindowThread::HeldCloses final : public QObject {
         }
         qApp->installEventFilter(this);
     }
+    bool Any() const { return !held_.isEmpty(); }
+
     ~HeldCloses() override {
         qApp->removeEventFilter(this);
         for (const QPointer<QWidget>& window : held_) {
@@ -48,6 +50,8 @@ class BusyWindowThread::HeldCloses final : public QObject {
 BusyWindowThread::BusyWindowThread() : closes_(std::make_unique<HeldCloses>()) {}
 
 BusyWindowThread::~BusyWindowThread() = default;
+
+bool BusyWindowThread::CloseHeld() const { return closes_->Any(); }
 
 void BusyWindowThread::Paint() {
     if (QThread::currentThread() != qApp->thread()) return;

@@ -24,6 +24,8 @@ class BusyWindowThread::HeldCloses {
         return closes;
     }
 
+    bool Any() const { return !held_.empty(); }
+
   private:
     std::vector<HWND> held_;
 };
@@ -31,6 +33,8 @@ class BusyWindowThread::HeldCloses {
 BusyWindowThread::BusyWindowThread() : closes_(std::make_unique<HeldCloses>()) {}
 
 BusyWindowThread::~BusyWindowThread() = default;
+
+bool BusyWindowThread::CloseHeld() const { return closes_->Any(); }
 
 void BusyWindowThread::Paint() {
     // Sent messages are served by PeekMessage itself; what is posted, bar input, is taken here.
