@@ -25,13 +25,15 @@ SetupType CustomTypeFor(SetupType builtIn) {
 
 }  // namespace
 
-void LoaderDialog::RefreshFirmwareChoices() {
+void LoaderDialog::RefreshFirmwareChoices(bool movesChoice) {
     CFileFind finder;
     for (SetupType row = 0; row <= kBuiltInSignType; ++row) {
         const SetupTypeRow& choice = kSetupTypes[static_cast<std::size_t>(row)];
         CWnd* button = GetDlgItem(choice.radioId);
         if (button == nullptr) continue;
         if (!finder.FindFile(choice.fileName)) {
+            // The technician's choice stays where it is; a job on it says the file is missing.
+            if (!movesChoice && m_nSetupType == row) continue;
             button->EnableWindow(FALSE);
             CheckDlgButton(choice.radioId, BST_UNCHECKED);
             if (m_nSetupType == row) {

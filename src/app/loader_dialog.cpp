@@ -9,6 +9,7 @@
 #include "app/resources.h"
 #include "platform/file.h"
 #include "platform/ui/file_dialog.h"
+#include "platform/user_folder.h"
 #include "platform/virtual_ports.h"
 #include "platform/win32.h"
 #include "update/console_job.h"
@@ -138,11 +139,8 @@ BOOL LoaderDialog::OnInitDialog() {
     m_hConsoleEvent = RegisterJobEvent(&CallOnTarget<&LoaderDialog::ReprogramConsole>);
     m_hSignEvent = RegisterJobEvent(&CallOnTarget<&LoaderDialog::SendFieldUpdate>);
     m_nTimerId = SetTimer(kProgressTimer, kProgressTimerPeriodMs, nullptr);
-    if (folderWatch_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folderWatch_);
-    folderWatch_ =
-        FindFirstChangeNotificationW(L".", FALSE,
-                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-                                         FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+    workingFolder_ = tarvex::platform::WorkingFolderName();
+    WatchWorkingFolder();
     folderChanged_ = false;
     if (m_nSetupType != kCustomConsoleType && m_nSetupType != kCustomSignType) {
         m_btnBrowse.EnableWindow(FALSE);
@@ -229,17 +227,35 @@ void LoaderDialog::OnTimer(UINT_PTR id) {
     CDialog::OnTimer(id);
 }
 
+void LoaderDialog::WatchWorkingFolder() {
+    if (folderWatch_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folderWatch_);
+    folderWatch_ =
+        FindFirstChangeNotificationW(L".", FALSE,
+                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                                         FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+}
+
 void LoaderDialog::FollowFolderChanges() {
+    // An editor's save or a copy takes a file away for a moment: the choices follow the folder
+    // once it has been quiet this long.
+    constexpr auto kQuietFor = std::chrono::milliseconds(1000);
+    const auto now = std::chrono::steady_clock::now();
+    if (tarvex::platform::ReenterWorkingFolder(workingFolder_)) {
+        WatchWorkingFolder();
+        folderChanged_ = true;
+        lastFolderChange_ = now;
+    }
     if (folderWatch_ != INVALID_HANDLE_VALUE &&
         WaitForSingleObject(folderWatch_, 0) == WAIT_OBJECT_0) {
         folderChanged_ = true;
+        lastFolderChange_ = now;
         FindNextChangeNotification(folderWatch_);
     }
     // A job holds its file: looking at the field-update file now would label it unopenable.
-    if (!folderChanged_ || jobRunning_ || closing_) return;
+    if (!folderChanged_ || jobRunning_ || closing_ || now - lastFolderChange_ < kQuietFor) return;
     folderChanged_ = false;
-    UpdateData(TRUE);  // the choice the window shows now is the one to keep or move
-    RefreshFirmwareChoices();
+    UpdateData(TRUE);  // the choice the window shows now is the one to keep
+    RefreshFirmwareChoices(false);
     const bool custom = m_nSetupType == kCustomConsoleType || m_nSetupType == kCustomSignType;
     m_editCustomFile.EnableWindow(custom ? TRUE : FALSE);
     m_btnBrowse.EnableWindow(custom ? TRUE : FALSE);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,9 +55,10 @@ class LoaderDialog : public CDialog, public CJobThread {
     bool SaveSettings();
     void Serialize(CArchive& archive) override;
     // Enables the built-in choices whose files are in the working directory, disables the
-    // others (moving a checked one to its custom choice) and labels the field-update choice
+    // others (moving a checked one to its custom choice, unless `movesChoice` is false: then it
+    // stays checked, and Update says its file is missing) and labels the field-update choice
     // with the file's drawing number and version.
-    void RefreshFirmwareChoices();
+    void RefreshFirmwareChoices(bool movesChoice = true);
 
     // Fetches the built-in console firmware files into the working directory, then refreshes
     // the choices (File > Hex Files > Download Latest Hex Files...).
@@ -119,6 +121,7 @@ class LoaderDialog : public CDialog, public CJobThread {
     void OnSelectPort(UINT id);
     // Refreshes the firmware choices when the working folder has changed and no job runs.
     void FollowFolderChanges();
+    void WatchWorkingFolder();
     void FillPortMenu(int positionToCheck);
     HANDLE RegisterJobEvent(tarvex::worker::SignalHandler job);
     CMenu CommunicationsMenu() const;
@@ -133,9 +136,12 @@ class LoaderDialog : public CDialog, public CJobThread {
     } jobChoice_;
     bool closing_ = false;  // the close sequence pumps messages and must not start twice
     // The working folder, watched so that firmware files copied in (or taken away) while the
-    // program runs are offered at once; a change seen during a job is acted on after it.
+    // program runs are offered once the folder has been quiet for a moment; a change seen during
+    // a job is acted on after it. A folder removed and made again is followed by its name.
     HANDLE folderWatch_ = INVALID_HANDLE_VALUE;
     bool folderChanged_ = false;
+    std::chrono::steady_clock::time_point lastFolderChange_;
+    std::wstring workingFolder_;
     // From Update's signal to EnableControlsAfterJob, which the job calls on the worker.
     std::atomic<bool> jobRunning_{false};
 };

@@ -49,9 +49,14 @@ bool LoaderDialog::LoadSettings() {
 
 bool LoaderDialog::SaveSettings() {
     // The file is written whole or not at all: a failure leaves the old one as it was.
+    // A file that cannot be made (the working folder gone, no right to write it) is said in the
+    // settings file's box: the technician's choices would otherwise be lost without a word.
     CFile file;
+    CFileException openError(CFileException::none, 0);
     if (!file.Open(kSettingsFileName,
-                   CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive)) {
+                   CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &openError)) {
+        Report(*this, new CFileException(openError.m_cause, openError.m_lOsError,
+                                         openError.m_strFileName));
         return false;
     }
     try {

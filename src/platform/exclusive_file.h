@@ -25,8 +25,8 @@ class ExclusiveFile {
     // file held by another program, a file longer than kMostBytes, and a file too large for the
     // memory this program can have (the jobs read the whole file at once). Never blocks.
     bool Open(const std::wstring& path);
-    // Why the last Open failed, in words for the job log ("in use by another program", "12
-    // bytes, more than a job can send"...); empty after an Open that succeeded.
+    // Why the last Open failed, in words for the job log ("missing", "in use by another
+    // program", "12 bytes, more than a job can send"...); empty after an Open that succeeded.
     const std::string& Refusal() const { return refusal_; }
     // The length in bytes (0 when not open).
     std::int32_t Length() const;

@@ -45,7 +45,7 @@ bool ExclusiveFile::Open(const std::wstring& path) {
     // Non-blocking, so that a FIFO or a device named as firmware cannot hold the job in open();
     // such a file is then refused as not regular. Reads of a regular file never block.
     const int fd = open(ToSystemName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return Refuse("cannot be read");
+    if (fd < 0) return Refuse(errno == ENOENT ? "missing" : "cannot be read");
     struct stat info {};
     bool usable = fstat(fd, &info) == 0;
     if (!usable) {

@@ -39,8 +39,10 @@ bool ExclusiveFile::Open(const std::wstring& path) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return Refuse(GetLastError() == ERROR_SHARING_VIOLATION ? "in use by another program"
-                                                                : "cannot be read");
+        const DWORD error = GetLastError();
+        return Refuse(error == ERROR_SHARING_VIOLATION                               ? "in use by another program"
+                      : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "missing"
+                                                                                      : "cannot be read");
     }
     LARGE_INTEGER size{};
     bool usable = GetFileType(file) == FILE_TYPE_DISK;

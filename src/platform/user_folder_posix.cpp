@@ -1,9 +1,13 @@
 #include "platform/user_folder.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
 #include "platform/program_file.h"
+#include "platform/text.h"
 
 namespace tarvex::platform {
 
@@ -23,6 +27,19 @@ bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
     }
     std::filesystem::current_path(folder, error);
     return !error;
+}
+
+std::wstring WorkingFolderName() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::wstring() : FromSystemName(folder.string());
+}
+
+bool ReenterWorkingFolder(const std::wstring& name) {
+    struct stat here {};
+    // A removed folder has no links left; the program still works in it until it leaves.
+    if (name.empty() || (stat(".", &here) == 0 && here.st_nlink > 0)) return false;
+    return chdir(ToSystemName(name).c_str()) == 0;
 }
 
 }  // namespace tarvex::platform

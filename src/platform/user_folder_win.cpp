@@ -32,4 +32,14 @@ bool EnterUserFolder(const std::string& name, const std::string& seedFile) {
     return !error;
 }
 
+std::wstring WorkingFolderName() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::wstring() : folder.wstring();
+}
+
+// Windows refuses to remove a folder a program works in (it holds it open), so there is never a
+// folder to enter again.
+bool ReenterWorkingFolder(const std::wstring& /*name*/) { return false; }
+
 }  // namespace tarvex::platform

@@ -290,7 +290,7 @@ TEST_F(DeviceJobsTest, EveryJobLeavesWhatHappenedOnTheWireInTheLog) {
     EXPECT_TRUE(HasLine(lines, "end: Received stop signal. (2500 bytes of the file sent)"));
     EXPECT_TRUE(
         HasLine(lines, "file: " + tarvex::platform::ToUtf8((dir.path() / "gone.hex").wstring()) +
-                           " (cannot be read)"));
+                           " (missing)"));
     EXPECT_EQ(lines.back(), "end: Verifying Communications Port... (0 bytes of the file sent)")
         << "the failed job says how it ended";
     // Each line names its job, as this process and the job's number, so that the jobs of

@@ -35,8 +35,8 @@ class StartUpAndCloseTest : public testing::Test {
   protected:
     StartUpAndCloseTest() { workdir.WriteBuiltInFirmware(); }
 
-    std::string Saved() const {
-        std::ifstream in(workdir.path() / "Tarvex2.cfg", std::ios::binary);
+    std::string Saved(const char* name = "Tarvex2.cfg") const {
+        std::ifstream in(workdir.path() / name, std::ios::binary);
         std::stringstream all;
         all << in.rdbuf();
         return all.str();

@@ -17,6 +17,7 @@ using startup_test::Window;
 using drive::Choose;
 using drive::Click;
 using drive::RunModal;
+using drive::Settle;
 using drive::WaitUntil;
 
 TEST_F(StartUpAndCloseTest, SavedChoicesComeBackAtStartUp) {
@@ -220,14 +221,24 @@ TEST_F(StartUpAndCloseTest, FirmwareFilesCopiedInWhileTheWindowIsOpenAreOfferedA
         EXPECT_TRUE(WaitUntil(
             [&] { return Text(window, IDC_RADIO_HUEVANE) == L"Huevane: ED-40517 ver 17"; }, 3000));
 
-        // The chosen file taken away: the choice moves to the custom one, as at start-up.
+        // The chosen file taken away for a moment (an editor's save) and for good: the
+        // technician's choice never moves by itself (Update then says the file is missing);
+        // another file taken away is withdrawn once the folder has been quiet.
         Click(window, IDC_RADIO_ARENA);
+        const std::string arena = Saved("Arena2000.hex");
         std::filesystem::remove(workdir.path() / "Arena2000.hex");
-        EXPECT_TRUE(WaitUntil([&] { return !Enabled(window, IDC_RADIO_ARENA); }, 3000));
-        EXPECT_EQ(window.m_nSetupType, 4);
-        EXPECT_TRUE(Checked(window, IDC_RADIO_OTHER_QX2000));
-        EXPECT_TRUE(Enabled(window, IDC_CUSTOM_FILE));
-        EXPECT_TRUE(Enabled(window, IDC_BROWSE));
+        Settle(200);
+        workdir.Write("Arena2000.hex", arena);
+        std::filesystem::remove(workdir.path() / "OvalTrack.hex");
+        EXPECT_TRUE(WaitUntil([&] { return !Enabled(window, IDC_RADIO_OVAL_TRACK); }, 5000));
+        std::filesystem::remove(workdir.path() / "Arena2000.hex");
+        std::filesystem::remove(workdir.path() / "Quorlex2000.hex");
+        EXPECT_TRUE(WaitUntil([&] { return !Enabled(window, IDC_RADIO_POOLSIDE); }, 5000));
+        EXPECT_TRUE(Checked(window, IDC_RADIO_ARENA));
+        EXPECT_TRUE(Enabled(window, IDC_RADIO_ARENA));
+        EXPECT_FALSE(Enabled(window, IDC_CUSTOM_FILE));
+        window.UpdateData(TRUE);
+        EXPECT_EQ(window.m_nSetupType, 1);
     });
 }
 

@@ -18,7 +18,7 @@ TEST(ExclusiveFile, RegularFilesOpenForThisProgramAlone) {
     ExclusiveFile file;
     EXPECT_FALSE(file.Open(dir.path().wstring())) << "a directory";
     EXPECT_FALSE(file.Open((dir.path() / "missing.hex").wstring()));
-    EXPECT_EQ(file.Refusal(), "cannot be read");
+    EXPECT_EQ(file.Refusal(), "missing");
     EXPECT_FALSE(file.Open(L""));
     EXPECT_FALSE(file.IsOpen());
 
