@@ -10,6 +10,7 @@
 #include "about/resource.h"
 #include "about/system_info_dialog.h"
 #include "hosted_about.h"
+#include "platform/text.h"
 #include "platform/ui/control_watch.h"
 #include "platform/ui/user_input.h"
 #include "support/fixed_system_facts.h"
@@ -73,11 +74,12 @@ TEST(AboutDialogs, AHugeLicenceShowsItsFirst64Kilobytes) {
     std::string lines;
     while (lines.size() < (3u << 20)) lines += line;
     workdir.Write("OrvLicense.txt", lines);
+    const std::wstring firstLine = tarvex::platform::WidenCp1252(line.substr(0, 999)) + L"\r\n";
     {
         HostedAbout about;
         RunModal(about, [&] {
             const std::wstring shown = TextOf(about, IDC_LICENSE);
-            EXPECT_EQ(shown.substr(0, 1001), std::wstring(999, L'L') + L"\r\n");
+            EXPECT_TRUE(shown.starts_with(firstLine));
             EXPECT_LE(shown.size(), kShown + kShown / 1000 + 2) << "64 KB of lines";
             EXPECT_GE(shown.size(), kShown - 1001);
         });
