@@ -1,6 +1,20 @@
 #include "platform/user_log.h"
 
+#include <chrono>
+#include <thread>
+
 namespace tarvex::platform {
+
+bool UserLog::Lock() {
+    // Another writer holds the lock only while it writes a line or moves the file aside.
+    constexpr int kTries = 200;
+    for (int tries = 0; tries < kTries; ++tries) {
+        const LockTry result = TryLock();
+        if (result != LockTry::busy) return result == LockTry::taken;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
 
 void UserLog::Append(const std::string& line) {
     // A file moved aside by another writer, or full, is let go of and the name opened afresh.

@@ -35,6 +35,8 @@ class UserLog {
     // An exclusive lock on the open file, waited for a moment at most; false when another
     // writer holds it longer (the line is then written without it).
     bool Lock();
+    enum class LockTry { taken, busy, failed };
+    LockTry TryLock();
     void Unlock();
     // Whether the name still names the open file: another writer may have moved it aside.
     bool StillNamed() const;

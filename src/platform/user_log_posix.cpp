@@ -54,15 +54,9 @@ bool UserLog::Open() {
     return true;
 }
 
-bool UserLog::Lock() {
-    // Another writer holds the lock only while it writes a line or moves the file aside.
-    constexpr int kTries = 200;
-    for (int tries = 0; tries < kTries; ++tries) {
-        if (flock(state_->fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        usleep(1000);
-    }
-    return false;
+UserLog::LockTry UserLog::TryLock() {
+    if (flock(state_->fd, LOCK_EX | LOCK_NB) == 0) return LockTry::taken;
+    return errno == EWOULDBLOCK || errno == EINTR ? LockTry::busy : LockTry::failed;
 }
 
 void UserLog::Unlock() { flock(state_->fd, LOCK_UN); }

@@ -71,21 +71,15 @@ bool UserLog::Open() {
     return true;
 }
 
-bool UserLog::Lock() {
-    // Another writer holds the lock only while it writes a line or moves the file aside.
-    constexpr int kTries = 200;
-    for (int tries = 0; tries < kTries; ++tries) {
-        OVERLAPPED at = LockedByte();
-        if (LockFileEx(state_->file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                       &at)) {
-            return true;
-        }
-        if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) {
-            return false;
-        }
-        Sleep(1);
+UserLog::LockTry UserLog::TryLock() {
+    OVERLAPPED at = LockedByte();
+    if (LockFileEx(state_->file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                   &at)) {
+        return LockTry::taken;
     }
-    return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? LockTry::busy
+                                                                      : LockTry::failed;
 }
 
 void UserLog::Unlock() {
