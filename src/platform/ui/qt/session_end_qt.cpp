@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <csignal>
 
-#include "platform/ui/dialog_access.h"
 #include "platform/ui/qt/dialog_window.h"
 
 namespace tarvex::platform {
@@ -43,7 +42,9 @@ void CloseWindowsStep() {
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (auto* window = dynamic_cast<DialogWindow*>(modal); window != nullptr) {
         if (window->parentWidget() == nullptr) {
-            DialogAccess::Close(window->Owner());
+            // As its close box: a busy window (a download under way) holds the close until
+            // the command has ended, and the command sees it and ends early.
+            window->close();
             return;
         }
         window->Owner().EndDialog(IDCANCEL);
