@@ -8,7 +8,7 @@
 #   make tsan   the tests without Qt under ThreadSanitizer
 #   make fuzz   the libFuzzer targets, each for FUZZ_SECONDS
 #   make package  the Debian package, checked inside
-#   make windows       the programs without a window as Windows programs (mingw-w64)
+#   make windows       the Windows programs (mingw-w64): tarvex2.exe, tarvex2-demo.exe, the tests
 #   make test-windows  their tests, run as Windows programs under Wine
 #   make demo-windows  the Windows program's window updating a simulated console and sign (Wine)
 #   make screenshot-windows  the Windows program's windows drawn on Wine's virtual desktop

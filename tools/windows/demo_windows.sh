@@ -16,7 +16,8 @@ trap '[ -n "$simulator" ] && kill $simulator 2>/dev/null
 failures=0
 
 "$devsim" files "$work/files" > /dev/null
-echo "workdir:  $(winepath -w "$work/files" 2>/dev/null)"
+# printf, not echo: dash's echo would take the "\t" of "Z:\tmp" for a tab.
+printf 'workdir:  %s\n' "$(winepath -w "$work/files" 2>/dev/null)"
 
 # update NAME COMn TYPE FILE DEVSIM_ARGS...: the simulator on its pty as COMn, and one job of
 # setup type TYPE through the window; both must succeed.
