@@ -72,7 +72,7 @@ build-windows/build.ninja:
 windows: build-windows/build.ninja
 	$(call INSTALL_MISSING,$(WINDOWS_PACKAGES))
 	sh tools/windows/wine_prefix.sh $(CURDIR)/build-windows/wine-prefix
-	$(WINE_ENV) cmake --build build-windows
+	$(WINE_ENV) cmake --build build-windows; rc=$$?; $(WINE_ENV) wineserver -k 2>/dev/null; exit $$rc
 
 # The Windows benches under Wine, beside the Linux build: the worker's wake-up and idle CPU on
 # both systems, tarvex2.exe's start-up to first paint against a minimal dialog, marker to reply
@@ -103,7 +103,8 @@ screenshot-windows: windows
 # The installer, and its round trip in a Wine prefix and a home of its own.
 VERSION := $(shell grep -m1 -o 'Tarvex2 VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 installer-windows: windows
-	$(WINE_ENV) cmake --build build-windows --target installer
+	$(WINE_ENV) cmake --build build-windows --target installer; rc=$$?; \
+		$(WINE_ENV) wineserver -k 2>/dev/null; exit $$rc
 	sh tools/windows/installer_round_trip.sh build-windows/tarvex2-$(VERSION)-setup.exe \
 		tools/windows/wine_prefix.sh
 
