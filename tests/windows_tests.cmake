@@ -16,18 +16,22 @@ tarvex_add_tests(worker_tests
 
 tarvex_add_tests(platform_tests
     SOURCES
+        platform/byte_wait_test.cpp
         platform/change_notification_test.cpp
+        platform/comm_state_test.cpp
         platform/exceptions_test.cpp
         platform/exclusive_file_test.cpp
         platform/exclusive_file_win_test.cpp
         platform/file_test.cpp
         platform/file_win_test.cpp
         platform/kernel_objects_test.cpp
+        platform/link_errors_win_test.cpp
         platform/message_queue_test.cpp
         platform/system_facts_win_test.cpp
         platform/text_test.cpp
         platform/user_log_test.cpp
-    UNDER tarvex_platform)
+    UNDER tarvex_platform
+    LIBS tarvex_update)  # the devices' line settings
 
 tarvex_add_tests(settings_tests
     SOURCES app/settings_record_test.cpp

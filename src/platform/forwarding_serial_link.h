@@ -30,6 +30,7 @@ class ForwardingSerialLink : public SerialLink {
     bool Drain() override { return inner_->Drain(); }
     void Close() override { inner_->Close(); }
     std::uint32_t LastError() const override { return inner_->LastError(); }
+    bool Cancelled() const override { return inner_->Cancelled(); }
 
   private:
     std::unique_ptr<SerialLink> inner_;

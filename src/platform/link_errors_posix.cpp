@@ -35,15 +35,16 @@ std::string PermissionText(const std::string& path) {
 
 }  // namespace
 
-bool IsCancellation(std::uint32_t error) { return error == ECANCELED; }
-
-std::string DescribeLinkError(const std::wstring& port, std::uint32_t error) {
+std::string DescribeLinkError(const std::wstring& port, std::uint32_t error, LinkStep step) {
     const int code = static_cast<int>(error);
-    if (code == EACCES || code == EPERM) return PermissionText(ToSystemName(port));
-    if (code == EBUSY || code == EWOULDBLOCK) return "the port is in use by another program";
-    if (code == ENOENT || code == ENXIO || code == ENODEV) return "there is no such port";
-    if (IsCancellation(error)) return "ended by closing the window";
-    if (code == EIO) return "the line was dropped (unplugged, or the device hung up)";
+    if (step == LinkStep::kOpening) {
+        if (code == EACCES || code == EPERM) return PermissionText(ToSystemName(port));
+        if (code == EBUSY || code == EWOULDBLOCK) return "the port is in use by another program";
+        if (code == ENOENT || code == ENXIO || code == ENODEV) return "there is no such port";
+    } else if (code == EIO || code == ENXIO || code == ENODEV) {
+        // What a port whose device has gone answers (a USB adapter pulled out, a hang-up).
+        return "the line was dropped (unplugged, or the device hung up)";
+    }
     return std::strerror(code);
 }
 

@@ -50,4 +50,8 @@ class SerialLink {
 
     // The operating system's error number of the last failure.
     virtual std::uint32_t LastError() const = 0;
+    // Whether the link's waits and writes have been cancelled: the window cancels a job's link
+    // only as it closes. A failure's error number cannot tell it, since a driver fails a pending
+    // read of a pulled adapter with the same "aborted" as a cancellation.
+    virtual bool Cancelled() const = 0;
 };

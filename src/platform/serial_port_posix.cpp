@@ -122,6 +122,9 @@ class SerialPort final : public SerialLink {
 
     // The operating system's error number of the last failure.
     std::uint32_t LastError() const override { return lastError_; }
+    bool Cancelled() const override {
+        return cancellation_ != nullptr && cancellation_->IsCancelled();
+    }
 
   private:
     bool Fail();
@@ -188,6 +191,11 @@ bool SerialPort::ApplySettings(const LinkProfile& line) {
     // for ever and the flow-control bytes would never reach the marker matching.
     cfmakeraw(&tio);
     tio.c_iflag &= ~IUCLC;
+    // No handshake of the port's own either (cfmakeraw leaves both): a three-wire cable leaves
+    // CTS low, so a port left with CRTSCTS by another program would hold every write for ever,
+    // and IXOFF would send the device flow-control bytes it takes for data.
+    tio.c_cflag &= ~CRTSCTS;
+    tio.c_iflag &= ~IXOFF;
     tio.c_cflag |= CREAD | CLOCAL;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;

@@ -2,6 +2,8 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/byte_wait.h"
+#include "platform/comm_state.h"
 #include "platform/serial_port.h"
 #include "platform/win32.h"
 
@@ -28,10 +30,10 @@ namespace {
 // A waited read returns as soon as one byte has arrived, or after this long without one (and is
 // then issued again).
 constexpr DWORD kReadWaitMs = 60'000;
-// A waited read that ends empty this much sooner than its time-out did not time out: the line
-// hung up (Wine completes reads on a hung-up pseudo-terminal at once, with nothing).
-constexpr auto kEarliestTimeout = std::chrono::milliseconds(kReadWaitMs / 2);
 constexpr DWORD kDrainPollMs = 5;
+// The image goes out in writes of this size: a write completes once the driver has taken its
+// bytes, so a job that ends midway knows what the completed ones moved.
+constexpr std::size_t kWritePiece = 4096;
 
 // A COM port on the Win32 communications calls, opened for overlapped I/O.
 //
@@ -40,7 +42,7 @@ constexpr DWORD kDrainPollMs = 5;
 // Wine returns from it at once on a pseudo-terminal (its TIOCMGET fails there), and a
 // synchronous read cannot be cancelled. The byte the wait takes is the first one ReadAvailable
 // returns.
-class SerialPort final : public SerialLink {
+class SerialPort final : public SerialLink, private ByteWaitSteps {
   public:
     explicit SerialPort(std::shared_ptr<Cancellation> cancellation)
         : cancellation_(std::move(cancellation)),
@@ -67,9 +69,13 @@ class SerialPort final : public SerialLink {
         port_ = CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr);
         if (port_ == INVALID_HANDLE_VALUE) return Fail();
-        if (GetFileType(port_) != FILE_TYPE_CHAR) {
+        // A file or a pipe is no port. Some virtual-port drivers do not say "character", so
+        // what decides is whether the device answers as a serial port does.
+        DCB probe{};
+        probe.DCBlength = sizeof probe;
+        if (GetFileType(port_) != FILE_TYPE_CHAR && !GetCommState(port_, &probe)) {
             CloseHandle(std::exchange(port_, INVALID_HANDLE_VALUE));
-            lastError_ = ERROR_FILE_NOT_FOUND;  // a file or a pipe is no port
+            lastError_ = ERROR_FILE_NOT_FOUND;
             return false;
         }
         return true;
@@ -88,32 +94,10 @@ class SerialPort final : public SerialLink {
             lastError_ = ERROR_INVALID_PARAMETER;
             return false;
         }
-        DCB dcb = dcb_;
-        // The state both profiles build on: binary, no flow control of any kind, no character
-        // replacement, errors that do not stop the port.
-        dcb.fBinary = TRUE;
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_ENABLE;
-        dcb.fRtsControl = RTS_CONTROL_ENABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fTXContinueOnXoff = TRUE;
-        dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
-        dcb.fErrorChar = FALSE;
-        dcb.fNull = FALSE;
-        dcb.fAbortOnError = FALSE;
-        // Exactly the job's fields.
-        dcb.BaudRate = line.BaudRate;
-        dcb.fParity = line.fParity ? TRUE : FALSE;
-        dcb.ByteSize = line.ByteSize;
-        dcb.Parity = line.Parity;
-        dcb.StopBits = line.StopBits;
-        if (line.fOutX.value_or(false)) {
-            dcb.fOutX = TRUE;
-            dcb.XonChar = line.XonChar.value_or('\x11');
-            dcb.XoffChar = line.XoffChar.value_or('\x13');
-        }
+        // The queue sizes first: the flow-control limits the settings carry must fit them. A
+        // driver that keeps its own sizes (SetupComm is advisory) is not a failure.
+        SetupComm(port_, kPortQueueBytes, kPortQueueBytes);
+        DCB dcb = ComStateFor(dcb_, line);
         if (!SetCommState(port_, &dcb)) return Fail();
         return true;
     }
@@ -144,15 +128,16 @@ class SerialPort final : public SerialLink {
 
     bool WaitForEvent(std::uint32_t& events) override {
         events = 0;
-        while (!held_) {
-            const auto start = std::chrono::steady_clock::now();
-            DWORD count = 0;
-            if (!Transfer(false, &heldByte_, 1, count)) return false;
-            if (count == 1) {
-                held_ = true;
-            } else if (std::chrono::steady_clock::now() - start < kEarliestTimeout) {
-                lastError_ = ERROR_BROKEN_PIPE;
-                return false;
+        if (!held_) {
+            switch (WaitForByte(*this, std::chrono::milliseconds(kReadWaitMs), heldByte_)) {
+                case ByteWaitEnd::kByte:
+                    held_ = true;
+                    break;
+                case ByteWaitEnd::kHungUp:
+                    lastError_ = ERROR_BROKEN_PIPE;
+                    return false;
+                case ByteWaitEnd::kFailed:
+                    return false;
             }
         }
         events = EV_RXCHAR;
@@ -176,21 +161,32 @@ class SerialPort final : public SerialLink {
         return taken;
     }
 
+    // A write that fails or is cancelled midway still counts what it moved; one that completes
+    // with nothing moved is a failed write (the time-outs are off, so only a broken driver
+    // does that), never a reason to try for ever.
     bool Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
         written = 0;
         while (written < count) {
             DWORD put = 0;
-            const auto piece = static_cast<DWORD>(std::min<std::size_t>(count - written, 1u << 20));
-            if (!Transfer(true, const_cast<std::uint8_t*>(bytes + written), piece, put)) {
+            const auto piece = static_cast<DWORD>(std::min(count - written, kWritePiece));
+            const bool ok = Transfer(true, const_cast<std::uint8_t*>(bytes + written), piece, put);
+            written += put;
+            if (!ok) return false;
+            if (put == 0) {
+                lastError_ = ERROR_WRITE_FAULT;
                 return false;
             }
-            written += put;
         }
         return true;
     }
 
-    // FlushFileBuffers cannot be cancelled and would hold the close for ever under XOFF: the
-    // output queue is watched instead.
+    // What Windows can tell: a completed write is in the driver's hands, not on the wire, and
+    // the output queue (COMSTAT.cbOutQue) counts only the bytes of writes still pending, so
+    // after completed writes this sees at most what a driver keeps queued of its own; the
+    // UART's FIFO and a USB adapter's buffer are beyond what any call reports. Watching the
+    // queue still holds "complete" back for a driver that completes writes early.
+    // FlushFileBuffers would wait for the driver too, but cannot be cancelled and would hold
+    // the close for ever under XOFF.
     bool Drain() override {
         for (;;) {
             DWORD errors = 0;
@@ -213,8 +209,32 @@ class SerialPort final : public SerialLink {
     }
 
     std::uint32_t LastError() const override { return lastError_; }
+    bool Cancelled() const override {
+        return cancellation_ != nullptr && cancellation_->IsCancelled();
+    }
 
   private:
+    Read ReadOne(std::uint8_t& byte) override {
+        DWORD count = 0;
+        if (!Transfer(false, &byte, 1, count)) return Read::kFailed;
+        return count == 1 ? Read::kByte : Read::kEmpty;
+    }
+
+    // ClearCommError fails once the device is gone: on Windows for a pulled adapter, under
+    // Wine for a hung-up pseudo-terminal.
+    bool PortAnswers() override {
+        DWORD errors = 0;
+        COMSTAT status{};
+        return ClearCommError(port_, &errors, &status) != FALSE;
+    }
+
+    bool Pause(std::chrono::milliseconds pause) override {
+        const auto ms = static_cast<DWORD>(pause.count());
+        if (WaitForSingleObject(cancellation_->System().event, ms) != WAIT_OBJECT_0) return true;
+        lastError_ = ERROR_OPERATION_ABORTED;
+        return false;
+    }
+
     bool Fail() {
         lastError_ = GetLastError();
         return false;

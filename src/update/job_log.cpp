@@ -60,7 +60,7 @@ class JobLogLink final : public platform::ForwardingSerialLink {
     bool Open(const std::wstring& portName) override {
         port_ = portName;
         const bool ok = platform::ForwardingSerialLink::Open(portName);
-        log_.Write("open", ok ? "ok" : Failure("failed"));
+        log_.Write("open", ok ? "ok" : Failure("failed", platform::LinkStep::kOpening));
         return ok;
     }
     bool WaitForEvent(std::uint32_t& events) override {
@@ -97,11 +97,12 @@ class JobLogLink final : public platform::ForwardingSerialLink {
   private:
     // The last failure, in words: "<what>, error N (<meaning>)", or how the window's closing
     // ended the job.
-    std::string Failure(const std::string& what) const {
+    std::string Failure(const std::string& what,
+                        platform::LinkStep step = platform::LinkStep::kTransferring) const {
+        if (Cancelled()) return "ended by closing the window";
         const std::uint32_t error = LastError();
-        if (platform::IsCancellation(error)) return "ended by closing the window";
         return what + ", error " + std::to_string(error) + " (" +
-               platform::DescribeLinkError(port_, error) + ")";
+               platform::DescribeLinkError(port_, error, step) + ")";
     }
 
     JobLogHost& log_;

@@ -112,6 +112,7 @@ TEST_F(SerialPortTest, HangUpAndCancellationEndTheWaitAndTheWrite) {
     const std::uint8_t byte = 'x';
     EXPECT_FALSE(port.Write(&byte, 1, written));
     EXPECT_NE(port.LastError(), 0u);
+    EXPECT_FALSE(port.Cancelled()) << "a hang-up is no cancellation";
 
     tarvex::devsim::DeviceLine silent;
     tarvex::platform::ForwardingSerialLink other(tarvex::platform::MakeSerialPort(cancellation));
@@ -125,7 +126,27 @@ TEST_F(SerialPortTest, HangUpAndCancellationEndTheWaitAndTheWrite) {
     std::this_thread::sleep_for(50ms);
     cancellation->Cancel();
     EXPECT_FALSE(cancelled.get());
-    EXPECT_TRUE(cancellation->IsCancelled());
+    EXPECT_TRUE(other.Cancelled());
+}
+
+// Another program left hardware and software handshaking on: with CTS low on a three-wire
+// cable the first would hold every write for ever, the second every byte after a 0x13.
+TEST_F(SerialPortTest, HandshakingLeftOnByAnotherProgramIsSwitchedOff) {
+    const int other = open(line.PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    termios before{};
+    ASSERT_EQ(tcgetattr(other, &before), 0);
+    before.c_cflag |= CRTSCTS;
+    before.c_iflag |= IXON | IXOFF;
+    ASSERT_EQ(tcsetattr(other, TCSANOW, &before), 0);
+    ASSERT_EQ(tcgetattr(other, &before), 0);
+    ASSERT_TRUE(before.c_cflag & CRTSCTS) << "the pseudo-terminal keeps the flag to look at";
+    ASSERT_TRUE(SetUpPort(kConsole));
+    termios after{};
+    ASSERT_EQ(tcgetattr(other, &after), 0);
+    EXPECT_FALSE(after.c_cflag & CRTSCTS);
+    EXPECT_FALSE(after.c_iflag & (IXON | IXOFF));
+    close(other);
 }
 
 TEST_F(SerialPortTest, DrainEndsWithTheOutputAndFailsOnHangUpOrCancellation) {
@@ -200,9 +221,12 @@ TEST_F(SerialPortTest, PortNameThatIsNotUtf8ReachesTheDevice) {
 
 namespace {
 
-// The job log's words for a port's failures: a port this user may not open names its group.
+// The job log's words for a port's failures: a port this user may not open names its group; a
+// port whose device has gone is a dropped line once it carries a job.
 TEST(LinkErrors, FailuresAreSaidInWords) {
     using tarvex::platform::DescribeLinkError;
+    constexpr auto kOpening = tarvex::platform::LinkStep::kOpening;
+    constexpr auto kTransferring = tarvex::platform::LinkStep::kTransferring;
     TempDir dir;
     const auto port = dir.path() / "ttyS9";
     std::ofstream{port};
@@ -211,14 +235,16 @@ TEST(LinkErrors, FailuresAreSaidInWords) {
     ASSERT_EQ(stat(port.c_str(), &info), 0);
     const group* owner = getgrgid(info.st_gid);
     ASSERT_NE(owner, nullptr);
-    EXPECT_EQ(DescribeLinkError(port.wstring(), EACCES),
+    EXPECT_EQ(DescribeLinkError(port.wstring(), EACCES, kOpening),
               std::string("permission denied: the user is not in the group that owns the port, ") +
                   owner->gr_name);
-    EXPECT_EQ(DescribeLinkError(L"/dev/ttyNONE", ENOENT), "there is no such port");
-    EXPECT_EQ(DescribeLinkError(port.wstring(), EBUSY), "the port is in use by another program");
-    EXPECT_EQ(DescribeLinkError(port.wstring(), ECANCELED), "ended by closing the window");
-    EXPECT_TRUE(tarvex::platform::IsCancellation(ECANCELED));
-    EXPECT_FALSE(tarvex::platform::IsCancellation(EIO));
+    EXPECT_EQ(DescribeLinkError(L"/dev/ttyNONE", ENOENT, kOpening), "there is no such port");
+    EXPECT_EQ(DescribeLinkError(port.wstring(), EBUSY, kOpening),
+              "the port is in use by another program");
+    const std::string dropped = "the line was dropped (unplugged, or the device hung up)";
+    EXPECT_EQ(DescribeLinkError(port.wstring(), EIO, kTransferring), dropped);
+    EXPECT_EQ(DescribeLinkError(port.wstring(), ENXIO, kTransferring), dropped);
+    EXPECT_EQ(DescribeLinkError(port.wstring(), ENXIO, kOpening), "there is no such port");
 }
 
 }  // namespace

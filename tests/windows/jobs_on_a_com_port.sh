@@ -36,6 +36,32 @@ play() {
     fi
 }
 
+# play_hang_up_in_wait: the console job waits for a simulator that is switched on a minute later;
+# once the job says it waits, the simulator ends, which hangs the line up.
+play_hang_up_in_wait() {
+    "$devsim" console --power-cycle 60000 > "$work/port" 2> "$work/devsim.err" < /dev/null &
+    simulator=$!
+    for i in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+    ln -sfn "$(head -n 1 "$work/port")" "$WINEPREFIX/dosdevices/com21"
+    rm -f "$work/waiting"
+    TARVEX_PORT=COM21 TARVEX_FIRMWARE="$(winepath -w "$work/console.bin" 2>/dev/null)" \
+        TARVEX_WAITING_FILE="$(winepath -w "$work/waiting" 2>/dev/null)" \
+        wine "$tests" --gtest_filter=JobsOnAComPort.ConsoleThatHangsUpDuringTheWaitEndsTheJob \
+        > "$work/test.out" 2>&1 &
+    job=$!
+    for i in $(seq 400); do [ -e "$work/waiting" ] && break; sleep 0.05; done
+    kill $simulator 2>/dev/null
+    wait $simulator
+    simulator=
+    if wait $job; then
+        echo "passed: console hanging up during the wait"
+    else
+        echo "FAILED: console hanging up during the wait"
+        cat "$work/test.out" "$work/devsim.err"
+        failures=$((failures + 1))
+    fi
+}
+
 head -c 11000 /dev/urandom > "$work/console.bin"
 head -c 2500 /dev/urandom > "$work/sign.bin"
 # Larger than a pseudo-terminal holds, so that the hang-up meets the write itself: a pty has no
@@ -46,6 +72,9 @@ play "console, markers split and noisy" ConsoleIsReprogrammed "$work/console.bin
     console --expect "$work/console.bin" --split --noise
 play "console hanging up after 100 bytes" ConsoleThatHangsUpFailsTheJob "$work/console-large.bin" 1 \
     console --hang-up-after 100
+play_hang_up_in_wait
+play "console transfer cancelled" ACancelledTransferCountsWhatWentOut "$work/console-large.bin" 0 \
+    console --line-rate
 play "sign with XOFF, asking twice" SignGetsTheFieldUpdateEachTimeItAsks "$work/sign.bin" 0 \
     sign --expect "$work/sign.bin" --retries 1 --xoff-after 1500 --xoff-ms 200
 TARVEX_PORT=COM199 TARVEX_FIRMWARE="$(winepath -w "$work/console.bin" 2>/dev/null)" wine "$tests" --gtest_filter=JobsOnAComPort.MissingPortIsNamedInTheStatusLine > "$work/test.out" 2>&1 ||

@@ -69,6 +69,45 @@ inline constexpr DWORD QS_ALLPOSTMESSAGE = 0x0100;
 // Communications events (SetCommMask, WaitCommEvent).
 inline constexpr DWORD EV_RXCHAR = 0x0001;
 
+// A serial port's device-control record (GetCommState, SetCommState), field for field.
+struct DCB {
+    DWORD DCBlength;
+    DWORD BaudRate;
+    DWORD fBinary : 1;
+    DWORD fParity : 1;
+    DWORD fOutxCtsFlow : 1;
+    DWORD fOutxDsrFlow : 1;
+    DWORD fDtrControl : 2;
+    DWORD fDsrSensitivity : 1;
+    DWORD fTXContinueOnXoff : 1;
+    DWORD fOutX : 1;
+    DWORD fInX : 1;
+    DWORD fErrorChar : 1;
+    DWORD fNull : 1;
+    DWORD fRtsControl : 2;
+    DWORD fAbortOnError : 1;
+    DWORD fDummy2 : 17;
+    WORD wReserved;
+    WORD XonLim;
+    WORD XoffLim;
+    BYTE ByteSize;
+    BYTE Parity;
+    BYTE StopBits;
+    char XonChar;
+    char XoffChar;
+    char ErrorChar;
+    char EofChar;
+    char EvtChar;
+    WORD wReserved1;
+};
+inline constexpr DWORD DTR_CONTROL_DISABLE = 0;
+inline constexpr DWORD DTR_CONTROL_ENABLE = 1;
+inline constexpr DWORD DTR_CONTROL_HANDSHAKE = 2;
+inline constexpr DWORD RTS_CONTROL_DISABLE = 0;
+inline constexpr DWORD RTS_CONTROL_ENABLE = 1;
+inline constexpr DWORD RTS_CONTROL_HANDSHAKE = 2;
+inline constexpr DWORD RTS_CONTROL_TOGGLE = 3;
+
 // Threads.
 inline constexpr DWORD CREATE_SUSPENDED = 0x4;
 inline constexpr DWORD STILL_ACTIVE = 259;
