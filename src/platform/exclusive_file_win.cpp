@@ -2,6 +2,7 @@
 #include <new>
 
 #include "platform/exclusive_file.h"
+#include "platform/sharing_retry_win.h"
 #include "platform/win32.h"
 
 namespace tarvex::platform {
@@ -36,8 +37,10 @@ bool ExclusiveFile::Open(const std::wstring& path) {
     if (path.empty()) return Refuse("cannot be read");
     // No sharing: nobody else opens the file while the job holds it, and the open fails when
     // someone else has it open. Only a file on the disk is taken (not a pipe or a device).
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = OpenRetryingWhileShared([&path] {
+        return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return Refuse(error == ERROR_SHARING_VIOLATION                               ? "in use by another program"

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/file.h"
+#include "platform/sharing_retry_win.h"
 #include "platform/win32.h"
 
 namespace {
@@ -40,15 +41,28 @@ std::wstring FolderOf(const std::wstring& path) {
 
 std::wstring NameOf(const std::wstring& path) { return path.substr(FolderOf(path).size()); }
 
-// A name beside `target` that no other file has, ".<name>.<pid>-<n>", created here and held
-// without sharing while it is written, so that nobody else removes it meanwhile.
-HANDLE CreateBeside(const std::wstring& target, std::wstring& created) {
+// The attributes the new file is created with: the old file's own (hidden, system, archive),
+// since a rename keeps the moved file's attributes; a file with none before is an ordinary one.
+DWORD AttributesFor(HANDLE old) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (old == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(old, &info)) {
+        return FILE_ATTRIBUTE_NORMAL;
+    }
+    const DWORD kept = info.dwFileAttributes & kKept;
+    return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+}
+
+// A name beside `target` that no other file has, ".<name>.<pid>-<n>", created here with
+// `attributes` and held without sharing while it is written, so that nobody else removes it
+// meanwhile.
+HANDLE CreateBeside(const std::wstring& target, DWORD attributes, std::wstring& created) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         created = FolderOf(target) + L"." + NameOf(target) + L"." +
                   std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
         const HANDLE file = CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_HIDDEN, nullptr);
+                                        attributes, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
     return INVALID_HANDLE_VALUE;
@@ -77,9 +91,11 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
     if (openFlags & modeCreate) {
         // The old file, if there is one, must be a file this program may write, and is held with
         // the sharing the mode asks for until the new one takes its place.
-        const HANDLE old =
-            CreateFileW(name.c_str(), GENERIC_WRITE, SharingFor(openFlags) | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE old = tarvex::platform::OpenRetryingWhileShared([&] {
+            return CreateFileW(name.c_str(), GENERIC_WRITE,
+                               SharingFor(openFlags) | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        });
         if (old == INVALID_HANDLE_VALUE) {
             const DWORD cause = GetLastError();
             if (cause != ERROR_FILE_NOT_FOUND) return Fail(error, cause, name);
@@ -88,7 +104,7 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
             return Fail(error, ERROR_ACCESS_DENIED, name);
         }
         std::wstring temporary;
-        const HANDLE file = CreateBeside(name, temporary);
+        const HANDLE file = CreateBeside(name, AttributesFor(old), temporary);
         if (file == INVALID_HANDLE_VALUE) {
             const DWORD cause = GetLastError();
             // A folder that takes no new file, with a file in it that may be written: the file
@@ -109,8 +125,10 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
         return TRUE;
     }
 
-    const HANDLE file = CreateFileW(name.c_str(), AccessFor(openFlags), SharingFor(openFlags),
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = tarvex::platform::OpenRetryingWhileShared([&] {
+        return CreateFileW(name.c_str(), AccessFor(openFlags), SharingFor(openFlags), nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
     if (file == INVALID_HANDLE_VALUE) return Fail(error, GetLastError(), name);
     if (!IsDiskFile(file)) {
         CloseHandle(file);

@@ -52,3 +52,40 @@ TEST(File, ReplacementsNobodyHoldsAreRemovedAndHeldOnesKept) {
 }
 
 }  // namespace
+
+namespace {
+
+DWORD AttributesOf(const std::filesystem::path& path) {
+    return GetFileAttributesW(path.wstring().c_str());
+}
+
+// A file that takes the old one's place has the old one's attributes; a new file is an ordinary
+// one. A hidden replacement would hide the settings file and every download from Explorer, and
+// a program that rewrites a hidden file with normal attributes is refused.
+TEST(File, AReplacementHasTheAttributesOfTheFileItReplaces) {
+    TempDir dir;
+    const auto fresh = dir.path() / "Tarvex2.cfg";
+    CFile file;
+    ASSERT_TRUE(file.Open(fresh.wstring().c_str(), kCreate));
+    file.Write("settings", 8);
+    file.Close();
+    ASSERT_NE(AttributesOf(fresh), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(AttributesOf(fresh) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), 0u);
+    // Rewritten by a program that creates it anew with normal attributes.
+    const HANDLE other = CreateFileW(fresh.wstring().c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(other, INVALID_HANDLE_VALUE) << GetLastError();
+    CloseHandle(other);
+
+    const auto hidden = dir.path() / "Quorlex2000.hex";
+    std::ofstream(hidden) << "old copy";
+    ASSERT_TRUE(SetFileAttributesW(hidden.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(AttributesOf(hidden) & FILE_ATTRIBUTE_HIDDEN) << "the system keeps the attribute";
+    ASSERT_TRUE(file.Open(hidden.wstring().c_str(), kCreate));
+    file.Write("new copy", 8);
+    file.Close();
+    EXPECT_EQ(Contents(hidden), "new copy");
+    EXPECT_TRUE(AttributesOf(hidden) & FILE_ATTRIBUTE_HIDDEN) << "the old file's own choice";
+}
+
+}  // namespace
