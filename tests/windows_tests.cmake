@@ -84,6 +84,7 @@ tarvex_add_gui_tests(about_tests
 
 tarvex_add_gui_tests(app_tests
     SOURCES
+        app/browse_win_test.cpp
         app/loader_dialog_test.cpp
         app/port_menu_test.cpp
         app/setup_types_test.cpp

@@ -291,8 +291,10 @@ void LoaderDialog::OnCustomSetupType() {
 void LoaderDialog::OnBrowse() {
     UpdateData(TRUE);
     const bool console = m_nSetupType == kCustomConsoleType;
+    // The working folder stays where the program started: the settings file, the built-in
+    // firmware files and the downloads are found there by their bare names.
     CFileDialog dialog(TRUE, console ? L".hex" : L".fud", nullptr,
-                       OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
+                       OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR,
                        console ? L"Hex File (*.hex)|*.hex|All Files (*.*)|*.*||"
                                : L"Field Update File (*.fud)|*.fud|All Files (*.*)|*.*||",
                        this);

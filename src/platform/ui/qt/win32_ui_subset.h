@@ -58,6 +58,7 @@ inline constexpr UINT MF_POPUP = 0x0010;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
 
 // The open-file dialog.
+inline constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
 inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
