@@ -103,7 +103,12 @@ class CInternetSession {
                                      BOOL passive = FALSE);
     void Close() {}
 
+    // What the system's client keeps of the session (WinINet: its handle), shared with the
+    // connections made in it.
+    struct Session;
+
   private:
+    std::shared_ptr<Session> session_;
     std::string agent_;
     tarvex::platform::InternetTimeouts timeouts_;
     tarvex::platform::InternetWaitHook waitHook_;

@@ -154,6 +154,9 @@ CInternetSession::CInternetSession(const wchar_t* agent, DWORD_PTR /*context*/)
     }
 }
 
+// libcurl keeps nothing for a session: each connection is an easy handle of its own.
+struct CInternetSession::Session {};
+
 CInternetSession::~CInternetSession() = default;
 
 CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const wchar_t* userName,

@@ -114,8 +114,14 @@ std::uint64_t AnnouncedSize(HINTERNET connection, const std::wstring& remote) {
 
 }  // namespace
 
+// The session's handle; closed (and null) once a connection gave up waiting for the server.
+struct CInternetSession::Session {
+    HINTERNET handle = nullptr;
+    ~Session() { CloseInternetHandle(handle); }
+};
+
 struct CFtpConnection::Impl {
-    HINTERNET session = nullptr;
+    std::shared_ptr<CInternetSession::Session> session;
     HINTERNET connection = nullptr;
     std::wstring server;
     INTERNET_PORT port = INTERNET_DEFAULT_FTP_PORT;
@@ -127,10 +133,7 @@ struct CFtpConnection::Impl {
     tarvex::platform::InternetTimeouts timeouts;
     tarvex::platform::InternetWaitHook waitHook;
 
-    ~Impl() {
-        CloseInternetHandle(connection);
-        CloseInternetHandle(session);
-    }
+    ~Impl() { CloseInternetHandle(connection); }
 
     // Connects and logs in; false with `error` set when the server cannot be had in time.
     bool Connect(std::string& error) {
@@ -146,7 +149,7 @@ struct CFtpConnection::Impl {
         const Clock::time_point started = Clock::now();
         const auto allowed = std::chrono::milliseconds(timeouts.connectMs + 2 * timeouts.replyMs);
         const bool inTime = RunWithHook(
-            [attempt, session = session, server = server, port = port, hasUser = hasUser,
+            [attempt, session = session->handle, server = server, port = port, hasUser = hasUser,
              userName = userName, password = password, modeFlags = modeFlags] {
                 HINTERNET made = InternetConnectW(
                     session, server.c_str(), port, hasUser ? userName.c_str() : nullptr,
@@ -160,7 +163,8 @@ struct CFtpConnection::Impl {
                 attempt->made = made;
                 attempt->failure = failure;
             },
-            [&] { return Clock::now() - started > allowed; }, [&] { CloseInternetHandle(session); },
+            [&] { return Clock::now() - started > allowed; },
+            [&] { CloseInternetHandle(session->handle); },
             waitHook, givenUp);
         std::lock_guard lock(attempt->mutex);
         attempt->givenUp = true;
@@ -180,19 +184,29 @@ struct CFtpConnection::Impl {
     void SetTimeouts() {
         const DWORD connectMs = static_cast<DWORD>(timeouts.connectMs);
         const DWORD replyMs = static_cast<DWORD>(std::max(timeouts.replyMs, timeouts.stallMs));
-        InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, const_cast<DWORD*>(&connectMs),
+        const HINTERNET handle = session->handle;
+        InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, const_cast<DWORD*>(&connectMs),
                            sizeof connectMs);
-        InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, const_cast<DWORD*>(&replyMs),
-                           sizeof replyMs);
-        InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, const_cast<DWORD*>(&replyMs),
-                           sizeof replyMs);
-        InternetSetOptionW(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT,
-                           const_cast<DWORD*>(&replyMs), sizeof replyMs);
+        for (const DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                                   INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+            InternetSetOptionW(handle, option, const_cast<DWORD*>(&replyMs), sizeof replyMs);
+        }
     }
 };
 
+// The session takes the system's proxy settings (INTERNET_OPEN_TYPE_PRECONFIG, the Internet
+// Options' proxy): a workshop whose PCs reach the Internet through a configured proxy downloads
+// through it. A session that cannot be opened raises at once, before any connection.
 CInternetSession::CInternetSession(const wchar_t* agent, DWORD_PTR /*context*/)
-    : agent_(tarvex::platform::ToUtf8(agent != nullptr ? agent : L"Tarvex2")) {}
+    : session_(std::make_shared<Session>()),
+      agent_(tarvex::platform::ToUtf8(agent != nullptr ? agent : L"Tarvex2")) {
+    session_->handle = InternetOpenW(tarvex::platform::FromSystemName(agent_).c_str(),
+                                     INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (session_->handle == nullptr) {
+        throw new CInternetException(GetLastError(),
+                                     L"The Internet client library is not available.");
+    }
+}
 
 CInternetSession::~CInternetSession() = default;
 
@@ -200,11 +214,10 @@ CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const 
                                                    const wchar_t* password, INTERNET_PORT port,
                                                    BOOL passive) {
     auto impl = std::make_unique<CFtpConnection::Impl>();
-    impl->session = InternetOpenW(tarvex::platform::FromSystemName(agent_).c_str(),
-                                  INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (impl->session == nullptr) {
-        throw new CInternetException(GetLastError(),
-                                     L"The Internet client library is not available.");
+    impl->session = session_;
+    if (session_->handle == nullptr) {
+        throw new CInternetException(ERROR_INTERNET_CANNOT_CONNECT,
+                                     L"The session was ended by an earlier connection.");
     }
     impl->timeouts = timeouts_;
     impl->waitHook = waitHook_;
@@ -243,6 +256,9 @@ struct Transfer {
     std::atomic<std::uint64_t> received{0};
     std::atomic<Clock::rep> lastProgress{Clock::now().time_since_epoch().count()};
     std::atomic<HINTERNET> data{nullptr};  // the data connection, while it is open
+    // Set by the caller before it closes the handles to end the request: the request makes no
+    // call on them after that, since a closed handle's value may be given to another object.
+    std::atomic<bool> ended{false};
 
     std::mutex mutex;  // guards the ones below
     CFile* file;       // null once the caller has stopped watching
@@ -274,15 +290,21 @@ bool Keep(Transfer& transfer, const char* bytes, DWORD count) {
 
 // The request's side: asks for the file and receives it.
 void Receive(Transfer& transfer) {
+    if (transfer.ended) return;
     transfer.announced = AnnouncedSize(transfer.connection, transfer.remote);
     if (transfer.announced > tarvex::platform::ExclusiveFile::kMostBytes) {
         std::lock_guard lock(transfer.mutex);
         transfer.tooLong = true;  // refused before a byte of it comes
         return;
     }
+    if (transfer.ended) return;
     HINTERNET data = FtpOpenFileW(transfer.connection, transfer.remote.c_str(), GENERIC_READ,
                                   FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
     transfer.data = data;
+    if (transfer.ended && transfer.data.exchange(nullptr) != nullptr) {
+        InternetCloseHandle(data);  // opened as the caller ended the request
+        return;
+    }
     // A server that answers no SIZE may announce the size in its "150 ... (N bytes)" reply.
     if (data != nullptr && transfer.announced == 0) {
         transfer.announced = tarvex::platform::SizeInReply(LastReply());
@@ -303,6 +325,7 @@ void Receive(Transfer& transfer) {
         // a slow server is then seen making progress.
         DWORD count = 0;
         const auto asked = Clock::now();
+        if (transfer.ended) break;
         if (!InternetReadFile(data, piece.data(), want, &count)) {
             failure = Describe(GetLastError());
             break;
@@ -335,7 +358,7 @@ void Receive(Transfer& transfer) {
 bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file, std::uint64_t& received) {
     if (impl_->connectAfresh || impl_->connection == nullptr) {
         impl_->connectAfresh = true;
-        if (impl_->session == nullptr || !impl_->Connect(lastError_)) return false;
+        if (impl_->session->handle == nullptr || !impl_->Connect(lastError_)) return false;
         impl_->connectAfresh = false;
     }
     auto transfer = std::make_shared<Transfer>(impl_->connection, remote, file);
@@ -360,6 +383,7 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file, std::uint64_
         },
         [&] {
             // Both handles: Wine ends a read that waits only when its own handle goes, if then.
+            transfer->ended = true;
             if (HINTERNET data = transfer->data.exchange(nullptr)) InternetCloseHandle(data);
             CloseInternetHandle(impl_->connection);
         },
