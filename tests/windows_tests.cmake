@@ -27,6 +27,7 @@ tarvex_add_tests(platform_tests
         platform/kernel_objects_test.cpp
         platform/link_errors_win_test.cpp
         platform/message_queue_test.cpp
+        platform/port_table_test.cpp
         platform/system_facts_win_test.cpp
         platform/text_test.cpp
         platform/user_log_test.cpp

@@ -17,7 +17,9 @@ int ChoosableCount(const CMenu& menu) {
 
 void AppendPortItems(CMenu& menu, const std::vector<std::wstring>& ports, int positionToCheck) {
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        if (i >= kPortCommandCount) {
+        // An entry the system could not give as a port's name holds its place, grayed, so that
+        // the ports after it keep their commands (and the saved position its port).
+        if (i >= kPortCommandCount || ports[i].empty()) {
             menu.AppendMenu(MF_STRING | MF_GRAYED, kNoPortCommand, ports[i].c_str());
             continue;
         }

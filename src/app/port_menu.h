@@ -11,8 +11,8 @@ namespace tarvex::app {
 
 // Replaces the menu's placeholder with the ports, checking the one at `positionToCheck`. Item i
 // has command id 500 + i for the first 256 items; the items past them are shown grayed, with no
-// command, so that no port can ever stand for another command of the window. Without a port
-// table the placeholder stays.
+// command, so that no port can ever stand for another command of the window; so are the empty
+// names that hold a place. Without a port table the placeholder stays.
 void FillPortItems(CMenu& menu, const platform::SerialPortList& ports, int positionToCheck);
 
 // Makes the menu's items the ports of `ports`. The checked item stays checked: on its port when

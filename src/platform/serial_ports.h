@@ -12,13 +12,15 @@ namespace tarvex::platform {
 // name is left out of the table rather than shortened to another port's name.
 inline constexpr std::size_t kMaxPortNameLength = 100;
 
-// Port device names in the order the system enumerates them, unsorted; no value when the table
-// cannot be read.
+// Port device names in the order the system enumerates them, unsorted; an empty name holds the
+// place of an entry that cannot be a port's name, so that the others keep their positions. No
+// value when the table cannot be read, or the system keeps none.
 using SerialPortList = std::optional<std::vector<std::wstring>>;
 
 // Reads the table through libserialport (a sysfs walk that skips virtual terminals and probes
 // 8250 UARTs, giving names such as "/dev/ttyS0" or "/dev/ttyUSB0"), followed by the virtual
 // ports that programs registered (platform/virtual_ports.h), without the names too long to hold.
+// On Windows the table is the registry's (platform/port_table.h).
 SerialPortList ReadSystemSerialPorts();
 
 }  // namespace tarvex::platform

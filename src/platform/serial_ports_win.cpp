@@ -1,3 +1,4 @@
+#include "platform/port_table.h"
 #include "platform/serial_ports.h"
 #include "platform/win32.h"
 
@@ -10,25 +11,23 @@ SerialPortList ReadSystemSerialPorts() {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
         ERROR_SUCCESS) {
-        // A computer without serial ports has no such key: an empty table, not a failure.
-        return std::vector<std::wstring>{};
+        // A computer without serial ports has no such key: no table, and the menu keeps its
+        // placeholder.
+        return std::nullopt;
     }
-    std::vector<std::wstring> names;
-    for (DWORD index = 0;; ++index) {
+    std::vector<std::wstring> names = PortNamesFrom([key](DWORD index) {
         wchar_t valueName[256];
         DWORD valueNameLength = 256;
+        // Room for one character more than a name may hold, so that a longer one is seen.
         wchar_t data[kMaxPortNameLength + 2] = {};
         DWORD dataBytes = sizeof data - sizeof(wchar_t);
-        DWORD type = 0;
-        const LONG result = RegEnumValueW(key, index, valueName, &valueNameLength, nullptr, &type,
-                                          reinterpret_cast<BYTE*>(data), &dataBytes);
-        if (result == ERROR_NO_MORE_ITEMS) break;
-        // A name too long for the table (ERROR_MORE_DATA) is left out, never shortened.
-        if (result != ERROR_SUCCESS || type != REG_SZ) continue;
-        std::wstring name(data, dataBytes / sizeof(wchar_t));
-        while (!name.empty() && name.back() == L'\0') name.pop_back();
-        if (!name.empty() && name.size() <= kMaxPortNameLength) names.push_back(std::move(name));
-    }
+        PortTableValue value;
+        value.result = static_cast<DWORD>(RegEnumValueW(key, index, valueName, &valueNameLength,
+                                                        nullptr, &value.type,
+                                                        reinterpret_cast<BYTE*>(data), &dataBytes));
+        if (value.result == ERROR_SUCCESS) value.data.assign(data, dataBytes / sizeof(wchar_t));
+        return value;
+    });
     RegCloseKey(key);
     return names;
 }

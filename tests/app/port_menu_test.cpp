@@ -49,6 +49,23 @@ TEST_F(PortMenuTest, PortsInTheirOrderWithTheSavedPositionChecked) {
     EXPECT_EQ(menu.GetMenuState(500, MF_BYCOMMAND), MF_UNCHECKED);
 }
 
+TEST_F(PortMenuTest, AnEntryThatHoldsAPlaceKeepsTheOthersOnTheirCommands) {
+    FillPortItems(menu, std::vector<std::wstring>{L"COM3", L"", L"COM4"}, 2);
+    ASSERT_EQ(menu.GetMenuItemCount(), 3);
+    EXPECT_EQ(menu.GetMenuItemID(1), kNoPortCommand);
+    EXPECT_EQ(menu.GetMenuState(1, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED);
+    EXPECT_EQ(menu.GetMenuItemID(2), 502u);
+    EXPECT_EQ(CheckedPortName(menu), L"COM4");
+    EnablePortItems(menu, true);
+    EXPECT_EQ(menu.GetMenuState(1, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED) << "cannot be chosen";
+}
+
+TEST_F(PortMenuTest, ASavedPositionOnAHeldPlaceChecksNothing) {
+    FillPortItems(menu, std::vector<std::wstring>{L"COM3", L""}, 1);
+    EXPECT_EQ(CheckedPortName(menu), L"");
+    EXPECT_EQ(menu.GetMenuState(1, MF_BYPOSITION) & MF_CHECKED, 0u);
+}
+
 TEST_F(PortMenuTest, SavedPositionBeyondTheListChecksNothing) {
     FillPortItems(menu, std::vector<std::wstring>{L"/dev/ttyS0", L"/dev/ttyUSB0"}, 5);
     EXPECT_EQ(menu.GetMenuItemCount(), 2);

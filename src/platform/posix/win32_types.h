@@ -44,6 +44,9 @@ inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+inline constexpr DWORD ERROR_KEY_DELETED = 1018;
 inline constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
 inline constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
 
@@ -65,6 +68,9 @@ inline constexpr DWORD QS_PAINT = 0x0020;
 inline constexpr DWORD QS_SENDMESSAGE = 0x0040;
 inline constexpr DWORD QS_HOTKEY = 0x0080;
 inline constexpr DWORD QS_ALLPOSTMESSAGE = 0x0100;
+
+// Registry value types.
+inline constexpr DWORD REG_SZ = 1;
 
 // Communications events (SetCommMask, WaitCommEvent).
 inline constexpr DWORD EV_RXCHAR = 0x0001;
