@@ -39,7 +39,9 @@ tarvex_add_tests(settings_tests
     UNDER tarvex_settings)
 
 tarvex_add_tests(report_tests
-    SOURCES about/system_report_test.cpp
+    SOURCES
+        about/system_report_test.cpp
+        about/system_report_win_test.cpp
     UNDER tarvex_report)
 
 # The device jobs through a Wine COM port, against the simulator built for Linux (make

@@ -39,6 +39,8 @@ struct OsVersion {
     DWORD minor = 0;
     std::wstring csdVersion;   // the service pack; on Linux the kernel release
     std::wstring productName;  // Linux only: the distribution's name
+    DWORD build = 0;           // Windows: the build number
+    bool server = false;       // Windows: a server edition (domain controllers among them)
 };
 
 class SystemFacts {

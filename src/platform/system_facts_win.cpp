@@ -33,11 +33,12 @@ class WindowsFacts final : public SystemFacts {
     }
 
     // GetVersionExW gives a program without a compatibility manifest the version of Windows 8
-    // whatever runs it; ntdll's RtlGetVersion gives the true one.
+    // whatever runs it; ntdll's RtlGetVersion gives the true one, with the build and the product
+    // type when handed the longer record.
     OsVersion Version() override {
-        OSVERSIONINFOW info{};
+        OSVERSIONINFOEXW info{};
         info.dwOSVersionInfoSize = sizeof info;
-        using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+        using GetVersion = LONG(WINAPI*)(OSVERSIONINFOEXW*);
         const auto rtlGetVersion = reinterpret_cast<GetVersion>(reinterpret_cast<void*>(
             GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
         if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) return {};
@@ -46,6 +47,8 @@ class WindowsFacts final : public SystemFacts {
         version.major = info.dwMajorVersion;
         version.minor = info.dwMinorVersion;
         version.csdVersion = info.szCSDVersion;
+        version.build = info.dwBuildNumber;
+        version.server = info.wProductType != VER_NT_WORKSTATION;
         version.productName =
             Value(L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"ProductName").value_or(L"");
         return version;

@@ -36,12 +36,37 @@ TEST(SystemReport, OperatingSystemNamesByPlatformAndVersion) {
     const Row rows[] = {
         {2, 5, 0, L"Win2000"},  {2, 5, 1, L"WinXP"},      {2, 5, 2, L"Win2003 Server"},
         {2, 4, 0, L"WinNT4.0"}, {2, 3, 51, L"WinNT3.51"}, {1, 4, 0, L"Win95"},
-        {1, 4, 10, L"Win98"},   {1, 4, 90, L"WinME"},     {2, 6, 1, L""},
+        {1, 4, 10, L"Win98"},   {1, 4, 90, L"WinME"},     {2, 6, 4, L""},
         {1, 5, 0, L""},         {3, 5, 1, L""},           {2, 4, 10, L""},
+        {2, 11, 0, L""},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(OperatingSystemName({row.platform, row.major, row.minor, L"", L""}), row.name)
             << row.platform << " " << row.major << "." << row.minor;
+    }
+    // The later systems, by build and edition; the earlier rows name servers and desktops alike.
+    struct Later {
+        DWORD major, minor, build;
+        bool server;
+        const wchar_t* name;
+    };
+    const Later later[] = {
+        {6, 0, 6002, false, L"WinVista"},     {6, 0, 6003, true, L"Win2008 Server"},
+        {6, 1, 7601, false, L"Win7"},         {6, 1, 7601, true, L"Win2008 R2 Server"},
+        {6, 2, 9200, false, L"Win8"},         {6, 2, 9200, true, L"Win2012 Server"},
+        {6, 3, 9600, false, L"Win8.1"},       {6, 3, 9600, true, L"Win2012 R2 Server"},
+        {10, 0, 19045, false, L"Win10"},      {10, 0, 21999, false, L"Win10"},
+        {10, 0, 22000, false, L"Win11"},      {10, 0, 26100, false, L"Win11"},
+        {10, 0, 14393, true, L"Win2016 Server"}, {10, 0, 17763, true, L"Win2019 Server"},
+        {10, 0, 20348, true, L"Win2022 Server"}, {10, 0, 26100, true, L"Win2025 Server"},
+        {5, 1, 2600, true, L"WinXP"},         {5, 2, 3790, false, L"Win2003 Server"},
+    };
+    for (const Later& row : later) {
+        OsVersion version{VER_PLATFORM_WIN32_NT, row.major, row.minor, L"", L""};
+        version.build = row.build;
+        version.server = row.server;
+        EXPECT_EQ(OperatingSystemName(version), row.name)
+            << row.major << "." << row.minor << " build " << row.build << " server " << row.server;
     }
     EXPECT_EQ(OperatingSystemName({VER_PLATFORM_LINUX, 6, 1, L"6.1.0", L"Debian GNU/Linux 12"}),
               L"Debian GNU/Linux 12");
@@ -110,6 +135,9 @@ TEST(SystemReport, ProcessorTextByOperatingSystem) {
         << "ProcessorNameString without its blanks when ProcessorName is missing";
     facts.cpu[L"ProcessorName"] = L" Pentium ";
     EXPECT_EQ(ProcessorText(facts, L"Win2000"), L" Pentium \r\n") << "ProcessorName as it is";
+    for (const wchar_t* later : {L"WinVista", L"Win7", L"Win10", L"Win11", L"Win2022 Server"}) {
+        EXPECT_EQ(ProcessorText(facts, later), L" Pentium \r\n") << later;
+    }
     EXPECT_EQ(ProcessorText(facts, L"WinNT3.51"), L"");
     EXPECT_EQ(ProcessorText(facts, L""), L"");
     facts.cpu.erase(L"Identifier");
@@ -157,7 +185,7 @@ TEST(SystemReport, OverviewLayout) {
               L"User: technician\r\nPentium 4\r\n\r\nWinXP\r\nService Pack 2\r\n"
               L"\r\nProtocols Installed:\r\nTCP\\IP\r\n");
     facts.user.reset();
-    facts.version = {VER_PLATFORM_WIN32_NT, 6, 0, L"", L""};
+    facts.version = {VER_PLATFORM_WIN32_NT, 6, 4, L"", L""};
     facts.subkeys.clear();
     EXPECT_EQ(OverviewText(facts), L"User: unknown\r\n\r\n\r\n\r\n\r\nProtocols Installed:\r\n")
         << "an unknown system: empty name and processor; a failed user query: a placeholder";
