@@ -12,7 +12,7 @@
 #   make test-windows  their tests, run as Windows programs under Wine
 #   make demo-windows  the Windows program's window updating a simulated console and sign (Wine)
 #   make screenshot-windows  the Windows program's windows drawn on Wine's virtual desktop
-#   make installer-windows   the Windows installer, installed, started and uninstalled under Wine
+#   make installer-windows   the Windows installer under Wine: over an earlier version, started, uninstalled
 #   make bench-windows the Windows benches under Wine (worker, start-up, markers, size)
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
@@ -100,13 +100,14 @@ screenshot-windows: windows
 	$(call INSTALL_MISSING,xvfb fonts-wine)
 	sh tools/windows/screenshots.sh $(CURDIR)/build-windows $(CURDIR)/docs
 
-# The installer, and its round trip in a Wine prefix and a home of its own.
+# The installer, and its round trip in a Wine prefix and a home of its own: an upgrade from an
+# earlier version's setup (the same program under an earlier version number), then an uninstall.
 VERSION := $(shell grep -m1 -o 'Tarvex2 VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 installer-windows: windows
-	$(WINE_ENV) cmake --build build-windows --target installer; rc=$$?; \
+	$(WINE_ENV) cmake --build build-windows --target installer installer-earlier; rc=$$?; \
 		$(WINE_ENV) wineserver -k 2>/dev/null; exit $$rc
 	sh tools/windows/installer_round_trip.sh build-windows/tarvex2-$(VERSION)-setup.exe \
-		tools/windows/wine_prefix.sh
+		build-windows/tarvex2-earlier-setup.exe tools/windows/wine_prefix.sh
 
 test-windows: windows build/build.ninja
 	cmake --build build --target tarvex2-devsim

@@ -35,12 +35,31 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; A running Tarvex2 holds this name (its main_win.cpp): its file cannot be replaced or removed
+; while it runs, so the technician is asked to close it first. A silent run ends with an error.
+!define RUNNING_MARK "Global\Tarvex2.Running"
+!define SYNCHRONIZE 0x00100000
+!macro WAIT_UNTIL_NOT_RUNNING
+    retry:
+        System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${RUNNING_MARK}") p .r0'
+        StrCmp $0 0 not_running
+        System::Call 'kernel32::CloseHandle(p r0)'
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+            "Tarvex2 is running. Close it, then choose Retry." /SD IDCANCEL IDRETRY retry
+        Abort
+    not_running:
+!macroend
+
+; An install over an earlier version takes its folder (InstallDirRegKey above) and replaces its
+; files, its Start-menu entry and its Uninstall entry, each of the same name.
 Function .onInit
     SetRegView 64
+    !insertmacro WAIT_UNTIL_NOT_RUNNING
 FunctionEnd
 
 Function un.onInit
     SetRegView 64
+    !insertmacro WAIT_UNTIL_NOT_RUNNING
 FunctionEnd
 
 Section "Tarvex2"

@@ -10,6 +10,11 @@
 // The one application object; AfxWinMain runs it.
 LoaderApp theApp;
 
+// The installer and the uninstaller look for this name before they touch the program's files
+// (a running program's file cannot be replaced). In the global namespace, so that a copy that
+// another user left running is seen too; the system closes it when the program ends.
+constexpr wchar_t kRunningMark[] = L"Global\\Tarvex2.Running";
+
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
     int argc = 0;
@@ -19,6 +24,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
         if (std::wcscmp(arguments[i], L"--desktop") == 0) desktop = true;
     }
     LocalFree(arguments);
+    CreateMutexW(nullptr, FALSE, kRunningMark);
     if (desktop && !tarvex::platform::EnterUserFolder("Tarvex2", "OrvLicense.txt")) {
         MessageBoxW(nullptr, L"Tarvex2 cannot make or enter the folder Documents\\Tarvex2.",
                     L"Tarvex2", MB_OK | MB_ICONHAND);
