@@ -95,7 +95,8 @@ void AboutDialog::LoadLicenseText() {
 }
 
 bool AboutDialog::OnPaint(CDC& dc) {
-    DrawTransparentBitmap(&dc, kLogoX, kLogoY, IDB_LOGO, RGB(255, 255, 255));
+    DrawTransparentBitmap(&dc, ScreenPixels(dc, kLogoX), ScreenPixels(dc, kLogoY), IDB_LOGO,
+                          RGB(255, 255, 255));
     return true;
 }
 

@@ -5,6 +5,12 @@ namespace {
 constexpr DWORD kDestinationAndNotSource = 0x00220326;
 }  // namespace
 
+int ScreenPixels(const CDC& dc, int pixelsAt96Dpi) {
+    constexpr int kDefaultDpi = 96;
+    const int dpi = dc.GetDeviceCaps(LOGPIXELSY);
+    return dpi > 0 ? (pixelsAt96Dpi * dpi + kDefaultDpi / 2) / kDefaultDpi : pixelsAt96Dpi;
+}
+
 void DrawTransparentBitmap(CDC* target, int x, int y, UINT bitmapId, COLORREF transparent) {
     if (target == nullptr) return;
     CBitmap image;

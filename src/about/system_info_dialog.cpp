@@ -41,7 +41,8 @@ BOOL SystemInfoDialog::OnInitDialog() {
 }
 
 bool SystemInfoDialog::OnPaint(CDC& dc) {
-    DrawTransparentBitmap(&dc, kLogoX, kLogoY, IDB_LOGO, RGB(255, 255, 255));
+    DrawTransparentBitmap(&dc, ScreenPixels(dc, kLogoX), ScreenPixels(dc, kLogoY), IDB_LOGO,
+                          RGB(255, 255, 255));
     return true;
 }
 

@@ -22,7 +22,8 @@ class CBitmap {
     CBitmap(const CBitmap&) = delete;
     CBitmap& operator=(const CBitmap&) = delete;
 
-    // The bitmap resource `id` of the program.
+    // The bitmap resource `id` of the program, drawn for a 96-dpi screen. On a screen of
+    // another resolution it comes scaled to it, as the window's controls and text are.
     BOOL LoadBitmap(UINT id);
     // A monochrome bitmap when `planes` and `bitsPerPixel` are 1, else a colour one.
     BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel);
@@ -68,6 +69,9 @@ class CDC {
     CFont* SelectObject(CFont* font);
     int SetMapMode(int mode);
     int GetMapMode() const;
+    // Of the device's facts, its resolution: LOGPIXELSX and LOGPIXELSY, in dots per inch. Qt
+    // lays out and scales in pixels of a 96-dpi screen, so there they are always 96.
+    int GetDeviceCaps(int index) const;
     COLORREF SetBkColor(COLORREF colour);
     COLORREF SetTextColor(COLORREF colour);
     int SetBkMode(int mode);

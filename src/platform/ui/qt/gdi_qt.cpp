@@ -19,6 +19,10 @@ COLORREF FromRgb(QRgb rgb) {
                static_cast<BYTE>(qBlue(rgb)));
 }
 
+// Qt lays windows out in pixels of a 96-dpi screen and scales them, pictures included, to the
+// screen's own (its device pixel ratio).
+constexpr int kQtLayoutDpi = 96;
+
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kBlack = 0xFF000000;
 
@@ -184,6 +188,10 @@ CFont* CDC::SelectObject(CFont* font) { return std::exchange(impl_->font, font);
 int CDC::SetMapMode(int mode) { return std::exchange(impl_->mapMode, mode); }
 
 int CDC::GetMapMode() const { return impl_->mapMode; }
+
+int CDC::GetDeviceCaps(int index) const {
+    return index == LOGPIXELSX || index == LOGPIXELSY ? kQtLayoutDpi : 0;
+}
 
 COLORREF CDC::SetBkColor(COLORREF colour) { return std::exchange(impl_->bkColour, colour); }
 

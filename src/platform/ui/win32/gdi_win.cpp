@@ -8,9 +8,39 @@ CBitmap::CBitmap() : impl_(std::make_unique<Impl>()) {}
 
 CBitmap::~CBitmap() { DeleteObject(); }
 
+namespace {
+
+// The resolution the program's bitmaps are drawn for.
+constexpr int kBitmapDpi = 96;
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : kBitmapDpi;
+    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kBitmapDpi;
+}
+
+}  // namespace
+
+// Windows draws a bitmap pixel for pixel, and a program that declares itself aware of the
+// screen's resolution (our manifest does) is not scaled by the system: it scales its own. The
+// dialogs' controls and text follow the font; the bitmaps are stretched here, by LoadImageW.
 BOOL CBitmap::LoadBitmap(UINT id) {
     DeleteObject();
-    impl_->bitmap = ::LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    HINSTANCE program = GetModuleHandleW(nullptr);
+    impl_->bitmap = ::LoadBitmapW(program, MAKEINTRESOURCEW(id));
+    const int dpi = ScreenDpi();
+    BITMAP size{};
+    if (impl_->bitmap != nullptr && dpi != kBitmapDpi &&
+        ::GetObjectW(impl_->bitmap, sizeof size, &size) != 0) {
+        HANDLE scaled = ::LoadImageW(program, MAKEINTRESOURCEW(id), IMAGE_BITMAP,
+                                     ::MulDiv(size.bmWidth, dpi, kBitmapDpi),
+                                     ::MulDiv(size.bmHeight, dpi, kBitmapDpi), LR_DEFAULTCOLOR);
+        if (scaled != nullptr) {
+            ::DeleteObject(impl_->bitmap);
+            impl_->bitmap = static_cast<HBITMAP>(scaled);
+        }
+    }
     return impl_->bitmap != nullptr ? TRUE : FALSE;
 }
 
@@ -107,6 +137,8 @@ CFont* CDC::SelectObject(CFont* font) {
 int CDC::SetMapMode(int mode) { return ::SetMapMode(impl_->dc, mode); }
 
 int CDC::GetMapMode() const { return ::GetMapMode(impl_->dc); }
+
+int CDC::GetDeviceCaps(int index) const { return ::GetDeviceCaps(impl_->dc, index); }
 
 COLORREF CDC::SetBkColor(COLORREF colour) { return ::SetBkColor(impl_->dc, colour); }
 
