@@ -48,6 +48,30 @@ wait $simulator
 grep -q "warning: the port is not listed in Tarvex2's menu ($work/open" "$work/err" ||
     fail "no warning: $(cat "$work/err")"
 
+# Switched on by a file (the far end of a virtual machine's port): nothing is said before the
+# file appears; then the device takes the file away and greets the program with "!0".
+XDG_RUNTIME_DIR=$work "$devsim" console --switched-on-by "$work/on" > "$work/port" 2> "$work/err" &
+simulator=$!
+for i in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+python3 - "$(cat "$work/port")" "$work/on" <<'PYTHON' || fail "switched on by a file"
+import os, select, sys, termios, time, tty
+port = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
+tty.setraw(port)
+def said(seconds):
+    ready, _, _ = select.select([port], [], [], seconds)
+    return os.read(port, 16) if ready else b""
+if said(0.5):
+    sys.exit("spoke before it was switched on")
+open(sys.argv[2], "w").close()
+heard = said(5)
+while heard and not heard.endswith(b"!0"):
+    heard += said(1)
+if heard != b"!0" or os.path.exists(sys.argv[2]):
+    sys.exit("switched on: heard %r, the file %s" % (heard, "stayed" if os.path.exists(sys.argv[2]) else "went"))
+PYTHON
+kill -TERM $simulator
+wait $simulator
+
 # The try-out files, under the built-in names.
 try files "$work/try"
 for name in Quorlex2000.hex Arena2000.hex OvalTrack.hex ED-40517_Veziv16.fud; do

@@ -28,7 +28,7 @@ namespace {
 constexpr char kUsage[] =
     "Usage: tarvex2-devsim console [--expect FILE] [--out FILE] [--split] [--noise]\n"
     "                              [--line-rate] [--hang-up-after N] [--power-cycle MS]\n"
-    "                              [--repeat]\n"
+    "                              [--switched-on-by FILE] [--repeat]\n"
     "       tarvex2-devsim sign (--size BYTES | --expect FILE) [--retries N]\n"
     "                           [--xoff-after N [--xoff-ms MS]] [other console options]\n"
     "       tarvex2-devsim files FOLDER\n"
@@ -44,6 +44,9 @@ constexpr char kUsage[] =
     "  --line-rate       take the bytes no faster than the serial line carries them\n"
     "  --hang-up-after N drop the line after N bytes of the file\n"
     "  --power-cycle MS  wait MS after the port is set up, as a technician switching it on\n"
+    "  --switched-on-by FILE  start each job once FILE appears (and remove it) instead of\n"
+    "                    once the port is set up: for the far end of a virtual machine's port,\n"
+    "                    whose opens and settings the pseudo-terminal does not show\n"
     "  --repeat          play the device again for every job until ended (Ctrl+C)\n"
     "  --size BYTES      the size of the field-update file the sign expects\n"
     "  --retries N       the sign asks for the file N more times before it stops\n"
@@ -98,6 +101,7 @@ bool ReadOptions(int argc, char** argv, Options& options) {
                                    {"hang-up-after", required_argument, nullptr, 'h'},
                                    {"power-cycle", required_argument, nullptr, 'p'},
                                    {"repeat", no_argument, nullptr, 'r'},
+                                   {"switched-on-by", required_argument, nullptr, 'f'},
                                    {"size", required_argument, nullptr, 'z'},
                                    {"retries", required_argument, nullptr, 't'},
                                    {"xoff-after", required_argument, nullptr, 'x'},
@@ -141,6 +145,9 @@ bool ReadOptions(int argc, char** argv, Options& options) {
                 break;
             case 'r':
                 options.repeat = true;
+                break;
+            case 'f':
+                options.faults.switchedOnBy = optarg;
                 break;
             case 'z':
                 options.size = static_cast<std::size_t>(*value);
@@ -225,9 +232,12 @@ int main(int argc, char** argv) {
 
     const tarvex::devsim::Millis patience(10 * 60 * 1000);
     tarvex::devsim::Outcome outcome;
+    // Behind a virtual machine the port's opens are the machine's: each job is told by the file.
+    const bool watchOpens = options.faults.switchedOnBy.empty();
     for (int round = 0; round == 0 || (options.repeat && !line.Stopped()); ++round) {
         // A new job opens the port afresh; its settings stay on the line from the last one.
-        if (round > 0 && !line.WaitProgramOpened(tarvex::devsim::Millis(24LL * 3600 * 1000))) {
+        if (round > 0 && watchOpens &&
+            !line.WaitProgramOpened(tarvex::devsim::Millis(24LL * 3600 * 1000))) {
             break;
         }
         line.ClearReceived();
@@ -241,7 +251,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s: %zu bytes received%s%s\n", device.c_str(),
                      outcome.ok ? "done" : "failed", line.Received().size(),
                      outcome.ok ? "" : ", ", outcome.failure.c_str());
-        if (options.repeat) line.WaitProgramClosed(patience);
+        if (options.repeat && watchOpens) line.WaitProgramClosed(patience);
     }
     if (!options.out.empty()) {
         std::ofstream(options.out, std::ios::binary)

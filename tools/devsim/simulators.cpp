@@ -1,5 +1,6 @@
 #include "simulators.h"
 
+#include <filesystem>
 #include <thread>
 
 namespace tarvex::devsim {
@@ -23,6 +24,25 @@ bool SendMarker(DeviceLine& line, const std::string& marker, const Faults& fault
 
 Outcome Failed(std::string what) { return Outcome{false, std::move(what)}; }
 
+// Waits until the device is switched on: the program has set the port up, or the file that
+// stands for the technician's hand has appeared.
+bool SwitchedOn(DeviceLine& line, const Faults& faults, std::uint32_t baudRate, bool xonXoff,
+                Millis timeout) {
+    if (faults.switchedOnBy.empty()) return line.WaitConfigured(baudRate, xonXoff, timeout);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::error_code error;
+    while (!std::filesystem::remove(faults.switchedOnBy, error)) {
+        if (std::chrono::steady_clock::now() >= deadline || !line.Pause(Millis(5))) return false;
+    }
+    return true;
+}
+
+// A powered device stays on the line until the program has let go of the port. Behind a
+// virtual machine the port's opens are the machine's, and the line simply stays.
+void StayUntilReleased(DeviceLine& line, const Faults& faults, Millis linger) {
+    if (faults.switchedOnBy.empty()) line.WaitProgramClosed(linger);
+}
+
 }  // namespace
 
 // How long a device stays connected after its part for the program to close the port.
@@ -30,7 +50,7 @@ constexpr Millis kStopLinger{2000};
 
 Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, const Bytes* expected) {
     line.ForgetEarlierReleases();
-    if (!line.WaitConfigured(115200, false, timeout)) return Failed("the port was never set up");
+    if (!SwitchedOn(line, faults, 115200, false, timeout)) return Failed("the port was never set up");
     if (!line.Pause(faults.powerCycle)) return Failed("stopped");
     if (!SendMarker(line, "!0", faults) || !line.Expect("#0", timeout)) return Failed("no #0");
     if (!SendMarker(line, "!3", faults) || !line.Expect("#1", timeout)) return Failed("no #1");
@@ -53,7 +73,7 @@ Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, cons
         return Failed("no image");
     }
     // A powered console stays on the line: the program sees the image through before it lets go.
-    line.WaitProgramClosed(kStopLinger);
+    StayUntilReleased(line, faults, kStopLinger);
     return Outcome{true, {}};
 }
 
@@ -61,7 +81,7 @@ Outcome PlaySign(DeviceLine& line, std::size_t fileSize, int retries, const Faul
                  Millis timeout, const Bytes* file) {
     line.ForgetEarlierReleases();
     if (file != nullptr) fileSize = file->size();
-    if (!line.WaitConfigured(19200, true, timeout)) return Failed("the port was never set up");
+    if (!SwitchedOn(line, faults, 19200, true, timeout)) return Failed("the port was never set up");
     if (!line.Pause(faults.powerCycle)) return Failed("stopped");
     const double rate = faults.lineRate ? kSignBytesPerSecond : 0;
     for (int request = 0; request <= retries; ++request) {
@@ -95,7 +115,7 @@ Outcome PlaySign(DeviceLine& line, std::size_t fileSize, int retries, const Faul
         }
     }
     if (!SendMarker(line, "!10", faults)) return Failed("could not send !10");
-    line.WaitProgramClosed(kStopLinger);
+    StayUntilReleased(line, faults, kStopLinger);
     return Outcome{true, {}};
 }
 

@@ -15,6 +15,10 @@ struct Faults {
     std::size_t xoffAfter = 0;    // sign: send XOFF after this many bytes of the file (0: never)
     Millis xoffFor{300};          // ... and XON after this long (negative: never)
     Millis powerCycle{0};         // how long the technician takes to switch the device on
+    // At the far end of a virtual machine's port, whose opens and settings the pseudo-terminal
+    // does not show: each job starts once this file appears (the device removes it), as a
+    // technician switches the device on when the window asks. Empty: once the port is set up.
+    std::string switchedOnBy;
 };
 
 struct Outcome {
