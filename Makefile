@@ -14,6 +14,7 @@
 #   make screenshot-windows  the Windows program's windows drawn on Wine's virtual desktop
 #   make installer-windows   the Windows installer under Wine: over an earlier version, started, uninstalled
 #   make bench-windows the Windows benches under Wine (worker, start-up, markers, size)
+#   make test-drivers  the jobs over the Linux kernel's UART and USB-serial drivers (QEMU)
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
@@ -25,7 +26,8 @@ SANITIZE_ASAN := -fsanitize=address,undefined -fno-sanitize-recover=undefined -f
 SANITIZE_TSAN := -fsanitize=thread
 
 .PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean \
-        windows test-windows demo-windows screenshot-windows installer-windows bench-windows
+        windows test-windows demo-windows screenshot-windows installer-windows bench-windows \
+        test-drivers
 
 # Installs those of the Debian packages $(1) that are missing, saying which.
 define INSTALL_MISSING
@@ -117,6 +119,14 @@ test-windows: windows build/build.ninja
 test: build/build.ninja
 	cmake --build build
 	cd build && $(CTEST)
+
+# A small virtual machine with Debian's kernel (unpacked into build/drivers, never installed)
+# whose serial ports lead to the simulators on this machine.
+DRIVER_PACKAGES := qemu-system-x86 busybox-static kmod xz-utils
+test-drivers: build/build.ninja
+	$(call INSTALL_MISSING,$(DRIVER_PACKAGES))
+	cmake --build build --target tarvex2-demo tarvex2-devsim
+	sh tests/drivers/test_drivers.sh build
 
 asan: build-asan/build.ninja
 	cmake --build build-asan

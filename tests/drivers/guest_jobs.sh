@@ -1,0 +1,132 @@
+#!/bin/sh
+# Inside the driver tests' virtual machine: the main window (tarvex2-demo, offscreen) runs jobs
+# on the machine's own serial ports, whose far ends the host's simulators play. When the window
+# asks for the device to be switched on, this script makes the file SHARED/on-PORTNAME the
+# simulator waits for, as the technician's hand.
+#   guest_jobs.sh BUILD SHARED STEP...
+# Steps, run in order, each printing "PASS" or "FAIL" with its name:
+#   console:PORT   a console job (Poolside) succeeds
+#   sign:PORT      a sign job (Huevane) succeeds: the file twice, then the stop
+#   stty:PORT      another program leaves the port with hardware handshake and XON/XOFF on
+#   held:PORT      a sign job whose sign holds XOFF for good before the file's tail is sent
+#                  never says the update is complete, keeps the port to itself meanwhile, and
+#                  lets it go when the program is ended
+#   denied:PORT    a user outside the port's group is told why the port cannot be opened
+# Exits with the number of failed steps.
+set -u
+build=$1
+shared=$2
+shift 2
+failures=0
+# The ports as udev leaves them on Debian: the group dialout may use them.
+for port in /dev/ttyS1 /dev/ttyUSB0; do
+    [ -e "$port" ] && chgrp dialout "$port" && chmod 660 "$port"
+done
+pass() { echo "PASS $1"; }
+fail() { echo "FAIL $1: $2"; failures=$((failures + 1)); }
+
+# waits_for SECONDS COMMAND...: true once COMMAND holds, false when the time is up.
+waits_for() {
+    tries=$(($1 * 20))
+    shift
+    until "$@"; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.05
+    done
+}
+said() { grep -q "$2" "$1"; }
+running() { kill -0 "$1" 2>/dev/null; }
+ended() { ! running "$1"; }
+# as_user GROUP COMMAND...: COMMAND as the ordinary user nobody, in GROUP and no other.
+as_user() {
+    group=$1
+    shift
+    setpriv --reuid=nobody --regid="$group" --clear-groups "$@"
+}
+# opens PORT: an ordinary user of the port's group can open it (root could open it even while
+# a program holds it to itself).
+opens() { as_user dialout stty -F "$1" > /dev/null 2>&1; }
+
+# start_job NAME PORT TYPE: the window starts the job; the device is switched on when it asks.
+start_job() {
+    folder=/tmp/job-$1
+    rm -rf "$folder" && mkdir -p "$folder" && cp "$shared"/files/* "$folder"/
+    output=$shared/$1.out
+    "$build/tarvex2-demo" --port "$2" --type "$3" --workdir "$folder" > "$output" 2>&1 &
+    demo=$!
+    if waits_for 60 said "$output" '^status: *Waiting for'; then
+        # Made whole under another name: the simulator removes the file as soon as it is there.
+        touch "$shared/.on-${2##*/}" && mv "$shared/.on-${2##*/}" "$shared/on-${2##*/}"
+    fi
+}
+
+# job NAME PORT TYPE: a whole job, which must succeed within two minutes.
+job() {
+    start_job "$@"
+    if ! waits_for 120 ended "$demo"; then
+        kill -9 "$demo"
+        fail "$1" "the job did not end within two minutes"
+    elif wait "$demo" && said "$output" '^job: *succeeded'; then
+        pass "$1"
+    else
+        fail "$1" "the job did not succeed (see $output)"
+    fi
+}
+
+# held NAME PORT: the sign stops the line with XOFF while the file's tail is in the driver's
+# queue; the program must keep waiting for it rather than call the update complete.
+held() {
+    start_job "$1" "$2" 3
+    if ! waits_for 60 said "$output" '^status: *Sending field update'; then
+        fail "$1" "the file was never sent"
+    else
+        sleep 4
+        if said "$output" 'Field update complete'; then
+            fail "$1" "\"complete\" while the tail of the file was still in the port's queue"
+        elif ! running "$demo"; then
+            fail "$1" "the job ended while the sign held the line"
+        elif opens "$2"; then
+            fail "$1" "another program could open the port while the job held it"
+        else
+            pass "$1"
+        fi
+    fi
+    kill "$demo" 2>/dev/null
+    waits_for 10 ended "$demo" || { kill -9 "$demo"; fail "$1" "the program did not end"; }
+    opens "$2" || fail "$1" "the port was not let go when the program ended"
+}
+
+# denied NAME PORT: the job of a user outside the port's group fails at the open, and its log
+# says which group the user lacks.
+denied() {
+    folder=/tmp/job-$1
+    rm -rf "$folder" && mkdir -p "$folder/runtime" && cp "$shared"/files/* "$folder"/
+    chmod 700 "$folder/runtime" && chown -R nobody "$folder"
+    output=$shared/$1.out
+    as_user nogroup env HOME="$folder" XDG_RUNTIME_DIR="$folder/runtime" \
+        XDG_STATE_HOME="$folder/state" timeout 60 "$build/tarvex2-demo" --port "$2" --type 0 \
+        --workdir "$folder" > "$output" 2>&1
+    words="permission denied: the user is not in the group that owns the port, dialout"
+    if grep -q "$words" "$folder/state/tarvex2/jobs.log" 2>/dev/null; then
+        pass "$1"
+    else
+        fail "$1" "the job log does not say \"$words\" (see $output)"
+    fi
+}
+
+index=0
+for step in "$@"; do
+    index=$((index + 1))
+    port=${step#*:}
+    name=$index-${step%%:*}-${port##*/}
+    case $step in
+        console:*) job "$name" "$port" 0 ;;
+        sign:*) job "$name" "$port" 3 ;;
+        stty:*) stty -F "$port" crtscts ixon && pass "$name" || fail "$name" "stty failed" ;;
+        held:*) held "$name" "$port" ;;
+        denied:*) denied "$name" "$port" ;;
+        *) fail "$step" "no such step" ;;
+    esac
+done
+exit "$failures"
