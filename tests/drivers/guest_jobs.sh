@@ -12,6 +12,11 @@
 #                  never says the update is complete, keeps the port to itself meanwhile, and
 #                  lets it go when the program is ended
 #   denied:PORT    a user outside the port's group is told why the port cannot be opened
+#   pulled-waiting:PORT    the adapter is pulled out while the console job waits for the
+#                  console: the job ends at once, saying the line was dropped; plugged in
+#                  again, the port comes back and a new job on it succeeds
+#   pulled-sending:PORT    the same while the image of SHARED/large/Large.hex goes out (the
+#                  simulator takes it at the line's pace), without the new job
 # Exits with the number of failed steps.
 set -u
 build=$1
@@ -48,14 +53,18 @@ as_user() {
 # a program holds it to itself).
 opens() { as_user dialout stty -F "$1" > /dev/null 2>&1; }
 
-# start_job NAME PORT TYPE: the window starts the job; the device is switched on when it asks.
+# start_job NAME PORT TYPE [off]: the window starts the job in a folder with the files of
+# $files; the device is switched on when it asks (unless "off" is given). The job log goes to
+# $folder/state/tarvex2/jobs.log.
+files=$shared/files
 start_job() {
     folder=/tmp/job-$1
-    rm -rf "$folder" && mkdir -p "$folder" && cp "$shared"/files/* "$folder"/
+    rm -rf "$folder" && mkdir -p "$folder" && cp "$files"/* "$folder"/
     output=$shared/$1.out
-    "$build/tarvex2-demo" --port "$2" --type "$3" --workdir "$folder" > "$output" 2>&1 &
+    XDG_STATE_HOME=$folder/state "$build/tarvex2-demo" --port "$2" --type "$3" \
+        --workdir "$folder" > "$output" 2>&1 &
     demo=$!
-    if waits_for 60 said "$output" '^status: *Waiting for'; then
+    if waits_for 60 said "$output" '^status: *Waiting for' && [ "${4:-on}" = on ]; then
         # Made whole under another name: the simulator removes the file as soon as it is there.
         touch "$shared/.on-${2##*/}" && mv "$shared/.on-${2##*/}" "$shared/on-${2##*/}"
     fi
@@ -116,6 +125,49 @@ denied() {
 }
 
 index=0
+# ask_hand ACTION: the host's hand at the adapter does ACTION (unplug or plug) and says when.
+ask_hand() {
+    touch "$shared/.$1" && mv "$shared/.$1" "$shared/$1"
+    waits_for 10 test ! -e "$shared/$1"
+}
+
+# pulled NAME PORT MOMENT: the adapter pulled out at MOMENT (waiting or sending) of a console
+# job, which must end within two seconds with the words for a dropped line in its log.
+pulled() {
+    if [ "$3" = waiting ]; then
+        start_job "$1" "$2" 0 off
+    else
+        # A file larger than everything between the driver and the simulator can hold, which
+        # takes in a few kilobytes a second: the job is still sending when the adapter goes.
+        files=$shared/large
+        start_job "$1" "$2" 4
+        files=$shared/files
+        waits_for 60 said "$output" '^status: *Reprogramming the Quorlex' && sleep 1
+    fi
+    if ! running "$demo"; then
+        fail "$1" "the job ended before the adapter was pulled out (see $output)"
+        return
+    fi
+    ask_hand unplug || fail "$1" "the adapter could not be pulled out"
+    if ! waits_for 2 ended "$demo"; then
+        fail "$1" "the job went on after the adapter was pulled out"
+        kill -9 "$demo"
+    elif ! grep -q "the line was dropped" "$folder/state/tarvex2/jobs.log"; then
+        fail "$1" "the job log does not say the line was dropped (see $output)"
+    else
+        pass "$1"
+    fi
+    wait "$demo"
+    [ "$3" = waiting ] || return
+    ask_hand plug || fail "$1" "the adapter could not be plugged in again"
+    if waits_for 10 test -e "$2"; then
+        chgrp dialout "$2" && chmod 660 "$2"
+        job "$1-again" "$2" 0
+    else
+        fail "$1" "$2 did not come back when the adapter was plugged in again"
+    fi
+}
+
 for step in "$@"; do
     index=$((index + 1))
     port=${step#*:}
@@ -126,6 +178,8 @@ for step in "$@"; do
         stty:*) stty -F "$port" crtscts ixon && pass "$name" || fail "$name" "stty failed" ;;
         held:*) held "$name" "$port" ;;
         denied:*) denied "$name" "$port" ;;
+        pulled-waiting:*) pulled "$name" "$port" waiting ;;
+        pulled-sending:*) pulled "$name" "$port" sending ;;
         *) fail "$step" "no such step" ;;
     esac
 done

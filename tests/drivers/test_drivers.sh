@@ -16,9 +16,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 tools=$(cd "$here/../../tools/drivers" && pwd)
 devsim=$build/tools/devsim/tarvex2-devsim
 work=$(mktemp -d /tmp/tarvex2-drivers.XXXXXX)
-simulators=
+started=
 cleanup() {
-    for pid in $simulators; do kill "$pid" 2>/dev/null; done
+    for pid in $started; do kill "$pid" 2>/dev/null; done
     wait
     if [ -n "${KEEP_DRIVER_WORK:-}" ]; then echo "test-drivers: kept $work"; else rm -rf "$work"; fi
 }
@@ -51,26 +51,30 @@ simulate() {
     shift
     "$devsim" "$@" --repeat --switched-on-by "$shared/on-$name" > "$shared/$name.pty" \
         2> "$shared/$name.log" &
-    simulators="$simulators $!"
+    started="$started $!"
     tries=0
     until [ -s "$shared/$name.pty" ] || [ $tries -ge 100 ]; do sleep 0.05; tries=$((tries + 1)); done
 }
 
-# boot STEP...: the machine runs guest_jobs.sh with the steps; its results go to the log.
+# boot STEP...: the machine runs guest_jobs.sh with the steps, its results printed; the hand
+# at its adapter (tools/drivers/hand.py) does what the guest asks of it.
 boot() {
     cat > "$shared/guest_command" <<COMMAND
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp LANG=C.UTF-8 XDG_RUNTIME_DIR=/tmp/runtime
 mkdir -m 700 -p /tmp/runtime
 exec sh "$here/guest_jobs.sh" "$build" "$shared" $*
 COMMAND
+    python3 "$tools/hand.py" "$shared" "$shared/monitor" 2> "$shared/hand.log" &
+    started="$started $!"
     sh "$tools/run_guest.sh" --kernel "$build/drivers/kernel/vmlinux" --initramfs "$initramfs" \
         --shared "$shared" --uart "$(head -n 1 "$shared/ttyS1.pty")" \
-        --usb "$(head -n 1 "$shared/ttyUSB0.pty")" --trace "$shared/trace" --timeout 600
+        --usb "$(head -n 1 "$shared/ttyUSB0.pty")" --trace "$shared/trace" \
+        --monitor "$shared/monitor" --timeout 600
     status=$?
     cat "$shared/guest.log" 2>/dev/null
-    for pid in $simulators; do kill "$pid" 2>/dev/null; done
+    for pid in $started; do kill "$pid" 2>/dev/null; done
     wait
-    simulators=
+    started=
     return $status
 }
 
@@ -151,7 +155,39 @@ held_on_the_uart() {
     boot held:/dev/ttyS1 denied:/dev/ttyUSB0 || fail "the jobs in the machine"
 }
 
-for scenario in ${scenarios:-console_on_the_uart sign_on_the_uart held_on_the_uart}; do
+# The adapter pulled out while a console job waits for the console; plugged in again, it
+# carries a new job.
+adapter_pulled_out_waiting() {
+    machine adapter_pulled_out_waiting
+    simulate ttyS1 console --expect "$console_file"
+    simulate ttyUSB0 console --expect "$console_file"
+    boot pulled-waiting:/dev/ttyUSB0 || fail "the jobs in the machine"
+    simulated ttyUSB0 1  # the job after the adapter came back
+}
+
+# The adapter pulled out while a large image goes out, the simulator taking it at the line's
+# pace (it must keep reading: an adapter whose far end stops reading freezes the machine).
+adapter_pulled_out_sending() {
+    machine adapter_pulled_out_sending
+    mkdir "$shared/large"
+    python3 - "$shared/large/Large.hex" <<'PYTHON'
+import sys
+# Intel HEX data records of 16 bytes each, 512 KB in all, and the end record.
+with open(sys.argv[1], "w") as hex_file:
+    for record in range(32768):
+        address = (record * 16) & 0xFFFF
+        data = bytes((record + i) & 0xFF for i in range(16))
+        fields = bytes([16, address >> 8, address & 0xFF, 0]) + data
+        hex_file.write(":%s%02X\n" % (fields.hex().upper(), -sum(fields) & 0xFF))
+    hex_file.write(":00000001FF\n")
+PYTHON
+    simulate ttyS1 console --expect "$console_file"
+    simulate ttyUSB0 console --line-rate
+    boot pulled-sending:/dev/ttyUSB0 || fail "the jobs in the machine"
+}
+
+for scenario in ${scenarios:-console_on_the_uart sign_on_the_uart held_on_the_uart \
+    adapter_pulled_out_waiting adapter_pulled_out_sending}; do
     echo "test-drivers: $scenario"
     $scenario
 done

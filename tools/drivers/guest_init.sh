@@ -1,6 +1,7 @@
 #!/bin/busybox sh
 # /init of the driver tests' virtual machine. It loads the modules, puts a writable layer in
-# memory over the host's root (shared read-only), mounts the host's shared folder at its own
+# memory over the host's root (shared read-only; the host's /tmp shows through it, for a build
+# may lie there), mounts the host's shared folder at its own
 # path, and runs SHARED/guest_command there as root. Its output goes to SHARED/guest.log and its
 # exit status to SHARED/guest.rc; then the machine powers off.
 # Kernel command line: tarvex.shared=PATH, and tarvex.usb=1 when an adapter is plugged in.
@@ -28,7 +29,6 @@ mkdir -p $root/dev/pts $root/dev/shm
 mount -t devpts -o gid=5,mode=620,ptmxmode=666 devpts $root/dev/pts
 mount -t tmpfs shm $root/dev/shm
 mount -t tmpfs run $root/run
-mount -t tmpfs tmp $root/tmp
 mkdir -p "$root$shared"
 mount -t 9p -o "$nine_p" shared "$root$shared" || stop "cannot mount the shared folder"
 # The adapter's driver binds a moment after the modules are loaded.
