@@ -13,7 +13,8 @@
 #                  lets it go when the program is ended
 #   denied:PORT    a user outside the port's group is told why the port cannot be opened
 #   pulled-waiting:PORT    the adapter is pulled out while the console job waits for the
-#                  console: the job ends at once, saying the line was dropped; plugged in
+#                  console: the job ends at once, saying the line was dropped (and never that
+#                  it is complete); plugged in
 #                  again, the port comes back and a new job on it succeeds
 #   pulled-sending:PORT    the same while the image of SHARED/large/Large.hex goes out (the
 #                  simulator takes it at the line's pace), without the new job
@@ -154,6 +155,8 @@ pulled() {
         kill -9 "$demo"
     elif ! grep -q "the line was dropped" "$folder/state/tarvex2/jobs.log"; then
         fail "$1" "the job log does not say the line was dropped (see $output)"
+    elif said "$output" 'console complete'; then
+        fail "$1" "\"complete\" though the adapter went with bytes still in its queue"
     else
         pass "$1"
     fi
