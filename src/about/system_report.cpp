@@ -20,15 +20,48 @@ bool IsWin9x(const std::wstring& name) {
     return name == L"Win95" || name == L"Win98" || name == L"WinME";
 }
 
+// The operating-system names, by platform, version, edition and build. Which editions a row
+// names: Windows Vista and later share their version numbers between
+// the desktop and the server of the same years, and Windows 11 and the servers after 2016
+// share 10.0, told apart by the build.
+enum Edition { kAny, kDesktop, kServer };
+struct OsName {
+    DWORD platformId, major, minor;
+    Edition edition;
+    DWORD fromBuild;
+    const wchar_t* name;
+};
+constexpr OsName kOsNames[] = {
+    {VER_PLATFORM_WIN32_NT, 5, 0, kAny, 0, L"Win2000"},
+    {VER_PLATFORM_WIN32_NT, 5, 1, kAny, 0, L"WinXP"},
+    {VER_PLATFORM_WIN32_NT, 5, 2, kAny, 0, L"Win2003 Server"},
+    {VER_PLATFORM_WIN32_NT, 4, 0, kAny, 0, L"WinNT4.0"},
+    {VER_PLATFORM_WIN32_NT, 3, 51, kAny, 0, L"WinNT3.51"},
+    {VER_PLATFORM_WIN32_WINDOWS, 4, 0, kAny, 0, L"Win95"},
+    {VER_PLATFORM_WIN32_WINDOWS, 4, 10, kAny, 0, L"Win98"},
+    {VER_PLATFORM_WIN32_WINDOWS, 4, 90, kAny, 0, L"WinME"},
+    {VER_PLATFORM_WIN32_NT, 6, 0, kDesktop, 0, L"WinVista"},
+    {VER_PLATFORM_WIN32_NT, 6, 0, kServer, 0, L"Win2008 Server"},
+    {VER_PLATFORM_WIN32_NT, 6, 1, kDesktop, 0, L"Win7"},
+    {VER_PLATFORM_WIN32_NT, 6, 1, kServer, 0, L"Win2008 R2 Server"},
+    {VER_PLATFORM_WIN32_NT, 6, 2, kDesktop, 0, L"Win8"},
+    {VER_PLATFORM_WIN32_NT, 6, 2, kServer, 0, L"Win2012 Server"},
+    {VER_PLATFORM_WIN32_NT, 6, 3, kDesktop, 0, L"Win8.1"},
+    {VER_PLATFORM_WIN32_NT, 6, 3, kServer, 0, L"Win2012 R2 Server"},
+    // Within 10.0 the later builds come first: the first row the build reaches names it.
+    {VER_PLATFORM_WIN32_NT, 10, 0, kDesktop, 22000, L"Win11"},
+    {VER_PLATFORM_WIN32_NT, 10, 0, kDesktop, 0, L"Win10"},
+    {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 26100, L"Win2025 Server"},
+    {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 20348, L"Win2022 Server"},
+    {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 17763, L"Win2019 Server"},
+    {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 0, L"Win2016 Server"},
+};
+
 // The systems that name their processor in the registry: Windows 2000 and every later one.
 bool NamesItsProcessor(const std::wstring& name) {
-    static constexpr const wchar_t* kNames[] = {
-        L"Win2000",        L"WinXP",          L"Win2003 Server",    L"WinVista",
-        L"Win2008 Server", L"Win7",           L"Win2008 R2 Server", L"Win8",
-        L"Win2012 Server", L"Win8.1",         L"Win2012 R2 Server", L"Win10",
-        L"Win11",          L"Win2016 Server", L"Win2019 Server",    L"Win2022 Server",
-        L"Win2025 Server"};
-    return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+    return std::any_of(std::begin(kOsNames), std::end(kOsNames), [&name](const OsName& row) {
+        return row.platformId == VER_PLATFORM_WIN32_NT && row.major >= 5 && name == row.name;
+    });
 }
 
 std::wstring Megabytes(ULONGLONG bytes) {
@@ -84,46 +117,11 @@ std::wstring LevelText(platform::SystemFacts& facts, WORD level) {
 }  // namespace
 
 std::wstring OperatingSystemName(const platform::OsVersion& version) {
-    // Which editions a row names: Windows Vista and later share their version numbers between
-    // the desktop and the server of the same years, and Windows 11 and the servers after 2016
-    // share 10.0, told apart by the build.
-    enum Edition { kAny, kDesktop, kServer };
-    struct Row {
-        DWORD platformId, major, minor;
-        Edition edition;
-        DWORD fromBuild;
-        const wchar_t* name;
-    };
-    static constexpr Row kNames[] = {
-        {VER_PLATFORM_WIN32_NT, 5, 0, kAny, 0, L"Win2000"},
-        {VER_PLATFORM_WIN32_NT, 5, 1, kAny, 0, L"WinXP"},
-        {VER_PLATFORM_WIN32_NT, 5, 2, kAny, 0, L"Win2003 Server"},
-        {VER_PLATFORM_WIN32_NT, 4, 0, kAny, 0, L"WinNT4.0"},
-        {VER_PLATFORM_WIN32_NT, 3, 51, kAny, 0, L"WinNT3.51"},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, kAny, 0, L"Win95"},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 10, kAny, 0, L"Win98"},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, kAny, 0, L"WinME"},
-        {VER_PLATFORM_WIN32_NT, 6, 0, kDesktop, 0, L"WinVista"},
-        {VER_PLATFORM_WIN32_NT, 6, 0, kServer, 0, L"Win2008 Server"},
-        {VER_PLATFORM_WIN32_NT, 6, 1, kDesktop, 0, L"Win7"},
-        {VER_PLATFORM_WIN32_NT, 6, 1, kServer, 0, L"Win2008 R2 Server"},
-        {VER_PLATFORM_WIN32_NT, 6, 2, kDesktop, 0, L"Win8"},
-        {VER_PLATFORM_WIN32_NT, 6, 2, kServer, 0, L"Win2012 Server"},
-        {VER_PLATFORM_WIN32_NT, 6, 3, kDesktop, 0, L"Win8.1"},
-        {VER_PLATFORM_WIN32_NT, 6, 3, kServer, 0, L"Win2012 R2 Server"},
-        // Within 10.0 the later builds come first: the first row the build reaches names it.
-        {VER_PLATFORM_WIN32_NT, 10, 0, kDesktop, 22000, L"Win11"},
-        {VER_PLATFORM_WIN32_NT, 10, 0, kDesktop, 0, L"Win10"},
-        {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 26100, L"Win2025 Server"},
-        {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 20348, L"Win2022 Server"},
-        {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 17763, L"Win2019 Server"},
-        {VER_PLATFORM_WIN32_NT, 10, 0, kServer, 0, L"Win2016 Server"},
-    };
     if (version.platformId == VER_PLATFORM_LINUX) {
         return version.productName.empty() ? L"Linux" : version.productName;
     }
     const Edition edition = version.server ? kServer : kDesktop;
-    for (const Row& row : kNames) {
+    for (const OsName& row : kOsNames) {
         if (row.platformId == version.platformId && row.major == version.major &&
             row.minor == version.minor && (row.edition == kAny || row.edition == edition) &&
             version.build >= row.fromBuild) {
