@@ -10,7 +10,6 @@
 #include "platform/file.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/user_folder.h"
-#include "platform/virtual_ports.h"
 #include "platform/win32.h"
 #include "update/console_job.h"
 #include "update/job_log.h"
@@ -314,7 +313,7 @@ CMenu LoaderDialog::CommunicationsMenu() const {
 void LoaderDialog::FillPortMenu(int positionToCheck) {
     CMenu ports = CommunicationsMenu();
     FillPortItems(ports, readPorts_ ? readPorts_() : std::nullopt, positionToCheck);
-    ShowPortTips(ports, tarvex::platform::ListVirtualPortEntries());
+    ShowPortTips(ports, tarvex::platform::DescribeSystemSerialPorts());
 }
 
 void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
@@ -323,7 +322,7 @@ void LoaderDialog::OnInitMenuPopup(CMenu& popup, UINT index, BOOL systemMenu) {
     const SerialPortList ports = readPorts_();
     if (!ports) return;  // an unreadable table keeps the items as they are
     const int checked = RebuildPortMenu(popup, *ports);
-    ShowPortTips(popup, tarvex::platform::ListVirtualPortEntries());
+    ShowPortTips(popup, tarvex::platform::DescribeSystemSerialPorts());
     // The settings keep the checked item's position, as they always have; with none checked
     // the saved position stays until the technician picks a port.
     if (checked >= 0) m_nPortIndex = checked;

@@ -67,11 +67,11 @@ int RebuildPortMenu(CMenu& menu, std::vector<std::wstring> ports) {
     return position;
 }
 
-void ShowPortTips(CMenu& menu, const std::vector<platform::VirtualPort>& described) {
+void ShowPortTips(CMenu& menu, const std::vector<platform::DescribedPort>& described) {
     for (int p = 0; p < menu.GetMenuItemCount(); ++p) {
         std::wstring name;
         menu.GetMenuString(static_cast<UINT>(p), name, MF_BYPOSITION);
-        for (const platform::VirtualPort& port : described) {
+        for (const platform::DescribedPort& port : described) {
             if (port.name == name) {
                 menu.SetMenuItemTip(static_cast<UINT>(p), port.description, MF_BYPOSITION);
             }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/serial_ports.h"
-#include "platform/virtual_ports.h"
 #include "platform/ui/menu.h"
 
 namespace tarvex::app {
@@ -21,9 +20,10 @@ void FillPortItems(CMenu& menu, const platform::SerialPortList& ports, int posit
 // technician checks a port. Returns the checked position (-1 for none).
 int RebuildPortMenu(CMenu& menu, std::vector<std::wstring> ports);
 
-// Gives each item whose port a program registered what that program said it is, as the item's
-// tip; the item's text stays the bare port name the job opens.
-void ShowPortTips(CMenu& menu, const std::vector<platform::VirtualPort>& described);
+// Gives each item whose port is described (an adapter's product, what a program that registered
+// the port said it is) the description as its tip; the item's text stays the bare port name the
+// job opens.
+void ShowPortTips(CMenu& menu, const std::vector<platform::DescribedPort>& described);
 
 // True when `id` is a port item's command that can be chosen.
 bool IsPortCommand(unsigned id);

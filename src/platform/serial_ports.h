@@ -23,4 +23,18 @@ using SerialPortList = std::optional<std::vector<std::wstring>>;
 // On Windows the table is the registry's (platform/port_table.h).
 SerialPortList ReadSystemSerialPorts();
 
+// A port of the table with what it is, for people ("QEMU USB SERIAL", "simulated Quorlex 2000
+// console").
+struct DescribedPort {
+    std::wstring name;
+    std::wstring description;
+};
+
+// What the system can tell of its ports: the product and serial number a USB adapter names
+// itself by ("QEMU USB SERIAL - TARVEX01", libserialport's description from its USB descriptor)
+// and what the programs that registered virtual ports said they are. A UART has nothing to tell
+// beyond its name and is left out. On Windows the registry's table holds names alone: nothing
+// is described.
+std::vector<DescribedPort> DescribeSystemSerialPorts();
+
 }  // namespace tarvex::platform

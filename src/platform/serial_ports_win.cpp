@@ -32,4 +32,6 @@ SerialPortList ReadSystemSerialPorts() {
     return names;
 }
 
+std::vector<DescribedPort> DescribeSystemSerialPorts() { return {}; }
+
 }  // namespace tarvex::platform

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/serial_ports.h"
+
 namespace tarvex::platform {
 
 class VirtualPortRegistration {
@@ -42,10 +44,6 @@ class VirtualPortRegistration {
 std::vector<std::wstring> ListVirtualPorts();
 
 // The same ports with what their programs said they are ("simulated Quorlex 2000 console").
-struct VirtualPort {
-    std::wstring name;
-    std::wstring description;
-};
-std::vector<VirtualPort> ListVirtualPortEntries();
+std::vector<DescribedPort> ListVirtualPortEntries();
 
 }  // namespace tarvex::platform

@@ -167,12 +167,12 @@ VirtualPortRegistration::~VirtualPortRegistration() {
 
 std::vector<std::wstring> ListVirtualPorts() {
     std::vector<std::wstring> names;
-    for (VirtualPort& port : ListVirtualPortEntries()) names.push_back(std::move(port.name));
+    for (DescribedPort& port : ListVirtualPortEntries()) names.push_back(std::move(port.name));
     return names;
 }
 
-std::vector<VirtualPort> ListVirtualPortEntries() {
-    std::vector<VirtualPort> ports;
+std::vector<DescribedPort> ListVirtualPortEntries() {
+    std::vector<DescribedPort> ports;
     const std::string folder = TableFolder(false);
     if (folder.empty()) return ports;
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

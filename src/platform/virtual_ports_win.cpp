@@ -16,6 +16,6 @@ VirtualPortRegistration::~VirtualPortRegistration() = default;
 
 std::vector<std::wstring> ListVirtualPorts() { return {}; }
 
-std::vector<VirtualPort> ListVirtualPortEntries() { return {}; }
+std::vector<DescribedPort> ListVirtualPortEntries() { return {}; }
 
 }  // namespace tarvex::platform

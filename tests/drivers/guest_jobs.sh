@@ -14,8 +14,9 @@
 #   denied:PORT    a user outside the port's group is told why the port cannot be opened
 #   pulled-waiting:PORT    the adapter is pulled out while the console job waits for the
 #                  console: the job ends at once, saying the line was dropped (and never that
-#                  it is complete); plugged in
-#                  again, the port comes back and a new job on it succeeds
+#                  it is complete), and the port leaves the window's menu; plugged in again,
+#                  the port is listed again, its tip the adapter's product and serial number,
+#                  and a new job on it succeeds
 #   pulled-sending:PORT    the same while the image of SHARED/large/Large.hex goes out (the
 #                  simulator takes it at the line's pace), without the new job
 # Exits with the number of failed steps.
@@ -125,6 +126,12 @@ denied() {
     fi
 }
 
+# listed PORT: the port's item in the window's Communications menu, with its tip; nothing when
+# the menu does not list it.
+listed() {
+    "$build/tarvex2-demo" --ports 2>&1 | grep "^port: *$1\( \|$\)"
+}
+
 index=0
 # ask_hand ACTION: the host's hand at the adapter does ACTION (unplug or plug) and says when.
 ask_hand() {
@@ -137,6 +144,7 @@ ask_hand() {
 pulled() {
     if [ "$3" = waiting ]; then
         start_job "$1" "$2" 0 off
+        [ -n "$(listed "$2")" ] || fail "$1" "the menu does not list $2 before it is pulled out"
     else
         # A file larger than everything between the driver and the simulator can hold, which
         # takes in a few kilobytes a second: the job is still sending when the adapter goes.
@@ -162,8 +170,14 @@ pulled() {
     fi
     wait "$demo"
     [ "$3" = waiting ] || return
+    [ -z "$(listed "$2")" ] || fail "$1" "the menu still lists $2 once the adapter is out"
     ask_hand plug || fail "$1" "the adapter could not be plugged in again"
     if waits_for 10 test -e "$2"; then
+        item=$(listed "$2")
+        case $item in
+            *"(QEMU USB SERIAL - TARVEX01)") ;;
+            *) fail "$1" "the menu lists \"$item\", not $2 with the adapter's product as its tip" ;;
+        esac
         chgrp dialout "$2" && chmod 660 "$2"
         job "$1-again" "$2" 0
     else

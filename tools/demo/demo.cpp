@@ -12,6 +12,10 @@
 //       files in DIR (for the custom types, the first .hex or .fud file there); without --type,
 //       it runs the setup type and custom file the window shows after start-up. A real device
 //       or another simulator can take the simulator's place. Exits 0 when the job succeeded.
+//   tarvex2-demo --ports
+//       Opens the Communications menu of the window with the system's own port table and prints
+//       its items, each with its tip (what the port is, where the system can tell), and closes
+//       the window. Exits 0.
 //   tarvex2-demo --ftp HOST[:PORT] --workdir DIR
 //       Runs File > Hex Files > Download Latest Hex Files... against the FTP server HOST (port
 //       21 unless given) in DIR, then closes the window through File > Exit. Exits 0 when all
@@ -27,6 +31,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "app/resources.h"
 #include "demo_window.h"
 #include "platform/text.h"
 #include "platform/ui/control_watch.h"
@@ -41,6 +46,7 @@ using demo::RunJob;
 using demo::WatchProgress;
 using tarvex::app::IsConsoleSetupType;
 using tarvex::app::IsKnownSetupType;
+using tarvex::app::kCommunicationsMenuPosition;
 using tarvex::platform::MessageBoxPresenter;
 using tarvex::platform::SetMessageBoxPresenter;
 using tarvex::platform::ToUtf8;
@@ -160,7 +166,7 @@ int RunDownload(const std::string& server, const std::string& workdir,
         return 2;
     }
     if (!EnterWorkdir(workdir)) return 2;
-    DemoDialog dialog({});
+    DemoDialog dialog(std::vector<std::wstring>{});
     dialog.UseDownloadServer({.host = tarvex::platform::FromSystemName(host),
                               .port = static_cast<INTERNET_PORT>(port),
                               .timeouts = {}});
@@ -198,24 +204,46 @@ int RunDownload(const std::string& server, const std::string& workdir,
     return ok ? 0 : 1;
 }
 
+int ListPorts() {
+    DemoDialog dialog;
+    tarvex::platform::PostToWindowThread([&] {
+        drive::OpenMenu(dialog, kCommunicationsMenuPosition);
+        const CMenu ports = dialog.GetMenu().GetSubMenu(kCommunicationsMenuPosition);
+        for (UINT p = 0; p < static_cast<UINT>(ports.GetMenuItemCount()); ++p) {
+            std::wstring name;
+            ports.GetMenuString(p, name, MF_BYPOSITION);
+            const std::wstring tip = ports.GetMenuItemTip(p, MF_BYPOSITION);
+            Print("port:     " + tarvex::platform::ToSystemName(name) +
+                  (tip.empty() ? std::string() : "  (" + ToUtf8(tip) + ")"));
+        }
+        Close(dialog);
+    });
+    dialog.DoModal();
+    return 0;
+}
+
 struct Options {
     std::string port;
     std::string workdir;
     std::string ftp;
     int type = -1;
+    bool ports = false;
     bool help = false;
 };
 
 constexpr char kUsage[] =
-    "Usage: tarvex2-demo [--port PATH [--type N] --workdir DIR | --ftp HOST[:PORT] --workdir DIR]\n"
+    "Usage: tarvex2-demo [--port PATH [--type N] --workdir DIR | --ports |\n"
+    "                    --ftp HOST[:PORT] --workdir DIR]\n"
     "\n"
     "Tarvex2's main window doing real updates without hardware. Without options it plays a\n"
     "Quorlex 2000 console and a Tessary 5500 sign on pseudo-terminals and updates both; --port\n"
-    "runs one job on any port, --ftp one download from any FTP server.\n"
+    "runs one job on any port, --ports lists the ports the window offers, --ftp runs one download\n"
+    "from any FTP server.\n"
     "\n"
     "  --port PATH        run one job on the port PATH\n"
     "  --type N           the job's setup type, 0 to 5 (default: the one Tarvex2.cfg chose)\n"
     "  --workdir DIR      the working folder of the job or download\n"
+    "  --ports            print the Communications menu's ports, each with its tip\n"
     "  --ftp HOST[:PORT]  run one download from the FTP server HOST\n"
     "  --help             show this text and exit\n";
 
@@ -231,6 +259,10 @@ std::optional<std::string> ReadOptions(int argc, char** argv, Options& options) 
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
             options.help = true;
+            continue;
+        }
+        if (option == "--ports") {
+            options.ports = true;
             continue;
         }
         std::string* value = option == "--port"      ? &options.port
@@ -271,7 +303,12 @@ int main(int argc, char** argv) {
     PrintingMessageBox boxes;
     MessageBoxPresenter* previous = SetMessageBoxPresenter(&boxes);
     int result;
-    if (!options.ftp.empty()) {
+    if (options.ports) {
+        result = options.workdir.empty() && options.port.empty() && options.ftp.empty() &&
+                         options.type < 0
+                     ? ListPorts()
+                     : UsageError("--ports goes alone");
+    } else if (!options.ftp.empty()) {
         result = options.workdir.empty() || !options.port.empty() || options.type >= 0
                      ? UsageError("--ftp goes with --workdir alone")
                      : RunDownload(options.ftp, options.workdir, boxes);

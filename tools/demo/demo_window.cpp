@@ -41,6 +41,8 @@ void PrintingHost::EnableControlsAfterJob() {
 DemoDialog::DemoDialog(std::vector<std::wstring> ports)
     : LoaderDialog(nullptr, [ports] { return tarvex::platform::SerialPortList(ports); }) {}
 
+DemoDialog::DemoDialog() = default;
+
 std::unique_ptr<tarvex::update::JobHost> DemoDialog::MakeJobHost(HANDLE jobEvent) {
     return std::make_unique<PrintingHost>(LoaderDialog::MakeJobHost(jobEvent), statuses, ends);
 }

@@ -40,6 +40,7 @@ class DemoDialog : public LoaderDialog {
     using LoaderDialog::m_strCustomFile;
 
     explicit DemoDialog(std::vector<std::wstring> ports);
+    DemoDialog();  // with the system's own port table, as the program has it
     ~DemoDialog() override { EndJobs(); }
     std::unique_ptr<tarvex::update::JobHost> MakeJobHost(HANDLE jobEvent) override;
     std::wstring LastStatus();
