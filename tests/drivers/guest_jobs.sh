@@ -18,7 +18,8 @@
 #                  the port is listed again, its tip the adapter's product and serial number,
 #                  and a new job on it succeeds
 #   pulled-sending:PORT    the same while the image of SHARED/large/Large.hex goes out (the
-#                  simulator takes it at the line's pace), without the new job
+#                  simulator takes it at the line's pace) and the driver's queue holds some of
+#                  it, without the new job
 # Exits with the number of failed steps.
 set -u
 build=$1
@@ -126,6 +127,26 @@ denied() {
     fi
 }
 
+# start_queue_reader PORT: a reader of the bytes written to PORT that its driver still holds
+# (TIOCOUTQ), started ahead: while the adapter carries a transfer, QEMU serves the machine's
+# shared root so slowly that Python would take a minute to start. Once asked (by queued), it
+# opens the port a second time, as root, whom the job's hold on the port does not keep out.
+start_queue_reader() {
+    rm -f /tmp/queue-ask /tmp/queue-answer
+    /usr/bin/python3 -c 'import fcntl, os, struct, sys, termios, time
+while not os.path.exists("/tmp/queue-ask"):
+    time.sleep(0.02)
+port = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK | os.O_NOCTTY)
+queue = struct.unpack("i", fcntl.ioctl(port, termios.TIOCOUTQ, bytes(4)))[0]
+with open("/tmp/queue-answer.new", "w") as answer:
+    answer.write("%d\n" % queue)
+os.rename("/tmp/queue-answer.new", "/tmp/queue-answer")' "$1" &
+}
+queued() {
+    touch /tmp/queue-ask
+    waits_for 5 test -s /tmp/queue-answer && cat /tmp/queue-answer || echo 0
+}
+
 # listed PORT: the port's item in the window's Communications menu, with its tip; nothing when
 # the menu does not list it.
 listed() {
@@ -149,6 +170,7 @@ pulled() {
         # A file larger than everything between the driver and the simulator can hold, which
         # takes in a few kilobytes a second: the job is still sending when the adapter goes.
         files=$shared/large
+        start_queue_reader "$2"
         start_job "$1" "$2" 4
         files=$shared/files
         waits_for 60 said "$output" '^status: *Reprogramming the Quorlex' && sleep 1
@@ -156,6 +178,12 @@ pulled() {
     if ! running "$demo"; then
         fail "$1" "the job ended before the adapter was pulled out (see $output)"
         return
+    fi
+    if [ "$3" = sending ]; then
+        queue=$(queued)
+        echo "$1: $queue bytes in the adapter's queue as it is pulled out"
+        [ "$queue" -gt 0 ] ||
+            fail "$1" "the adapter's queue was empty as it was pulled out: nothing was left to lose"
     fi
     ask_hand unplug || fail "$1" "the adapter could not be pulled out"
     if ! waits_for 2 ended "$demo"; then
