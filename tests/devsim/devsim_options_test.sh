@@ -49,7 +49,9 @@ grep -q "warning: the port is not listed in Tarvex2's menu ($work/open" "$work/e
     fail "no warning: $(cat "$work/err")"
 
 # Switched on by a file (the far end of a virtual machine's port): nothing is said before the
-# file appears; then the device takes the file away and greets the program with "!0".
+# file appears, and what is sent meanwhile is taken in and dropped (200 KB, far more than the
+# pseudo-terminal holds, go out within seconds); then the device takes the file away and greets
+# the program with "!0".
 XDG_RUNTIME_DIR=$work "$devsim" console --switched-on-by "$work/on" > "$work/port" 2> "$work/err" &
 simulator=$!
 for i in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
@@ -62,6 +64,13 @@ def said(seconds):
     return os.read(port, 16) if ready else b""
 if said(0.5):
     sys.exit("spoke before it was switched on")
+deadline = time.monotonic() + 10
+left = 200 * 1024
+while left > 0 and time.monotonic() < deadline:
+    if select.select([], [port], [], 0.1)[1]:
+        left -= os.write(port, b"x" * min(left, 4096))
+if left > 0:
+    sys.exit("a device that is off held up the line: %d bytes never went out" % left)
 open(sys.argv[2], "w").close()
 heard = said(5)
 while heard and not heard.endswith(b"!0"):

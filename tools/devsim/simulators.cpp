@@ -32,8 +32,12 @@ bool SwitchedOn(DeviceLine& line, const Faults& faults, std::uint32_t baudRate, 
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::error_code error;
     while (!std::filesystem::remove(faults.switchedOnBy, error)) {
+        // A device that is off takes in nothing: what reaches its line is lost, as on a wire,
+        // rather than backed up in the port (behind which an adapter would stall).
+        line.Drain();
         if (std::chrono::steady_clock::now() >= deadline || !line.Pause(Millis(5))) return false;
     }
+    line.Drain();
     return true;
 }
 
