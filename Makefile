@@ -15,6 +15,7 @@
 #   make installer-windows   the Windows installer under Wine: over an earlier version, started, uninstalled
 #   make bench-windows the Windows benches under Wine (worker, start-up, markers, size)
 #   make test-drivers  the jobs over the Linux kernel's UART and USB-serial drivers (QEMU)
+#   make bench-drivers the console job against cat over the UART and USB-serial drivers (QEMU)
 
 PACKAGES := cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev \
             qt6-base-dev libserialport-dev libcurl4-openssl-dev python3-pyftpdlib curl \
@@ -27,7 +28,7 @@ SANITIZE_TSAN := -fsanitize=thread
 
 .PHONY: deps demo run try screenshot test asan tsan fuzz bench package format clean \
         windows test-windows demo-windows screenshot-windows installer-windows bench-windows \
-        test-drivers
+        test-drivers bench-drivers
 
 # Installs those of the Debian packages $(1) that are missing, saying which.
 define INSTALL_MISSING
@@ -129,6 +130,12 @@ test-drivers: build/build.ninja
 	$(call INSTALL_MISSING,$(DRIVER_PACKAGES))
 	cmake --build build --target tarvex2-demo tarvex2-devsim
 	sh tests/drivers/test_drivers.sh build
+
+# Not a test: the figures of bench/driver_figures.py over both drivers (about 5 minutes).
+bench-drivers: build/build.ninja
+	$(call INSTALL_MISSING,$(DRIVER_PACKAGES))
+	cmake --build build --target tarvex2-demo tarvex2-devsim
+	sh tests/drivers/test_drivers.sh build figures
 
 asan: build-asan/build.ninja
 	cmake --build build-asan

@@ -20,6 +20,8 @@
 #   pulled-sending:PORT    the same while the image of SHARED/large/Large.hex goes out (the
 #                  simulator takes it at the line's pace) and the driver's queue holds some of
 #                  it, without the new job
+#   figures:PORT, figures-unplug:PORT    the figures of bench/driver_figures.py (make
+#                  bench-drivers), printed; they fail only when they cannot be taken
 # Exits with the number of failed steps.
 set -u
 build=$1
@@ -213,6 +215,17 @@ pulled() {
     fi
 }
 
+# figures NAME PORT PAIRS [unplug]: bench/driver_figures.py over PORT.
+figures() {
+    name=$1
+    shift
+    if /usr/bin/python3 "$(dirname "$0")/../../bench/driver_figures.py" "$build" "$shared" "$@"; then
+        pass "$name"
+    else
+        fail "$name" "the figures could not be taken"
+    fi
+}
+
 for step in "$@"; do
     index=$((index + 1))
     port=${step#*:}
@@ -225,6 +238,8 @@ for step in "$@"; do
         denied:*) denied "$name" "$port" ;;
         pulled-waiting:*) pulled "$name" "$port" waiting ;;
         pulled-sending:*) pulled "$name" "$port" sending ;;
+        figures:*) figures "$name" "$port" 6 ;;
+        figures-unplug:*) figures "$name" "$port" 4 unplug ;;
         *) fail "$step" "no such step" ;;
     esac
 done

@@ -155,6 +155,23 @@ held_on_the_uart() {
     boot held:/dev/ttyS1 denied:/dev/ttyUSB0 || fail "the jobs in the machine"
 }
 
+# large_image: SHARED/large/Large.hex, a console image larger than everything between the
+# driver and the simulator can hold.
+large_image() {
+    mkdir "$shared/large"
+    python3 - "$shared/large/Large.hex" <<'PYTHON'
+import sys
+# Intel HEX data records of 16 bytes each, 512 KB in all, and the end record.
+with open(sys.argv[1], "w") as hex_file:
+    for record in range(32768):
+        address = (record * 16) & 0xFFFF
+        data = bytes((record + i) & 0xFF for i in range(16))
+        fields = bytes([16, address >> 8, address & 0xFF, 0]) + data
+        hex_file.write(":%s%02X\n" % (fields.hex().upper(), -sum(fields) & 0xFF))
+    hex_file.write(":00000001FF\n")
+PYTHON
+}
+
 # The adapter pulled out while a console job waits for the console; plugged in again, it
 # carries a new job.
 adapter_pulled_out_waiting() {
@@ -169,21 +186,21 @@ adapter_pulled_out_waiting() {
 # pace (it must keep reading: an adapter whose far end stops reading freezes the machine).
 adapter_pulled_out_sending() {
     machine adapter_pulled_out_sending
-    mkdir "$shared/large"
-    python3 - "$shared/large/Large.hex" <<'PYTHON'
-import sys
-# Intel HEX data records of 16 bytes each, 512 KB in all, and the end record.
-with open(sys.argv[1], "w") as hex_file:
-    for record in range(32768):
-        address = (record * 16) & 0xFFFF
-        data = bytes((record + i) & 0xFF for i in range(16))
-        fields = bytes([16, address >> 8, address & 0xFF, 0]) + data
-        hex_file.write(":%s%02X\n" % (fields.hex().upper(), -sum(fields) & 0xFF))
-    hex_file.write(":00000001FF\n")
-PYTHON
+    large_image
     simulate ttyS1 console --expect "$console_file"
     simulate ttyUSB0 console --line-rate
     boot pulled-sending:/dev/ttyUSB0 || fail "the jobs in the machine"
+}
+
+# Not a test (make bench-drivers): bench/driver_figures.py over both drivers, the far ends
+# taking what comes at the line's pace.
+figures() {
+    machine figures
+    large_image
+    simulate ttyS1 console --line-rate
+    simulate ttyUSB0 console --line-rate
+    boot figures:/dev/ttyS1 figures:/dev/ttyUSB0 figures-unplug:/dev/ttyUSB0 ||
+        fail "the figures in the machine"
 }
 
 for scenario in ${scenarios:-console_on_the_uart sign_on_the_uart held_on_the_uart \

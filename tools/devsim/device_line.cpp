@@ -156,11 +156,12 @@ bool DeviceLine::ReadSome(Millis wait, std::size_t limit) {
     return !stopped_;
 }
 
-Bytes DeviceLine::Drain() {
+Bytes DeviceLine::Drain(std::size_t limit) {
     Bytes waiting;
     std::uint8_t chunk[4096];
     ssize_t count = 0;
-    while (master_ >= 0 && (count = read(master_, chunk, sizeof chunk)) > 0) {
+    while (master_ >= 0 && waiting.size() < limit &&
+           (count = read(master_, chunk, std::min(sizeof chunk, limit - waiting.size()))) > 0) {
         waiting.insert(waiting.end(), chunk, chunk + count);
     }
     return waiting;

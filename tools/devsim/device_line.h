@@ -50,8 +50,9 @@ class DeviceLine {
     // without one.
     bool ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSecond = 0);
 
-    // Takes what the program has sent that no read has taken yet, without waiting for more.
-    Bytes Drain();
+    // Takes what the program has sent that no read has taken yet (up to `limit` bytes), without
+    // waiting for more.
+    Bytes Drain(std::size_t limit = SIZE_MAX);
 
     // Everything received from the program, in order.
     const Bytes& Received() const { return received_; }
