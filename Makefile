@@ -131,7 +131,7 @@ test-drivers: build/build.ninja
 	cmake --build build --target tarvex2-demo tarvex2-devsim
 	sh tests/drivers/test_drivers.sh build
 
-# Not a test: the figures of bench/driver_figures.py over both drivers (about 5 minutes).
+# Not a test: the figures of bench/driver_figures.py over both drivers (about 4 minutes).
 bench-drivers: build/build.ninja
 	$(call INSTALL_MISSING,$(DRIVER_PACKAGES))
 	cmake --build build --target tarvex2-demo tarvex2-devsim

@@ -146,13 +146,17 @@ sign_on_the_uart() {
 
 # "Complete" only once the driver has sent everything: the sign holds XOFF for good while the
 # file's last 2000 bytes (and the end byte) wait in the UART driver's 4 KB queue; meanwhile no
-# other program can open the port. Then a user outside the port's group tries the adapter.
-held_on_the_uart() {
-    machine held_on_the_uart
+# other program can open the port. Then a user outside the port's group tries the adapter, and
+# the adapter is pulled out while a console job waits for the console; plugged in again, it
+# carries a new job.
+held_and_pulled_out_waiting() {
+    machine held_and_pulled_out_waiting
     simulate ttyS1 sign --expect "$sign_file" --xoff-after $(($(stat -c %s "$sign_file") - 2000)) \
         --xoff-ms -1
     simulate ttyUSB0 console --expect "$console_file"
-    boot held:/dev/ttyS1 denied:/dev/ttyUSB0 || fail "the jobs in the machine"
+    boot held:/dev/ttyS1 denied:/dev/ttyUSB0 pulled-waiting:/dev/ttyUSB0 ||
+        fail "the jobs in the machine"
+    simulated ttyUSB0 1  # the job after the adapter came back
 }
 
 # large_image: SHARED/large/Large.hex, a console image larger than everything between the
@@ -170,16 +174,6 @@ with open(sys.argv[1], "w") as hex_file:
         hex_file.write(":%s%02X\n" % (fields.hex().upper(), -sum(fields) & 0xFF))
     hex_file.write(":00000001FF\n")
 PYTHON
-}
-
-# The adapter pulled out while a console job waits for the console; plugged in again, it
-# carries a new job.
-adapter_pulled_out_waiting() {
-    machine adapter_pulled_out_waiting
-    simulate ttyS1 console --expect "$console_file"
-    simulate ttyUSB0 console --expect "$console_file"
-    boot pulled-waiting:/dev/ttyUSB0 || fail "the jobs in the machine"
-    simulated ttyUSB0 1  # the job after the adapter came back
 }
 
 # The adapter pulled out while a large image goes out, the simulator taking it at the line's
@@ -203,8 +197,8 @@ figures() {
         fail "the figures in the machine"
 }
 
-for scenario in ${scenarios:-console_on_the_uart sign_on_the_uart held_on_the_uart \
-    adapter_pulled_out_waiting adapter_pulled_out_sending}; do
+for scenario in ${scenarios:-console_on_the_uart sign_on_the_uart held_and_pulled_out_waiting \
+    adapter_pulled_out_sending}; do
     echo "test-drivers: $scenario"
     $scenario
 done
