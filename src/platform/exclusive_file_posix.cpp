@@ -10,6 +10,7 @@
 #include <limits>
 #include <new>
 
+#include "platform/regular_file_posix.h"
 #include "platform/text.h"
 
 namespace tarvex::platform {
@@ -42,22 +43,18 @@ bool ExclusiveFile::Open(const std::wstring& path) {
     Close();
     refusal_.clear();
     if (path.empty()) return Refuse("cannot be read");
-    // Non-blocking, so that a FIFO or a device named as firmware cannot hold the job in open();
-    // such a file is then refused as not regular. Reads of a regular file never block.
-    const int fd = open(ToSystemName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return Refuse(errno == ENOENT ? "missing" : "cannot be read");
-    struct stat info {};
-    bool usable = fstat(fd, &info) == 0;
-    if (!usable) {
-        Refuse("cannot be read");
-    } else if (!S_ISREG(info.st_mode)) {
-        usable = Refuse("not a regular file");
-    } else {
-        const auto size = static_cast<std::uint64_t>(info.st_size);
-        usable = SizeFits(size, size <= kMostBytes && MemoryFor(static_cast<std::size_t>(size)));
-        if (usable && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            usable = Refuse(errno == EWOULDBLOCK ? "in use by another program" : "cannot be read");
-        }
+    // A FIFO or a device named as firmware cannot hold the job in open(): it is refused.
+    const RegularFile file = OpenRegularFile(AT_FDCWD, ToSystemName(path).c_str(), O_RDONLY);
+    const int fd = file.fd;
+    if (fd < 0) {
+        return Refuse(file.error == ENOENT ? "missing"
+                      : file.error == 0    ? "not a regular file"
+                                           : "cannot be read");
+    }
+    const auto size = static_cast<std::uint64_t>(file.info.st_size);
+    bool usable = SizeFits(size, size <= kMostBytes && MemoryFor(static_cast<std::size_t>(size)));
+    if (usable && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        usable = Refuse(errno == EWOULDBLOCK ? "in use by another program" : "cannot be read");
     }
     if (!usable) {
         close(fd);

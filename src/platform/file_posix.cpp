@@ -16,7 +16,11 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/regular_file_posix.h"
 #include "platform/text.h"
+
+using tarvex::platform::OpenRegularFile;
+using tarvex::platform::RegularFile;
 
 namespace {
 
@@ -102,15 +106,12 @@ bool ProcessRuns(pid_t pid) {
 // is older than the moment between its creation and its lock (its pid may be another's now).
 bool Abandoned(int directory, const char* name, pid_t owner) {
     constexpr time_t kCreationMomentSeconds = 10;
-    const int fd =
-        openat(directory, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info {};
-    const bool unheld =
-        fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0;
-    close(fd);
+    const RegularFile file = OpenRegularFile(directory, name, O_RDONLY | O_NOFOLLOW);
+    if (file.fd < 0) return false;
+    const bool unheld = flock(file.fd, LOCK_EX | LOCK_NB) == 0;
+    close(file.fd);
     if (!unheld) return false;
-    return !ProcessRuns(owner) || std::time(nullptr) - info.st_mtime > kCreationMomentSeconds;
+    return !ProcessRuns(owner) || std::time(nullptr) - file.info.st_mtime > kCreationMomentSeconds;
 }
 
 bool WriteAllAt(int fd, const std::vector<char>& bytes) {
@@ -158,20 +159,21 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
         // else's to hold: it is locked as the sharing mode says until the new one takes its
         // place.
         mode_t mode = 0666;  // less the umask, as a plain create gives
-        const int old = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const RegularFile oldFile = OpenRegularFile(AT_FDCWD, target.c_str(), O_RDONLY);
+        const int old = oldFile.fd;
         if (old >= 0) {
-            struct stat info {};
-            const bool usable = fstat(old, &info) == 0 && S_ISREG(info.st_mode) &&
-                                access(target.c_str(), W_OK) == 0 &&
+            const bool usable = access(target.c_str(), W_OK) == 0 &&
                                 (lock == 0 || flock(old, lock | LOCK_NB) == 0);
             if (!usable) {
-                const int cause = S_ISREG(info.st_mode) ? errno : EISDIR;
+                const int cause = errno;
                 close(old);
                 return Fail(error, cause == 0 ? EACCES : cause, name);
             }
-            mode = info.st_mode & 07777;
-        } else if (errno != ENOENT) {
-            return Fail(error, errno, name);
+            mode = oldFile.info.st_mode & 07777;
+        } else if (oldFile.error == 0) {
+            return Fail(error, EISDIR, name);  // not a file this program may replace
+        } else if (oldFile.error != ENOENT) {
+            return Fail(error, oldFile.error, name);
         }
         std::string temporary;
         const int fd = CreateBeside(target, temporary, mode);
@@ -200,13 +202,9 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
         return TRUE;
     }
 
-    const int fd = open(path.c_str(), OpenFlagsFor(openFlags) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return Fail(error, errno, name);
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return Fail(error, EACCES, name);
-    }
+    const RegularFile file = OpenRegularFile(AT_FDCWD, path.c_str(), OpenFlagsFor(openFlags));
+    const int fd = file.fd;
+    if (fd < 0) return Fail(error, file.error == 0 ? EACCES : file.error, name);
     if (lock != 0 && flock(fd, lock | LOCK_NB) != 0) {
         close(fd);
         return Fail(error, EWOULDBLOCK, name);

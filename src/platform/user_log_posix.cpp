@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/regular_file_posix.h"
+
 namespace tarvex::platform {
 
 struct UserLog::State {
@@ -40,17 +42,14 @@ bool UserLog::Open() {
     if (path_.empty() || failed_) return false;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
-    // O_NONBLOCK: a FIFO of that name must not hold the job in open(); it is then refused.
-    const int fd =
-        open(path_.c_str(),
-             O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY, 0644);
-    struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (fd >= 0) close(fd);
+    // A FIFO of that name must not hold the job in open(): it is refused.
+    const RegularFile file =
+        OpenRegularFile(AT_FDCWD, path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW, 0644);
+    if (file.fd < 0) {
         failed_ = true;
         return false;
     }
-    state_->fd = fd;
+    state_->fd = file.fd;
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/regular_file_posix.h"
 #include "platform/serial_ports.h"
 #include "platform/text.h"
 
@@ -90,11 +91,11 @@ struct Entry {
 // The port an entry names and what it is, when the entry is a regular file of this user's and
 // its program still runs (it holds the entry's lock). An entry nobody holds is removed.
 std::optional<Entry> ReadEntry(int folder, const char* name) {
-    const int fd = openat(folder, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    const RegularFile file = OpenRegularFile(folder, name, O_RDONLY | O_NOFOLLOW);
+    const int fd = file.fd;
     if (fd < 0) return std::nullopt;
-    struct stat info {};
     std::optional<Entry> port;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid()) {
+    if (file.info.st_uid == geteuid()) {
         if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
             unlinkat(folder, name, 0);  // its program has gone
         } else if (errno == EWOULDBLOCK) {
