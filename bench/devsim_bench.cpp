@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "device_line.h"
+#include "test_images.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "platform/serial_port.h"
 #include "platform/text.h"
 #include "simulators.h"
+#include "test_images.h"
 #include "update/link_profile.h"
 
 using tarvex::update::kConsoleProfile;

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "device_line.h"
+#include "test_images.h"
 #include "platform/link_errors.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"

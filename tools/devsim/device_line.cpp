@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "test_images.h"
+
 namespace tarvex::devsim {
 namespace {
 
@@ -31,12 +33,13 @@ speed_t SpeedFor(std::uint32_t baudRate) {
     }
 }
 
-const std::string kEndRecord = ":00000001FF";
 
 bool EndsWith(const Bytes& bytes, const std::string& tail) {
     return bytes.size() >= tail.size() &&
            std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<long>(tail.size()));
 }
+
+const std::string kEndRecord = kIntelHexEndRecord;
 
 // Whether `text` stands in `bytes` at or after `from`.
 bool ContainsFrom(const Bytes& bytes, std::size_t from, const std::string& text) {
@@ -175,32 +178,33 @@ bool DeviceLine::Expect(const std::string& expected, Millis timeout) {
     return true;
 }
 
+std::size_t LinePace::Allowed(std::size_t taken) const {
+    if (bytesPerSecond_ <= 0) return SIZE_MAX;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
+    const auto carried = static_cast<std::size_t>(elapsed * bytesPerSecond_);
+    return carried > taken ? carried - taken : 0;
+}
+
 bool DeviceLine::ReceiveCount(std::size_t count, Millis timeout, double bytesPerSecond) {
-    const auto start = Clock::now();
-    const auto deadline = start + timeout;
+    const LinePace pace(bytesPerSecond);
+    const auto deadline = Clock::now() + timeout;
     const std::size_t target = received_.size() + count;
     const std::size_t already = received_.size();
     while (received_.size() < target) {
         if (Clock::now() >= deadline) return false;
-        std::size_t limit = target - received_.size();
-        if (bytesPerSecond > 0) {
-            const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-            const auto allowed = static_cast<std::size_t>(elapsed * bytesPerSecond);
-            const std::size_t taken = received_.size() - already;
-            if (allowed <= taken) {
-                std::this_thread::sleep_for(Millis(1));
-                continue;
-            }
-            limit = std::min(limit, allowed - taken);
+        const std::size_t allowed = pace.Allowed(received_.size() - already);
+        if (allowed == 0) {
+            std::this_thread::sleep_for(Millis(1));
+            continue;
         }
-        if (!ReadSome(Millis(20), limit)) return false;
+        if (!ReadSome(Millis(20), std::min(target - received_.size(), allowed))) return false;
     }
     return true;
 }
 
 bool DeviceLine::ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSecond) {
-    const auto start = Clock::now();
-    const auto deadline = start + timeout;
+    const LinePace pace(bytesPerSecond);
+    const auto deadline = Clock::now() + timeout;
     const std::size_t already = received_.size();
     auto lastByte = Clock::now();
     bool ended = false;
@@ -213,41 +217,36 @@ bool DeviceLine::ReceiveImage(Millis idleGap, Millis timeout, double bytesPerSec
             std::max(already, received_.size() - std::min(received_.size(), kEndRecord.size() - 1));
         if (imageSize > 0 && now - lastByte >= (ended ? Millis(50) : idleGap)) return true;
         if (now >= deadline) return false;
-        std::size_t limit = 4096;
-        if (bytesPerSecond > 0) {
-            const double elapsed = std::chrono::duration<double>(now - start).count();
-            const auto allowed = static_cast<std::size_t>(elapsed * bytesPerSecond);
-            if (allowed <= imageSize) {
-                std::this_thread::sleep_for(Millis(1));
-                continue;
-            }
-            limit = std::min(limit, allowed - imageSize);
+        const std::size_t allowed = pace.Allowed(imageSize);
+        if (allowed == 0) {
+            std::this_thread::sleep_for(Millis(1));
+            continue;
         }
         const std::size_t before = received_.size();
-        if (!ReadSome(Millis(20), limit)) return imageSize > 0;
+        if (!ReadSome(Millis(20), std::min<std::size_t>(4096, allowed))) return imageSize > 0;
         if (received_.size() != before) lastByte = Clock::now();
     }
 }
 
-bool DeviceLine::WaitProgramClosed(Millis timeout) {
+bool DeviceLine::WaitWatching(Millis timeout, const std::function<bool()>& done) {
     const auto deadline = Clock::now() + timeout;
     while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
-        OthersHoldThePort();
-        if (releases_ > releasesForgotten_) return true;
+        if (done()) return true;
         pollfd fds{watch_, POLLIN, 0};
         poll(&fds, 1, 10);
     }
     return false;
 }
 
+bool DeviceLine::WaitProgramClosed(Millis timeout) {
+    return WaitWatching(timeout, [this] {
+        OthersHoldThePort();
+        return releases_ > releasesForgotten_;
+    });
+}
+
 bool DeviceLine::WaitProgramOpened(Millis timeout) {
-    const auto deadline = Clock::now() + timeout;
-    while (!stopped_ && master_ >= 0 && Clock::now() < deadline) {
-        if (OthersHoldThePort()) return true;
-        pollfd fds{watch_, POLLIN, 0};
-        poll(&fds, 1, 10);
-    }
-    return false;
+    return WaitWatching(timeout, [this] { return OthersHoldThePort(); });
 }
 
 bool DeviceLine::Pause(Millis time) {
@@ -275,33 +274,6 @@ std::string Difference(const Bytes& received, const Bytes& expected) {
                       expected.size());
     }
     return text;
-}
-
-std::string MakeIntelHex(std::size_t dataBytes) {
-    std::string hex;
-    char line[64];
-    for (std::size_t address = 0; address < dataBytes; address += 16) {
-        const std::size_t length = std::min<std::size_t>(16, dataBytes - address);
-        unsigned sum = static_cast<unsigned>(length + (address >> 8) + (address & 0xFF));
-        std::snprintf(line, sizeof line, ":%02zX%04zX00", length, address & 0xFFFF);
-        hex += line;
-        for (std::size_t i = 0; i < length; ++i) {
-            const unsigned byte = static_cast<unsigned>((address + i) * 37 + 11) & 0xFF;
-            sum += byte;
-            std::snprintf(line, sizeof line, "%02X", byte);
-            hex += line;
-        }
-        std::snprintf(line, sizeof line, "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
-        hex += line;
-    }
-    return hex + kEndRecord + "\r\n";
-}
-
-Bytes MakeFieldUpdate(std::size_t size) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>((i * 131 + 7) & 0xFF);
-    return bytes;
 }
 
 }  // namespace tarvex::devsim

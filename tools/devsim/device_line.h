@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,20 @@ namespace tarvex::devsim {
 
 using Bytes = std::vector<std::uint8_t>;
 using Millis = std::chrono::milliseconds;
+
+// A line's own pace: how many bytes it has carried since it was made, at `bytesPerSecond`
+// (10 bits a byte on a real line); no limit at 0.
+class LinePace {
+  public:
+    explicit LinePace(double bytesPerSecond)
+        : bytesPerSecond_(bytesPerSecond), start_(std::chrono::steady_clock::now()) {}
+    // How many bytes may be taken now, when `taken` have been: SIZE_MAX without a pace.
+    std::size_t Allowed(std::size_t taken) const;
+
+  private:
+    double bytesPerSecond_;
+    std::chrono::steady_clock::time_point start_;
+};
 
 class DeviceLine {
   public:
@@ -78,6 +93,8 @@ class DeviceLine {
   private:
     // Takes what has arrived within `wait`: false on hang-up or stop.
     bool ReadSome(Millis wait, std::size_t limit);
+    // Waits until `done` holds, watching the port's opens and closes meanwhile.
+    bool WaitWatching(Millis timeout, const std::function<bool()>& done);
     // Counts the opens and closes of the port by others since the last call, and each time the
     // last of them let go; once none holds it, its exclusive mode is cleared. Returns whether
     // another program has the port open.
@@ -97,11 +114,5 @@ class DeviceLine {
 // What differs between what was received and what was expected, for people; empty when they
 // are the same.
 std::string Difference(const Bytes& received, const Bytes& expected);
-
-// A generated firmware image: Intel HEX records of `dataBytes` bytes, ending with the end record.
-std::string MakeIntelHex(std::size_t dataBytes);
-
-// A generated field-update file of `size` bytes that uses every byte value.
-Bytes MakeFieldUpdate(std::size_t size);
 
 }  // namespace tarvex::devsim

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "device_line.h"
+#include "test_images.h"
 
 namespace tarvex::devsim {
 

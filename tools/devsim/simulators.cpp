@@ -29,26 +29,18 @@ Outcome Failed(std::string what) { return Outcome{false, std::move(what)}; }
 bool SwitchedOn(DeviceLine& line, const Faults& faults, std::uint32_t baudRate, bool xonXoff,
                 Millis timeout) {
     if (faults.switchedOnBy.empty()) return line.WaitConfigured(baudRate, xonXoff, timeout);
-    const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + timeout;
-    const double bytesPerSecond = faults.lineRate ? baudRate / 10.0 : 0;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const LinePace pace(faults.lineRate ? baudRate / 10.0 : 0);
     std::size_t dropped = 0;
     std::error_code error;
     while (!std::filesystem::remove(faults.switchedOnBy, error)) {
         // A device that is off takes in nothing: what reaches its line is lost, as on a wire
         // (at the line's pace when asked), rather than backed up in the port, behind which an
         // adapter would stall.
-        const auto now = std::chrono::steady_clock::now();
-        const std::size_t due =
-            bytesPerSecond > 0
-                ? static_cast<std::size_t>(std::chrono::duration<double>(now - start).count() *
-                                           bytesPerSecond) -
-                      dropped
-                : SIZE_MAX;
-        dropped += line.Drain(due).size();
-        if (now >= deadline || !line.Pause(Millis(5))) return false;
+        dropped += line.Drain(pace.Allowed(dropped)).size();
+        if (std::chrono::steady_clock::now() >= deadline || !line.Pause(Millis(5))) return false;
     }
-    if (bytesPerSecond == 0) line.Drain();
+    if (!faults.lineRate) line.Drain();
     return true;
 }
 
