@@ -17,8 +17,6 @@ class HyperlinkStatic : public CStatic {
 
     // The link's target; the tooltip shows it.
     void SetLinkTarget(const std::wstring& target);
-    const std::wstring& LinkTarget() const { return link_; }
-    bool Visited() const { return visited_; }
 
     void PreSubclassWindow() override;
     HBRUSH CtlColor(CDC* dc, UINT ctlColor) override;

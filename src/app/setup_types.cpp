@@ -6,7 +6,9 @@ bool IsKnownSetupType(SetupType type) {
     return type >= 0 && static_cast<std::size_t>(type) < kSetupTypes.size();
 }
 
-bool IsConsoleSetupType(SetupType type) { return type < 3 || type == kCustomConsoleType; }
+bool IsConsoleSetupType(SetupType type) {
+    return type < kFieldUpdateType || type == kCustomConsoleType;
+}
 
 std::optional<std::wstring> FirmwareFileFor(SetupType type, const std::wstring& customFile) {
     if (!IsKnownSetupType(type)) return std::nullopt;

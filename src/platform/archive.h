@@ -29,7 +29,6 @@ class CArchive {
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
 
-    BOOL IsLoading() const { return loading_ ? TRUE : FALSE; }
     BOOL IsStoring() const { return loading_ ? FALSE : TRUE; }
 
     CArchive& operator<<(std::int32_t value);

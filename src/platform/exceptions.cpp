@@ -103,9 +103,6 @@ std::wstring COleException::Message() const {
 }
 
 void AfxThrowMemoryException() { throw new CMemoryException(); }
-void AfxThrowNotSupportedException() { throw new CNotSupportedException(); }
-void AfxThrowResourceException() { throw new CResourceException(); }
-void AfxThrowUserException() { throw new CUserException(); }
 void AfxThrowOleException(SCODE sc) { throw new COleException(sc); }
 void AfxThrowFileException(int cause, LONG osError, const std::wstring& fileName) {
     throw new CFileException(cause, osError, fileName);
@@ -113,7 +110,6 @@ void AfxThrowFileException(int cause, LONG osError, const std::wstring& fileName
 void AfxThrowArchiveException(int cause, const std::wstring& fileName) {
     throw new CArchiveException(cause, fileName);
 }
-void AtlThrow(HRESULT hr) { throw ATL::CAtlException(hr); }
 
 std::wstring tarvex::platform::TakeErrorMessage(CException* failure) {
     if (failure == nullptr) return {};

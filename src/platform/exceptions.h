@@ -167,11 +167,7 @@ class CAtlException {
 }  // namespace ATL
 
 [[noreturn]] void AfxThrowMemoryException();
-[[noreturn]] void AfxThrowNotSupportedException();
-[[noreturn]] void AfxThrowResourceException();
-[[noreturn]] void AfxThrowUserException();
 [[noreturn]] void AfxThrowOleException(SCODE sc);
 [[noreturn]] void AfxThrowFileException(int cause, LONG osError = -1,
                                         const std::wstring& fileName = {});
 [[noreturn]] void AfxThrowArchiveException(int cause, const std::wstring& fileName = {});
-[[noreturn]] void AtlThrow(HRESULT hr);

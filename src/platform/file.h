@@ -54,7 +54,6 @@ class CFile {
     // Removes the new files that a created `fileName` left beside it when its program died
     // before closing it.
     static void RemoveAbandonedReplacements(const wchar_t* fileName);
-    const std::wstring& GetFilePath() const { return m_strFileName; }
 
   protected:
     [[noreturn]] void ThrowOsError(int osError) const;

@@ -16,6 +16,10 @@ class JobHost {
   public:
     virtual ~JobHost() = default;
 
+    // Both are read once, as the job starts. The firmware file follows the choice Update copied
+    // from the controls just before it woke the job; the port is the Communications menu's
+    // checked item at this moment, read here rather than at Update because Update grays the port
+    // items before it wakes the job, so no other port can be checked in between.
     virtual std::wstring SelectedPortName() = 0;
     // The firmware file of the chosen setup type; none when no type is chosen.
     virtual std::optional<std::wstring> FirmwarePath() = 0;

@@ -35,7 +35,7 @@ class CMenu {
     // the window thread).
     BOOL CreatePopupMenu();
     // False for a menu that does not exist (a submenu asked of a command item, say).
-    bool IsValid() const;
+    bool IsValid() const { return GetMenuItemCount() >= 0; }
 
     int GetMenuItemCount() const;  // -1 when the menu does not exist
     CMenu GetSubMenu(int position) const;

@@ -22,7 +22,6 @@ class CToolTipCtrl {
     int SetMaxTipWidth(int width);
     // The tips follow the window's own mouse events (on Windows the tool subclasses it):
     // nothing needs relaying.
-    void RelayEvent(const void* /*message*/) {}
 
   private:
     struct Impl;  // the window backend's tooltip

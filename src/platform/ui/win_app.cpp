@@ -27,8 +27,6 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() { return 0; }
 
-void CWinApp::SetRegistryKey(const wchar_t* key) { registryKey_ = key != nullptr ? key : L""; }
-
 CWinApp* AfxGetApp() { return g_app; }
 
 void AfxEnableControlContainer() {}

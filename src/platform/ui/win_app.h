@@ -20,10 +20,9 @@ class CWinApp {
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
-    // Records the registry key the application's profile would be kept under; this program keeps
-    // no profile, so nothing is ever read or written there.
-    void SetRegistryKey(const wchar_t* key);
-    const std::wstring& RegistryKey() const { return registryKey_; }
+    // Names the registry key the application's profile would be kept under; this program keeps
+    // no profile, so the key is neither kept nor ever read or written.
+    void SetRegistryKey(const wchar_t* /*key*/) {}
 
     // The program's icon resource `id`.
     HICON LoadIcon(UINT id) const;
@@ -33,7 +32,6 @@ class CWinApp {
     CWnd* m_pMainWnd = nullptr;
 
   private:
-    std::wstring registryKey_;
     CWinApp* previousApp_;  // AfxGetApp again once this one goes (tests make short-lived ones)
 };
 

@@ -113,8 +113,6 @@ BOOL CMenu::CreatePopupMenu() {
     return TRUE;
 }
 
-bool CMenu::IsValid() const { return GetMenuItemCount() >= 0; }
-
 int CMenu::GetMenuItemCount() const {
     int count = -1;
     if (menu_) menu_->With<QWidget>([&](QWidget* menu) { count = menu->actions().size(); });

@@ -54,8 +54,6 @@ BOOL CMenu::CreatePopupMenu() {
     return TRUE;
 }
 
-bool CMenu::IsValid() const { return GetMenuItemCount() >= 0; }
-
 int CMenu::GetMenuItemCount() const {
     int count = -1;
     With(menu_, [&](HMENU menu) { count = ::GetMenuItemCount(menu); });
