@@ -88,7 +88,7 @@ void AboutDialog::LoadLicenseText() {
     while (more && left > 0) {
         more = file.ReadString(line, std::min(left, kMostLineBytes));
         left -= std::min(left, line.size() + 1);  // one byte a character, and the line break
-        text += line + L"\r\n";  // the read that finds the end adds one more
+        text += line + L"\r\n";                   // the read that finds the end adds one more
     }
     m_editLicense.SetWindowText(text);
     file.Close();

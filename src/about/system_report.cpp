@@ -1,8 +1,8 @@
 #include "about/system_report.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <charconv>
+#include <cstdio>
 #include <string_view>
 
 using tarvex::platform::DiskSpace;

@@ -82,13 +82,13 @@ constexpr platform::DialogControl kHelpControls[] = {
 }  // namespace
 
 const platform::DialogTemplate kAboutTemplate = {
-    IDD_ABOUTBOX, L"About OrvAbout", 400, 190, kDialogStyle, 8, {}, kAboutControls,
-    L"MS Sans Serif",
+    IDD_ABOUTBOX,   L"About OrvAbout", 400, 190, kDialogStyle, 8, {},
+    kAboutControls, L"MS Sans Serif",
 };
 
 const platform::DialogTemplate kSystemInfoTemplate = {
-    IDD_SYSTEM_INFO, L"System Information", 385, 190, kDialogStyle, 8, {}, kSystemInfoControls,
-    L"MS Sans Serif",
+    IDD_SYSTEM_INFO,     L"System Information", 385, 190, kDialogStyle, 8, {},
+    kSystemInfoControls, L"MS Sans Serif",
 };
 
 const platform::DialogTemplate kHelpTemplate = {

@@ -43,9 +43,10 @@ bool ExclusiveFile::Open(const std::wstring& path) {
     });
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return Refuse(error == ERROR_SHARING_VIOLATION                               ? "in use by another program"
-                      : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "missing"
-                                                                                      : "cannot be read");
+        return Refuse(error == ERROR_SHARING_VIOLATION ? "in use by another program"
+                      : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                          ? "missing"
+                          : "cannot be read");
     }
     LARGE_INTEGER size{};
     bool usable = GetFileType(file) == FILE_TYPE_DISK;

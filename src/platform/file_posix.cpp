@@ -162,8 +162,8 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error)
         const RegularFile oldFile = OpenRegularFile(AT_FDCWD, target.c_str(), O_RDONLY);
         const int old = oldFile.fd;
         if (old >= 0) {
-            const bool usable = access(target.c_str(), W_OK) == 0 &&
-                                (lock == 0 || flock(old, lock | LOCK_NB) == 0);
+            const bool usable =
+                access(target.c_str(), W_OK) == 0 && (lock == 0 || flock(old, lock | LOCK_NB) == 0);
             if (!usable) {
                 const int cause = errno;
                 close(old);

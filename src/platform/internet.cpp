@@ -49,10 +49,9 @@ namespace tarvex::platform {
 
 bool FileDeadlinePassed(const InternetTimeouts& timeouts, double elapsedMs,
                         std::uint64_t received) {
-    const double allowedMs =
-        static_cast<double>(timeouts.fileFloorMs) +
-        static_cast<double>(received) * 1000.0 /
-            static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
+    const double allowedMs = static_cast<double>(timeouts.fileFloorMs) +
+                             static_cast<double>(received) * 1000.0 /
+                                 static_cast<double>(std::max(1L, timeouts.fileBytesPerSecond));
     return elapsedMs > allowedMs;
 }
 

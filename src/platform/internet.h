@@ -39,8 +39,7 @@ struct InternetTimeouts {
 // Whether a file that has been coming for `elapsedMs` with `received` bytes so far is past its
 // deadline. What the server announces does not count: a server may announce 2 GB and send 4
 // bytes a second.
-bool FileDeadlinePassed(const InternetTimeouts& timeouts, double elapsedMs,
-                        std::uint64_t received);
+bool FileDeadlinePassed(const InternetTimeouts& timeouts, double elapsedMs, std::uint64_t received);
 
 // The size a server's reply announces as "(N bytes)", as in "150 Opening BINARY mode data
 // connection for f.hex (70000 bytes)"; 0 when it announces none.

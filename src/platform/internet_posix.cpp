@@ -214,8 +214,7 @@ CFtpConnection::~CFtpConnection() = default;
 
 void CFtpConnection::Close() { impl_.reset(); }
 
-bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file,
-                           std::uint64_t& received) {
+bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file, std::uint64_t& received) {
     CURL* easy = impl_->easy;
     const std::string url = impl_->base + UrlPath(tarvex::platform::ToSystemName(remoteFile));
     Download download{&file};
@@ -230,7 +229,7 @@ bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file,
     if (code != CURLE_OK) {
         // curl fails a file shorter than the size the server announced (SIZE, or the "(N
         // bytes)" of its 150 reply) as a partial file.
-        lastError_ = impl_->givenUp       ? "given up: the window is closing"
+        lastError_ = impl_->givenUp        ? "given up: the window is closing"
                      : impl_->pastDeadline ? "the file did not arrive in its time"
                      : download.tooLong || code == CURLE_FILESIZE_EXCEEDED
                          ? "the file is longer than a job can send"

@@ -59,8 +59,8 @@ std::string Describe(DWORD error) {
 // (`givenUp`). `request` must own what it uses: it is left running if it does not return in
 // time.
 bool RunWithHook(std::function<void()> request, const std::function<bool()>& pastDeadline,
-                 const std::function<void()>& abort,
-                 const tarvex::platform::InternetWaitHook& hook, bool& givenUp) {
+                 const std::function<void()>& abort, const tarvex::platform::InternetWaitHook& hook,
+                 bool& givenUp) {
     givenUp = false;
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::thread worker([request = std::move(request), done] {
@@ -164,13 +164,13 @@ struct CFtpConnection::Impl {
                 attempt->failure = failure;
             },
             [&] { return Clock::now() - started > allowed; },
-            [&] { CloseInternetHandle(session->handle); },
-            waitHook, givenUp);
+            [&] { CloseInternetHandle(session->handle); }, waitHook, givenUp);
         std::lock_guard lock(attempt->mutex);
         attempt->givenUp = true;
         if (!inTime) {
             CloseInternetHandle(attempt->made);
-            error = givenUp ? "given up: the window is closing" : "the server did not answer in time";
+            error =
+                givenUp ? "given up: the window is closing" : "the server did not answer in time";
             return false;
         }
         if (attempt->made == nullptr) {
@@ -377,8 +377,7 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file, std::uint64_
                 return true;
             }
             return tarvex::platform::FileDeadlinePassed(
-                timeouts,
-                std::chrono::duration<double, std::milli>(Clock::now() - started).count(),
+                timeouts, std::chrono::duration<double, std::milli>(Clock::now() - started).count(),
                 transfer->received.load());
         },
         [&] {
@@ -397,15 +396,15 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file, std::uint64_
     const bool whole = announced == 0 || received == announced;
     if (!inTime || !transfer->arrived || !whole) {
         impl_->connectAfresh = true;
-        lastError_ = givenUp   ? "given up: the window is closing"
-                     : stalled ? "the transfer stalled"
-                     : !inTime ? "the file did not arrive in its time"
+        lastError_ = givenUp                 ? "given up: the window is closing"
+                     : stalled               ? "the transfer stalled"
+                     : !inTime               ? "the file did not arrive in its time"
                      : transfer->tooLong     ? "the file is longer than a job can send"
                      : transfer->writeFailed ? "the local file cannot be written"
-                     : !whole ? "the server ended the file early, after " +
-                                    std::to_string(received) + " of " + std::to_string(announced) +
-                                    " bytes"
-                              : transfer->failure;
+                     : !whole
+                         ? "the server ended the file early, after " + std::to_string(received) +
+                               " of " + std::to_string(announced) + " bytes"
+                         : transfer->failure;
         return false;
     }
     return true;

@@ -14,7 +14,8 @@ std::wstring WithoutTrailingZeros(std::wstring text) {
 
 }  // namespace
 
-std::vector<std::wstring> PortNamesFrom(const std::function<PortTableValue(DWORD index)>& enumerate) {
+std::vector<std::wstring> PortNamesFrom(
+    const std::function<PortTableValue(DWORD index)>& enumerate) {
     std::vector<std::wstring> names;
     for (DWORD index = 0;; ++index) {
         const PortTableValue value = enumerate(index);

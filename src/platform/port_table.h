@@ -23,6 +23,7 @@ struct PortTableValue {
 // place, so that every other port keeps the command of its enumeration index. The enumeration
 // ends at the first answer that is neither a value nor "more data": "no more items", but also a
 // key deleted meanwhile, which answers every index alike.
-std::vector<std::wstring> PortNamesFrom(const std::function<PortTableValue(DWORD index)>& enumerate);
+std::vector<std::wstring> PortNamesFrom(
+    const std::function<PortTableValue(DWORD index)>& enumerate);
 
 }  // namespace tarvex::platform

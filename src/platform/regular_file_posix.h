@@ -9,8 +9,8 @@
 namespace tarvex::platform {
 
 struct RegularFile {
-    int fd = -1;     // the open file; -1 when there is none
-    int error = 0;   // why there is none: the system's error number, 0 when it is not a file
+    int fd = -1;    // the open file; -1 when there is none
+    int error = 0;  // why there is none: the system's error number, 0 when it is not a file
     struct stat info {};
 };
 

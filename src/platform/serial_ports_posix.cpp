@@ -32,8 +32,8 @@ std::vector<DescribedPort> DescribeSystemSerialPorts() {
             const char* description = sp_get_port_description(*port);
             if (sp_get_port_transport(*port) == SP_TRANSPORT_USB && description != nullptr &&
                 *description != '\0') {
-                described.push_back({FromSystemName(sp_get_port_name(*port)),
-                                     FromSystemName(description)});
+                described.push_back(
+                    {FromSystemName(sp_get_port_name(*port)), FromSystemName(description)});
             }
         }
         sp_free_port_list(ports);

@@ -3,10 +3,10 @@
 // keys and values (subkeys of a key, text values of a key).
 //
 // The Windows backend answers from the calls and registry keys of their names; the Linux backend
-// answers in the same shapes: the version with platform VER_PLATFORM_LINUX, the PRETTY_NAME of /etc/os-release as
-// its product name and the kernel release as its service-pack text; the processor's key
-// "Hardware\Description\System\CentralProcessor\0" with "ProcessorNameString" (the model name of
-// /proc/cpuinfo), "Identifier" and "VendorIdentifier"; and the services key
+// answers in the same shapes: the version with platform VER_PLATFORM_LINUX, the PRETTY_NAME of
+// /etc/os-release as its product name and the kernel release as its service-pack text; the
+// processor's key "Hardware\Description\System\CentralProcessor\0" with "ProcessorNameString" (the
+// model name of /proc/cpuinfo), "Identifier" and "VendorIdentifier"; and the services key
 // "SYSTEM\CurrentControlSet\Services" with the subkey "Tcpip" when the kernel has IPv4.
 #pragma once
 

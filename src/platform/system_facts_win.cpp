@@ -72,7 +72,7 @@ class WindowsFacts final : public SystemFacts {
             const LONG result =
                 RegEnumKeyExW(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr);
             if (result == ERROR_MORE_DATA) continue;  // no key name is that long: pass it by
-            if (result != ERROR_SUCCESS) break;        // the end, or a key deleted meanwhile
+            if (result != ERROR_SUCCESS) break;       // the end, or a key deleted meanwhile
             names.emplace_back(name, length);
         }
         RegCloseKey(opened);

@@ -8,7 +8,8 @@ namespace tarvex::platform {
 
 // Makes ~/<name> (Documents\<name> on Windows) the working folder, made on the first start, and
 // copies `seedFile` into it from beside the program (on Linux also from ../share/tarvex2 beside
-// it, where an installed program's data lies) when it is not there yet. False when the folder cannot be made or entered.
+// it, where an installed program's data lies) when it is not there yet. False when the folder
+// cannot be made or entered.
 bool EnterUserFolder(const std::string& name, const std::string& seedFile);
 
 // The working folder's name now; empty when it cannot be had.

@@ -56,9 +56,9 @@ bool UserLog::Open() {
     // The name itself, not what a link names; appends only (reading too, which LockFileEx
     // needs); others may read, write and move the file (another Tarvex2 logs to it too, and
     // rotation moves it aside).
-    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA | GENERIC_READ, kShareAll,
-                                    nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), FILE_APPEND_DATA | GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
     if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK ||
         !GetFileInformationByHandle(file, &info) ||
@@ -88,9 +88,8 @@ void UserLog::Unlock() {
 }
 
 bool UserLog::StillNamed() const {
-    const HANDLE named =
-        CreateFileW(FromSystemName(path_).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE named = CreateFileW(FromSystemName(path_).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (named == INVALID_HANDLE_VALUE) return false;
     const bool same = SameFile(named, state_->file);
     CloseHandle(named);

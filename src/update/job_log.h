@@ -41,8 +41,9 @@ class JobLogHost final : public ForwardingJobHost {
     // A chunk received from the device.
     void Received(const std::uint8_t* bytes, std::size_t count);
     // A write to the port: the file's bytes (from where the job says a transfer begins, up to
-    // the file's length) are counted and told in one line before the next event; anything else is a reply
-    // and logged byte for byte. `failure` says how a failed write failed; empty when it did not.
+    // the file's length) are counted and told in one line before the next event; anything else is a
+    // reply and logged byte for byte. `failure` says how a failed write failed; empty when it did
+    // not.
     void Sent(const std::uint8_t* bytes, std::size_t written, const std::string& failure);
     void TellSent();
 

@@ -88,9 +88,8 @@ TEST(AboutDialogs, AHugeLicenceShowsItsFirst64Kilobytes) {
     std::filesystem::resize_file(workdir.path() / "OrvLicense.txt", 64u << 20);
     HostedAbout about;
     // Broken into lines of 4 KB, each with its line break.
-    RunModal(about, [&] {
-        EXPECT_LE(TextOf(about, IDC_LICENSE).size(), kShown + kShown / 4096 * 2 + 2);
-    });
+    RunModal(about,
+             [&] { EXPECT_LE(TextOf(about, IDC_LICENSE).size(), kShown + kShown / 4096 * 2 + 2); });
 }
 
 TEST(AboutDialogs, SystemInformationFillsItsThreeBoxesFromTheComputer) {

@@ -51,15 +51,24 @@ TEST(SystemReport, OperatingSystemNamesByPlatformAndVersion) {
         const wchar_t* name;
     };
     const Later later[] = {
-        {6, 0, 6002, false, L"WinVista"},     {6, 0, 6003, true, L"Win2008 Server"},
-        {6, 1, 7601, false, L"Win7"},         {6, 1, 7601, true, L"Win2008 R2 Server"},
-        {6, 2, 9200, false, L"Win8"},         {6, 2, 9200, true, L"Win2012 Server"},
-        {6, 3, 9600, false, L"Win8.1"},       {6, 3, 9600, true, L"Win2012 R2 Server"},
-        {10, 0, 19045, false, L"Win10"},      {10, 0, 21999, false, L"Win10"},
-        {10, 0, 22000, false, L"Win11"},      {10, 0, 26100, false, L"Win11"},
-        {10, 0, 14393, true, L"Win2016 Server"}, {10, 0, 17763, true, L"Win2019 Server"},
-        {10, 0, 20348, true, L"Win2022 Server"}, {10, 0, 26100, true, L"Win2025 Server"},
-        {5, 1, 2600, true, L"WinXP"},         {5, 2, 3790, false, L"Win2003 Server"},
+        {6, 0, 6002, false, L"WinVista"},
+        {6, 0, 6003, true, L"Win2008 Server"},
+        {6, 1, 7601, false, L"Win7"},
+        {6, 1, 7601, true, L"Win2008 R2 Server"},
+        {6, 2, 9200, false, L"Win8"},
+        {6, 2, 9200, true, L"Win2012 Server"},
+        {6, 3, 9600, false, L"Win8.1"},
+        {6, 3, 9600, true, L"Win2012 R2 Server"},
+        {10, 0, 19045, false, L"Win10"},
+        {10, 0, 21999, false, L"Win10"},
+        {10, 0, 22000, false, L"Win11"},
+        {10, 0, 26100, false, L"Win11"},
+        {10, 0, 14393, true, L"Win2016 Server"},
+        {10, 0, 17763, true, L"Win2019 Server"},
+        {10, 0, 20348, true, L"Win2022 Server"},
+        {10, 0, 26100, true, L"Win2025 Server"},
+        {5, 1, 2600, true, L"WinXP"},
+        {5, 2, 3790, false, L"Win2003 Server"},
     };
     for (const Later& row : later) {
         OsVersion version{VER_PLATFORM_WIN32_NT, row.major, row.minor, L"", L""};

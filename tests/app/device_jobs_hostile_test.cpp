@@ -48,12 +48,13 @@ TEST_F(DeviceJobsTest, EmptyFilesEndTheJobBeforeAnyMarkerIsAnswered) {
     EXPECT_TRUE(dialog.record.Copy(dialog.record.writes).empty()) << "the port was never written";
     const std::vector<std::string> lines = JobLogLines();
     for (const std::wstring& file : {hex, fud}) {
-        EXPECT_NE(std::find(lines.begin(), lines.end(),
-                            "file: " + tarvex::platform::ToUtf8(file) + " (empty, nothing to send)"),
-                  lines.end());
+        EXPECT_NE(
+            std::find(lines.begin(), lines.end(),
+                      "file: " + tarvex::platform::ToUtf8(file) + " (empty, nothing to send)"),
+            lines.end());
     }
-    EXPECT_TRUE(HasLine(lines, "file: " + (dir.path() / "two").string() +
-                                   "\\nlines.hex (empty, nothing to send)"));
+    EXPECT_TRUE(HasLine(
+        lines, "file: " + (dir.path() / "two").string() + "\\nlines.hex (empty, nothing to send)"));
 }
 
 TEST_F(DeviceJobsTest, FlowControlBytesNeitherStopTheConsoleNorHideItsMarkers) {
@@ -288,9 +289,9 @@ TEST_F(DeviceJobsTest, EveryJobLeavesWhatHappenedOnTheWireInTheLog) {
     EXPECT_TRUE(HasLine(lines, "sent: \"}\"")) << "the end byte";
     EXPECT_TRUE(HasLine(lines, "received: \"!10\""));
     EXPECT_TRUE(HasLine(lines, "end: Received stop signal. (2500 bytes of the file sent)"));
-    EXPECT_TRUE(
-        HasLine(lines, "file: " + tarvex::platform::ToUtf8((dir.path() / "gone.hex").wstring()) +
-                           " (missing)"));
+    EXPECT_TRUE(HasLine(
+        lines,
+        "file: " + tarvex::platform::ToUtf8((dir.path() / "gone.hex").wstring()) + " (missing)"));
     EXPECT_EQ(lines.back(), "end: Verifying Communications Port... (0 bytes of the file sent)")
         << "the failed job says how it ended";
     // Each line names its job, as this process and the job's number, so that the jobs of

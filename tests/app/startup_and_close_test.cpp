@@ -8,17 +8,17 @@
 
 namespace {
 
+using drive::Choose;
+using drive::Click;
+using drive::RunModal;
+using drive::Settle;
+using drive::WaitUntil;
 using startup_test::Checked;
 using startup_test::Enabled;
 using startup_test::SettingsBytes;
 using startup_test::StartUpAndCloseTest;
 using startup_test::Text;
 using startup_test::Window;
-using drive::Choose;
-using drive::Click;
-using drive::RunModal;
-using drive::Settle;
-using drive::WaitUntil;
 
 TEST_F(StartUpAndCloseTest, SavedChoicesComeBackAtStartUp) {
     for (int type : {4, 5}) {
@@ -183,8 +183,7 @@ TEST_F(StartUpAndCloseTest, FieldUpdateChoiceShowsTheFilesVersionOrWhyNot) {
         ASSERT_TRUE(other.Open((workdir.path() / "ED-40517_Veziv16.fud").wstring()));
         Window window;
         RunModal(window, [&] {
-            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE),
-                      L"Huevane: [error opening file]");
+            EXPECT_EQ(Text(window, IDC_RADIO_HUEVANE), L"Huevane: [error opening file]");
             EXPECT_TRUE(Enabled(window, IDC_RADIO_HUEVANE));
             other.Close();
             window.RefreshFirmwareChoices();

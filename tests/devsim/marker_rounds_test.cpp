@@ -27,8 +27,7 @@ class Program {
     Program(DeviceLine& line, Answers answers, std::string ahead = "")
         : port_(tarvex::platform::MakeSerialPort(cancellation_)) {
         EXPECT_TRUE(port_.Open(tarvex::platform::FromSystemName(line.PortPath())) &&
-                    port_.ReadSettings() &&
-                    port_.ApplySettings(tarvex::update::kConsoleProfile) &&
+                    port_.ReadSettings() && port_.ApplySettings(tarvex::update::kConsoleProfile) &&
                     port_.SetEventMask(EV_RXCHAR));
         Write(ahead);
         thread_ = std::thread([this, answers] { Serve(answers); });
@@ -46,7 +45,8 @@ class Program {
         while (port_.WaitForEvent(events)) {
             std::uint8_t chunk[64];
             seen.append(reinterpret_cast<char*>(chunk), port_.ReadAvailable(chunk, sizeof chunk));
-            for (std::size_t at; (at = seen.find('!')) != std::string::npos && seen.size() > at + 1;) {
+            for (std::size_t at;
+                 (at = seen.find('!')) != std::string::npos && seen.size() > at + 1;) {
                 const char digit = seen[at + 1];
                 seen.erase(0, at + 2);
                 const std::string reply = answers == Answers::AlwaysHashZero ? "#0"

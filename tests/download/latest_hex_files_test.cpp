@@ -15,9 +15,9 @@
 #endif
 
 #include <chrono>
-#include <functional>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -320,8 +320,8 @@ TEST_F(DownloadTest, AHugeAnnouncedFileThatTricklesFailsByWhatArrives) {
     Publish("Arena2000.hex", "A");
     Publish("OvalTrack.hex", "O");
     workdir.Write("Quorlex2000.hex", "the good old console firmware");
-    FtpServer ftp(serverRoot.path(), {"--size", "Quorlex2000.hex:2147000000", "--trickle",
-                                      "Quorlex2000.hex:4"});
+    FtpServer ftp(serverRoot.path(),
+                  {"--size", "Quorlex2000.hex:2147000000", "--trickle", "Quorlex2000.hex:4"});
     DownloadServer server = Server(ftp);
     server.timeouts.fileFloorMs = 1500;
     const auto started = std::chrono::steady_clock::now();

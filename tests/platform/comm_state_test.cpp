@@ -70,9 +70,8 @@ void ExpectNoHandshakeAndDriverSafe(const DCB& dcb) {
 }
 
 TEST(ComState, BothProfilesFromAPortLeftWithEveryHandshakeOn) {
-    const DCB console = ComStateFor(LeftByAnotherProgram(DTR_CONTROL_HANDSHAKE,
-                                                         RTS_CONTROL_HANDSHAKE),
-                                    kConsoleProfile);
+    const DCB console = ComStateFor(
+        LeftByAnotherProgram(DTR_CONTROL_HANDSHAKE, RTS_CONTROL_HANDSHAKE), kConsoleProfile);
     ExpectNoHandshakeAndDriverSafe(console);
     EXPECT_EQ(console.BaudRate, 115200u);
     EXPECT_EQ(console.ByteSize, 8);
@@ -83,8 +82,7 @@ TEST(ComState, BothProfilesFromAPortLeftWithEveryHandshakeOn) {
     EXPECT_EQ(console.fDtrControl, DTR_CONTROL_ENABLE) << "a handshake line is held up";
     EXPECT_EQ(console.fRtsControl, RTS_CONTROL_ENABLE);
 
-    const DCB sign = ComStateFor(LeftByAnotherProgram(DTR_CONTROL_HANDSHAKE,
-                                                      RTS_CONTROL_HANDSHAKE),
+    const DCB sign = ComStateFor(LeftByAnotherProgram(DTR_CONTROL_HANDSHAKE, RTS_CONTROL_HANDSHAKE),
                                  kSignProfile);
     ExpectNoHandshakeAndDriverSafe(sign);
     EXPECT_EQ(sign.BaudRate, 19200u);

@@ -48,8 +48,8 @@ TEST(ExclusiveFile, FilesTooLargeToSendAreRefusedWithoutBeingRead) {
     std::filesystem::resize_file(huge, ExclusiveFile::kMostBytes + 1);
     ExclusiveFile file;
     EXPECT_FALSE(file.Open(huge.wstring()));
-    EXPECT_EQ(file.Refusal(), std::to_string(ExclusiveFile::kMostBytes + 1) +
-                                  " bytes, more than a job can send");
+    EXPECT_EQ(file.Refusal(),
+              std::to_string(ExclusiveFile::kMostBytes + 1) + " bytes, more than a job can send");
 }
 
 }  // namespace

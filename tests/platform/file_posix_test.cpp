@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/file_modes.h"
 #include "support/file_contents.h"
+#include "support/file_modes.h"
 #include "support/temp_dir.h"
 
 namespace {

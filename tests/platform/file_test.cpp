@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/file_modes.h"
 #include "support/emulation.h"
 #include "support/file_contents.h"
+#include "support/file_modes.h"
 #include "support/temp_dir.h"
 
 namespace {

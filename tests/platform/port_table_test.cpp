@@ -30,16 +30,16 @@ TEST(PortTable, EntriesThatCannotBeANameHoldTheirPlaces) {
     ScriptedKey key;
     key.values = {
         {ERROR_SUCCESS, REG_SZ, std::wstring(L"COM3\0", 5)},
-        {ERROR_MORE_DATA, REG_SZ, {}},                         // longer than the buffer
-        {ERROR_SUCCESS, kRegDword, L"COM9"},                   // not text
-        {ERROR_SUCCESS, REG_SZ, std::wstring(L"\0\0", 2)},     // empty
-        {ERROR_SUCCESS, REG_SZ, std::wstring(101, L'C')},      // longer than a name may be
-        {ERROR_SUCCESS, REG_SZ, std::wstring(100, L'D')},      // just fits
+        {ERROR_MORE_DATA, REG_SZ, {}},                      // longer than the buffer
+        {ERROR_SUCCESS, kRegDword, L"COM9"},                // not text
+        {ERROR_SUCCESS, REG_SZ, std::wstring(L"\0\0", 2)},  // empty
+        {ERROR_SUCCESS, REG_SZ, std::wstring(101, L'C')},   // longer than a name may be
+        {ERROR_SUCCESS, REG_SZ, std::wstring(100, L'D')},   // just fits
         {ERROR_SUCCESS, REG_SZ, L"COM1"},
     };
     const std::vector<std::wstring> names = key.Read();
-    const std::vector<std::wstring> expected = {L"COM3", L"",  L"", L"", L"", std::wstring(100, L'D'),
-                                                L"COM1"};
+    const std::vector<std::wstring> expected = {
+        L"COM3", L"", L"", L"", L"", std::wstring(100, L'D'), L"COM1"};
     EXPECT_EQ(names, expected);
     EXPECT_EQ(key.calls, 8u);
 }

@@ -19,10 +19,10 @@
 #include <thread>
 
 #include "device_line.h"
-#include "test_images.h"
 #include "platform/link_errors.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
+#include "test_images.h"
 #include "update/link_profile.h"
 
 using tarvex::update::kConsoleProfile;

@@ -34,9 +34,9 @@ TEST(SystemFacts, WindowsAnswersEveryQuestionOfTheReport) {
     const auto services = facts->SubKeys(L"SYSTEM\\CurrentControlSet\\Services");
     ASSERT_TRUE(services.has_value());
     EXPECT_FALSE(services->empty());
-    EXPECT_TRUE(facts->Value(L"Hardware\\Description\\System\\CentralProcessor\\0",
-                             L"ProcessorNameString")
-                    .has_value());
+    EXPECT_TRUE(
+        facts->Value(L"Hardware\\Description\\System\\CentralProcessor\\0", L"ProcessorNameString")
+            .has_value());
     EXPECT_FALSE(facts->SubKeys(L"SOFTWARE\\No Such Key Of Tarvex2").has_value());
     EXPECT_FALSE(facts->Value(L"SOFTWARE\\No Such Key Of Tarvex2", L"Name").has_value());
 }

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <barrier>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <barrier>
 #include <map>
 #include <sstream>
 #include <string>

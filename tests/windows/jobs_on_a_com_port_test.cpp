@@ -42,10 +42,10 @@ class RecordingLink final : public tarvex::platform::ForwardingSerialLink {
         const bool ok = ForwardingSerialLink::Write(bytes, count, written);
         record_.written += written;
         if (!ok && record_.failure.empty()) {
-            record_.failure = Cancelled() ? "cancelled"
-                                          : tarvex::platform::DescribeLinkError(
-                                                L"", LastError(),
-                                                tarvex::platform::LinkStep::kTransferring);
+            record_.failure =
+                Cancelled() ? "cancelled"
+                            : tarvex::platform::DescribeLinkError(
+                                  L"", LastError(), tarvex::platform::LinkStep::kTransferring);
         }
         return ok;
     }

@@ -84,9 +84,8 @@ bool RunJob(DemoDialog& dialog, int radioId, std::chrono::milliseconds timeout) 
     drive::Click(dialog, IDC_UPDATE);
     // The window may be closed meanwhile (its close box, the end of the session): the job then
     // goes with it.
-    return drive::WaitUntil(
-        [&] { return dialog.ends > endsBefore || !dialog.IsWindowVisible(); },
-        static_cast<int>(timeout.count()));
+    return drive::WaitUntil([&] { return dialog.ends > endsBefore || !dialog.IsWindowVisible(); },
+                            static_cast<int>(timeout.count()));
 }
 
 }  // namespace demo

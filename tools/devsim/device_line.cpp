@@ -33,7 +33,6 @@ speed_t SpeedFor(std::uint32_t baudRate) {
     }
 }
 
-
 bool EndsWith(const Bytes& bytes, const std::string& tail) {
     return bytes.size() >= tail.size() &&
            std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<long>(tail.size()));

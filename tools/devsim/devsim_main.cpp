@@ -251,8 +251,8 @@ int main(int argc, char** argv) {
                                                  expected ? &*expected : nullptr);
         if (line.Stopped()) break;
         std::fprintf(stderr, "%s: %s: %zu bytes received%s%s\n", device.c_str(),
-                     outcome.ok ? "done" : "failed", line.Received().size(),
-                     outcome.ok ? "" : ", ", outcome.failure.c_str());
+                     outcome.ok ? "done" : "failed", line.Received().size(), outcome.ok ? "" : ", ",
+                     outcome.failure.c_str());
         if (options.repeat && watchOpens) line.WaitProgramClosed(patience);
     }
     if (!options.out.empty()) {

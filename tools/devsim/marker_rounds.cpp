@@ -28,8 +28,8 @@ RoundTimes TimeMarkerRounds(DeviceLine& line, std::span<const MarkerReply> pairs
     RoundTimes times;
     for (int round = 0; round < rounds && !pairs.empty(); ++round) {
         const MarkerReply& pair = pairs[static_cast<std::size_t>(round) % pairs.size()];
-        const std::string where = "round " + std::to_string(round + 1) + " (\"" + pair.marker +
-                                  "\"): ";
+        const std::string where =
+            "round " + std::to_string(round + 1) + " (\"" + pair.marker + "\"): ";
         if (const Bytes stray = line.Drain(); !stray.empty()) {
             times.fault = where + Quoted(stray) + " was waiting before the marker went";
             break;
@@ -44,9 +44,10 @@ RoundTimes TimeMarkerRounds(DeviceLine& line, std::span<const MarkerReply> pairs
         const auto taken = Clock::now() - start;
         const Bytes expected(pair.reply.begin(), pair.reply.end());
         if (!came || line.Received() != expected) {
-            times.fault = where + (line.Received().empty() ? std::string("no reply")
-                                                            : Quoted(line.Received())) +
-                          " where " + Quoted(expected) + " was due";
+            times.fault =
+                where +
+                (line.Received().empty() ? std::string("no reply") : Quoted(line.Received())) +
+                " where " + Quoted(expected) + " was due";
             break;
         }
         times.microseconds.push_back(std::chrono::duration<double, std::micro>(taken).count());

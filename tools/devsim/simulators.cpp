@@ -57,7 +57,8 @@ constexpr Millis kStopLinger{2000};
 
 Outcome PlayConsole(DeviceLine& line, const Faults& faults, Millis timeout, const Bytes* expected) {
     line.ForgetEarlierReleases();
-    if (!SwitchedOn(line, faults, 115200, false, timeout)) return Failed("the port was never set up");
+    if (!SwitchedOn(line, faults, 115200, false, timeout))
+        return Failed("the port was never set up");
     if (!line.Pause(faults.powerCycle)) return Failed("stopped");
     if (!SendMarker(line, "!0", faults) || !line.Expect("#0", timeout)) return Failed("no #0");
     if (!SendMarker(line, "!3", faults) || !line.Expect("#1", timeout)) return Failed("no #1");

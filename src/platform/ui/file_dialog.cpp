@@ -16,8 +16,7 @@ std::vector<tarvex::platform::FilterEntry> tarvex::platform::FilterEntries(
     const std::wstring& filter) {
     std::vector<std::wstring> parts;
     std::size_t start = 0;
-    for (std::size_t bar; (bar = filter.find(L'|', start)) != std::wstring::npos;
-         start = bar + 1) {
+    for (std::size_t bar; (bar = filter.find(L'|', start)) != std::wstring::npos; start = bar + 1) {
         parts.push_back(filter.substr(start, bar - start));
     }
     parts.push_back(filter.substr(start));

@@ -22,7 +22,9 @@ class WindowMessageBoxPresenter final : public MessageBoxPresenter {
 
     WindowMessageBoxPresenter(std::shared_ptr<WindowLink> link, ShowOnWindowThread show,
                               ShowOwnerless showOwnerless)
-        : link_(std::move(link)), show_(std::move(show)), showOwnerless_(std::move(showOwnerless)) {}
+        : link_(std::move(link)),
+          show_(std::move(show)),
+          showOwnerless_(std::move(showOwnerless)) {}
 
     int Show(const MessageBoxRequest& request) override {
         if (request.owner == nullptr && !IsWindowThread()) return showOwnerless_(request);

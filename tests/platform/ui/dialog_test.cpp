@@ -18,7 +18,9 @@ using drive::RunModal;
 using drive::Settle;
 using drive::WaitUntil;
 
-bool IsChecked(const CDialog& dialog, int id) { return dialog.IsDlgButtonChecked(id) == BST_CHECKED; }
+bool IsChecked(const CDialog& dialog, int id) {
+    return dialog.IsDlgButtonChecked(id) == BST_CHECKED;
+}
 
 TEST(Dialog, RadioExchangeCoversItsGroupOnlyAndCanCheckNone) {
     TestDialog dialog;

@@ -33,7 +33,9 @@ class PaintCounter final : public QObject {
 };
 
 // Lets the window thread take whatever is due for `ms`.
-void Settle(int ms) { WaitUntil([] { return false; }, ms); }
+void Settle(int ms) {
+    WaitUntil([] { return false; }, ms);
+}
 
 // A job sets the bar after every block: the call costs no paint, and a paint comes only when the
 // bar's filled part has moved.

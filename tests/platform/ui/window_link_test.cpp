@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "platform/win32.h"
-#include "support/window_driver.h"
 #include "support/test_worker.h"
+#include "support/window_driver.h"
 #include "worker/wait_pumping.h"
 
 namespace {
@@ -24,8 +24,8 @@ bool Ready(std::future<bool>& result) {
 TEST(WindowLink, CallFromAWorkerRunsOnTheWindowThreadAndWaitsForIt) {
     auto link = WindowLink::Create();
     std::thread::id ranOn;
-    auto result = std::async(std::launch::async,
-                             [&] { return link->Run([&] { ranOn = std::this_thread::get_id(); }); });
+    auto result = std::async(
+        std::launch::async, [&] { return link->Run([&] { ranOn = std::this_thread::get_id(); }); });
     ASSERT_TRUE(WaitUntil([&] { return Ready(result); }));
     EXPECT_TRUE(result.get());
     EXPECT_EQ(ranOn, std::this_thread::get_id());

@@ -205,7 +205,7 @@ int CDC::SetBkMode(int mode) { return std::exchange(impl_->bkMode, mode); }
 QImage* CDC::Impl::Surface() const {
     if (!memory) return client;
     return bitmap != nullptr && !bitmap->Native().image.isNull() ? &bitmap->Native().image
-                                                                  : nullptr;
+                                                                 : nullptr;
 }
 
 void CDC::FillSolidRect(int x, int y, int width, int height, COLORREF colour) {

@@ -57,9 +57,8 @@ int ResultFor(int button) {
 // button (nothing to minimise or maximise), and wide enough for its caption.
 std::unique_ptr<QMessageBox> MakeBox(const MessageBoxRequest& request, QWidget* owner) {
     const QString caption = ToQString(request.caption);
-    auto box = std::make_unique<QMessageBox>(IconFor(request.style), caption,
-                                             ToQString(request.text), ButtonsFor(request.style),
-                                             owner);
+    auto box = std::make_unique<QMessageBox>(
+        IconFor(request.style), caption, ToQString(request.text), ButtonsFor(request.style), owner);
     box->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowCloseButtonHint);
     // The box sizes itself to its text alone; a short text would leave the caption cut.
@@ -129,6 +128,5 @@ int MessageBoxMinimumWidth(const QString& caption) {
     titleFont.setBold(true);
     return QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarExtras;
 }
-
 
 }  // namespace tarvex::platform

@@ -67,8 +67,7 @@ SessionEndWatch::SessionEndWatch() : impl_(std::make_unique<Impl>()) {
     std::signal(SIGXFSZ, SIG_IGN);
     if (::pipe2(impl_->pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     g_writeEnd = impl_->pipe[1];
-    impl_->notifier =
-        std::make_unique<QSocketNotifier>(impl_->pipe[0], QSocketNotifier::Read);
+    impl_->notifier = std::make_unique<QSocketNotifier>(impl_->pipe[0], QSocketNotifier::Read);
     QObject::connect(impl_->notifier.get(), &QSocketNotifier::activated, this, [this] {
         char bytes[16];
         while (read(impl_->pipe[0], bytes, sizeof bytes) > 0) {

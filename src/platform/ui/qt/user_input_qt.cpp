@@ -1,7 +1,7 @@
 #include "platform/ui/user_input.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 

@@ -14,7 +14,7 @@ struct WindowRef {
     std::shared_ptr<WindowLink> link;  // closed when the window's dialog goes
     QPointer<QWidget> widget;          // a control, a dialog, a menu or a menu bar
     HWND hwnd = nullptr;
-    int id = 0;  // control id within its dialog
+    int id = 0;                      // control id within its dialog
     std::shared_ptr<QWidget> owned;  // a menu made on its own (CreatePopupMenu) lives as long
 
     // Runs `use` with the widget on the window thread: false when the window has gone.

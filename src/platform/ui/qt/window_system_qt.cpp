@@ -62,10 +62,9 @@ struct WindowSystem::Impl {
     std::shared_ptr<WindowLink> link = WindowLink::Create();
     OwnerlessBoxes ownerlessBoxes{link};
     SessionEndWatch sessionEnd;
-    WindowMessageBoxPresenter presenter{
-        link, ShowBox, [this](const MessageBoxRequest& request) {
-            return ownerlessBoxes.Show(request);
-        }};
+    WindowMessageBoxPresenter presenter{link, ShowBox, [this](const MessageBoxRequest& request) {
+                                            return ownerlessBoxes.Show(request);
+                                        }};
     MessageBoxPresenter* previousPresenter = nullptr;
 };
 

@@ -6,14 +6,14 @@
 #include <QLineEdit>
 #include <QTextEdit>
 
-#include "platform/ui/qt/button_check.h"
-#include "platform/ui/qt/dialog_window.h"
-#include "platform/ui/qt/control_text.h"
 #include "platform/ui/gdi.h"
+#include "platform/ui/qt/button_check.h"
+#include "platform/ui/qt/control_text.h"
+#include "platform/ui/qt/dialog_window.h"
 #include "platform/ui/qt/progress_bar.h"
 #include "platform/ui/qt/qt_text.h"
-#include "platform/ui/win_app.h"
 #include "platform/ui/qt/window_ref.h"
+#include "platform/ui/win_app.h"
 
 using tarvex::platform::DialogAccess;
 using tarvex::platform::ProgressBar;
@@ -234,8 +234,8 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         With<QAbstractButton>(window_, [](QAbstractButton* button) { button->click(); });
     }
     if (message != WM_COMMAND && message != WM_INITMENUPOPUP && message != WM_CLOSE &&
-        message != WM_SYSCOMMAND && message != WM_QUERYDRAGICON &&
-        message != WM_QUERYENDSESSION && message != WM_ENDSESSION) {
+        message != WM_SYSCOMMAND && message != WM_QUERYDRAGICON && message != WM_QUERYENDSESSION &&
+        message != WM_ENDSESSION) {
         return 0;
     }
     LRESULT result = 0;

@@ -17,9 +17,8 @@ class BusyWindowThread::HeldCloses {
     // True when `message` closes a window (the system menu's Close, a posted WM_CLOSE): it is
     // kept for later.
     bool Hold(const MSG& message) {
-        const bool closes = message.message == WM_CLOSE ||
-                            (message.message == WM_SYSCOMMAND &&
-                             (message.wParam & 0xFFF0) == SC_CLOSE);
+        const bool closes = message.message == WM_CLOSE || (message.message == WM_SYSCOMMAND &&
+                                                            (message.wParam & 0xFFF0) == SC_CLOSE);
         if (closes && message.hwnd != nullptr) held_.push_back(message.hwnd);
         return closes;
     }

@@ -55,8 +55,8 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height) {
     // Without a context of its own, the bitmap is one the screen could show.
     HDC reference = dc != nullptr ? dc->Native().dc : nullptr;
     HDC screen = reference == nullptr ? ::GetDC(nullptr) : nullptr;
-    impl_->bitmap = ::CreateCompatibleBitmap(reference != nullptr ? reference : screen, width,
-                                             height);
+    impl_->bitmap =
+        ::CreateCompatibleBitmap(reference != nullptr ? reference : screen, width, height);
     if (screen != nullptr) ::ReleaseDC(nullptr, screen);
     return impl_->bitmap != nullptr ? TRUE : FALSE;
 }

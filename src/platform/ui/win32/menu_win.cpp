@@ -47,9 +47,8 @@ BOOL CMenu::CreatePopupMenu() {
     auto menu = std::make_shared<WindowRef>();
     menu->link = tarvex::platform::WindowLink::Create();
     menu->menu = made;
-    menu->owned = std::shared_ptr<void>(made, [](void* owned) {
-        ::DestroyMenu(static_cast<HMENU>(owned));
-    });
+    menu->owned =
+        std::shared_ptr<void>(made, [](void* owned) { ::DestroyMenu(static_cast<HMENU>(owned)); });
     menu_ = std::move(menu);
     return TRUE;
 }
@@ -99,7 +98,8 @@ BOOL CMenu::DeleteMenu(UINT item, UINT flags) {
 
 UINT CMenu::CheckMenuItem(UINT item, UINT flags) {
     UINT previous = tarvex::platform::kMenuItemNotFound;
-    With(menu_, [&](HMENU menu) { previous = static_cast<UINT>(::CheckMenuItem(menu, item, flags)); });
+    With(menu_,
+         [&](HMENU menu) { previous = static_cast<UINT>(::CheckMenuItem(menu, item, flags)); });
     return previous;
 }
 
@@ -124,8 +124,8 @@ int CMenu::GetMenuString(UINT item, std::wstring& text, UINT flags) const {
         const int length = ::GetMenuStringW(menu, item, nullptr, 0, flags);
         if (length <= 0) return;
         text.resize(static_cast<std::size_t>(length) + 1);
-        text.resize(static_cast<std::size_t>(
-            ::GetMenuStringW(menu, item, text.data(), length + 1, flags)));
+        text.resize(
+            static_cast<std::size_t>(::GetMenuStringW(menu, item, text.data(), length + 1, flags)));
     });
     return static_cast<int>(text.size());
 }

@@ -37,10 +37,10 @@ BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
     if (parent == nullptr || parent->Window() == nullptr) return FALSE;
     impl_->link = parent->Window()->link;
     impl_->link->Run([&] {
-        impl_->tip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       parent->Window()->hwnd, nullptr, GetModuleHandleW(nullptr),
-                                       nullptr);
+        impl_->tip =
+            ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent->Window()->hwnd,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
     });
     return impl_->tip != nullptr ? TRUE : FALSE;
 }

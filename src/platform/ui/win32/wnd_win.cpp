@@ -73,10 +73,11 @@ DWORD CWnd::GetStyle() const {
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
-    return With(window_, [&](HWND hwnd) {
-               const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
-               SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>((style & ~remove) | add));
-           })
+    return With(window_,
+                [&](HWND hwnd) {
+                    const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+                    SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>((style & ~remove) | add));
+                })
                ? TRUE
                : FALSE;
 }
@@ -113,8 +114,7 @@ int CButton::GetCheck() const { return static_cast<int>(Sent(Window(), BM_GETCHE
 void CButton::SetCheck(int check) { Sent(Window(), BM_SETCHECK, static_cast<WPARAM>(check)); }
 
 void CProgressCtrl::SetRange(short lower, short upper) {
-    Sent(Window(), PBM_SETRANGE, 0,
-         MAKELPARAM(static_cast<WORD>(lower), static_cast<WORD>(upper)));
+    Sent(Window(), PBM_SETRANGE, 0, MAKELPARAM(static_cast<WORD>(lower), static_cast<WORD>(upper)));
 }
 
 void CProgressCtrl::SetRange32(int lower, int upper) {
