@@ -39,6 +39,9 @@ class DialogAccess {
     static const std::map<int, std::shared_ptr<WindowRef>>& Controls(const CDialog& dialog) {
         return dialog.controls_;
     }
+    static std::shared_ptr<WindowRef> ControlWindow(const CDialog& dialog, int id) {
+        return dialog.ControlWindow(id);
+    }
 };
 
 }  // namespace tarvex::platform

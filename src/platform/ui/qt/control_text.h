@@ -1,5 +1,5 @@
 // Private to the window layer: the text of a control as the class library's controls keep it,
-// and what the window layer asks of a dialog for one of its controls.
+// and the properties the window layer keeps on a control.
 #pragma once
 
 #include <QString>
@@ -17,8 +17,5 @@ inline constexpr char kIdProperty[] = "tarvexId";
 // with the line breaks as lines.
 void SetControlText(QWidget* control, const QString& text);
 QString ControlText(const QWidget* control);
-
-// Asks the control's dialog for its colours afresh.
-void RefreshColoursOf(QWidget* control);
 
 }  // namespace tarvex::platform

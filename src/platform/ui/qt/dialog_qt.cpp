@@ -4,19 +4,17 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QTextEdit>
 #include <QTimer>
 #include <map>
 
 #include "platform/ui/dialog_access.h"
 #include "platform/ui/qt/button_check.h"
 #include "platform/ui/qt/control_text.h"
+#include "platform/ui/qt/dialog_colours.h"
 #include "platform/ui/qt/dialog_controls.h"
 #include "platform/ui/qt/dialog_window.h"
 #include "platform/ui/qt/gdi_qt.h"
@@ -37,8 +35,13 @@ struct CDialog::Impl {
     HICON icon = nullptr;
 
     void Build(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
-    // Gives control `id` (0: the dialog itself) the colours and font its colour request yields.
-    void ApplyColours(CDialog& owner, int id);
+    // The menu bar of the template's menu; returns its height (0 without a menu).
+    int BuildMenuBar(CDialog& owner, const DialogTemplate& dialogTemplate,
+                     const DialogUnits& units);
+    void BuildSystemMenu(CDialog& owner);
+    // The template's controls, below the menu bar's `top`.
+    void BuildControls(CDialog& owner, const DialogTemplate& dialogTemplate,
+                       const DialogUnits& units, int top);
     std::shared_ptr<WindowRef> Ref(QWidget* widget, int id) {
         auto ref = std::make_shared<WindowRef>();
         ref->link = link;
@@ -75,46 +78,57 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
     window->setFont(font);
     const DialogUnits units(font);
 
-    int top = 0;
-    if (!dialogTemplate.menu.empty()) {
-        auto* bar = new QMenuBar(window);
-        bar->setNativeMenuBar(false);
-        AppendMenuItems(bar, dialogTemplate.menu);
-        top = bar->sizeHint().height();
-        const QList<QAction*> popups = bar->actions();
-        for (int index = 0; index < popups.size(); ++index) {
-            if (QMenu* popup = popups[index]->menu()) {
-                QObject::connect(popup, &QMenu::aboutToShow, window, [&owner, index] {
-                    CMenu menu = owner.GetMenu().GetSubMenu(index);
-                    DialogAccess::InitMenuPopup(owner, menu, static_cast<UINT>(index), FALSE);
-                });
-            }
-        }
-        bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
-        QObject::connect(bar, &QMenuBar::triggered, window, [&owner](QAction* action) {
-            RestoreCheckMark(action);
-            DialogAccess::Command(owner, CommandIdOf(action));
-        });
-        menuBar = Ref(bar, 0);
-    }
-    if (dialogTemplate.style & WS_SYSMENU) {
-        auto* menu = new QMenu(window);
-        AppendMenuItem(menu, MF_STRING, SC_CLOSE, QStringLiteral("&Close"));
-        QObject::connect(menu, &QMenu::triggered, window, [&owner](QAction* action) {
-            RestoreCheckMark(action);
-            DialogAccess::SysCommand(owner, CommandIdOf(action));
-        });
-        window->SetSystemMenu(menu);
-        systemMenu = Ref(menu, 0);
-        // A window shortcut, so that Alt+Space reaches the menu whichever control has the focus
-        // (a focused push button would otherwise take the Space and be pressed).
-        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), window);
-        shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, window, [window = this->window] {
-            window->SystemMenu()->popup(window->mapToGlobal(QPoint(0, 0)));
-        });
-    }
+    const int top = BuildMenuBar(owner, dialogTemplate, units);
+    if (dialogTemplate.style & WS_SYSMENU) BuildSystemMenu(owner);
+    BuildControls(owner, dialogTemplate, units, top);
+    window->setFixedSize(units.X(dialogTemplate.cx), top + units.Y(dialogTemplate.cy));
+}
 
+int CDialog::Impl::BuildMenuBar(CDialog& owner, const DialogTemplate& dialogTemplate,
+                                const DialogUnits& units) {
+    if (dialogTemplate.menu.empty()) return 0;
+    auto* bar = new QMenuBar(window);
+    bar->setNativeMenuBar(false);
+    AppendMenuItems(bar, dialogTemplate.menu);
+    const int top = bar->sizeHint().height();
+    const QList<QAction*> popups = bar->actions();
+    for (int index = 0; index < popups.size(); ++index) {
+        if (QMenu* popup = popups[index]->menu()) {
+            QObject::connect(popup, &QMenu::aboutToShow, window, [&owner, index] {
+                CMenu menu = owner.GetMenu().GetSubMenu(index);
+                DialogAccess::InitMenuPopup(owner, menu, static_cast<UINT>(index), FALSE);
+            });
+        }
+    }
+    bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
+    QObject::connect(bar, &QMenuBar::triggered, window, [&owner](QAction* action) {
+        RestoreCheckMark(action);
+        DialogAccess::Command(owner, CommandIdOf(action));
+    });
+    menuBar = Ref(bar, 0);
+    return top;
+}
+
+void CDialog::Impl::BuildSystemMenu(CDialog& owner) {
+    auto* menu = new QMenu(window);
+    AppendMenuItem(menu, MF_STRING, SC_CLOSE, QStringLiteral("&Close"));
+    QObject::connect(menu, &QMenu::triggered, window, [&owner](QAction* action) {
+        RestoreCheckMark(action);
+        DialogAccess::SysCommand(owner, CommandIdOf(action));
+    });
+    window->SetSystemMenu(menu);
+    systemMenu = Ref(menu, 0);
+    // A window shortcut, so that Alt+Space reaches the menu whichever control has the focus
+    // (a focused push button would otherwise take the Space and be pressed).
+    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), window);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window, [window = this->window] {
+        window->SystemMenu()->popup(window->mapToGlobal(QPoint(0, 0)));
+    });
+}
+
+void CDialog::Impl::BuildControls(CDialog& owner, const DialogTemplate& dialogTemplate,
+                                  const DialogUnits& units, int top) {
     QButtonGroup* radioGroup = nullptr;
     QWidget* previous = nullptr;
     std::vector<QWidget*> groupBoxes;
@@ -144,7 +158,6 @@ void CDialog::Impl::Build(CDialog& owner, const DialogTemplate& dialogTemplate, 
     }
     // Group boxes only frame their neighbours: they go below them, so clicks reach the controls.
     for (QWidget* box : groupBoxes) box->lower();
-    window->setFixedSize(units.X(dialogTemplate.cx), top + units.Y(dialogTemplate.cy));
 }
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
@@ -166,8 +179,8 @@ INT_PTR CDialog::DoModal() {
     Attach(self);
 
     OnInitDialog();
-    impl_->ApplyColours(*this, 0);
-    for (const auto& [id, control] : controls_) impl_->ApplyColours(*this, id);
+    ApplyColours(*this, impl_->window, 0);
+    for (const auto& [id, control] : controls_) ApplyColours(*this, impl_->window, id);
     const int result = impl_->window->exec();
 
     // The window goes now: every later call on it, from any thread, fails.
@@ -179,68 +192,6 @@ INT_PTR CDialog::DoModal() {
     delete impl_->window;
     impl_->window = nullptr;
     return result;
-}
-
-void CDialog::Impl::ApplyColours(CDialog& owner, int id) {
-    QWidget* widget = nullptr;
-    CWnd* object = &owner;
-    UINT type = CTLCOLOR_DLG;
-    if (id == 0) {
-        widget = window;
-    } else {
-        auto control = owner.ControlWindow(id);
-        widget = control != nullptr ? control->widget.data() : nullptr;
-        object = DialogAccess::ControlObject(owner, id);
-        const bool readOnly = (qobject_cast<QTextEdit*>(widget) != nullptr &&
-                               qobject_cast<QTextEdit*>(widget)->isReadOnly()) ||
-                              (qobject_cast<QLineEdit*>(widget) != nullptr &&
-                               qobject_cast<QLineEdit*>(widget)->isReadOnly());
-        if (qobject_cast<QPushButton*>(widget) != nullptr ||
-            qobject_cast<QRadioButton*>(widget) != nullptr) {
-            type = CTLCOLOR_BTN;
-        } else if (qobject_cast<QTextEdit*>(widget) != nullptr ||
-                   qobject_cast<QLineEdit*>(widget) != nullptr) {
-            type = readOnly ? CTLCOLOR_STATIC : CTLCOLOR_EDIT;
-        } else {
-            type = CTLCOLOR_STATIC;
-        }
-    }
-    if (widget == nullptr) return;
-    CDC dc;
-    HBRUSH brush = DialogAccess::CtlColor(owner, &dc, object, type);
-    if (brush == nullptr) return;  // the system's look
-    const bool textBox =
-        qobject_cast<QTextEdit*>(widget) != nullptr || qobject_cast<QLineEdit*>(widget) != nullptr;
-    QPalette palette = widget->palette();
-    COLORREF colour = 0;
-    if (BrushColour(brush, colour)) {
-        const QColor fill = QColor::fromRgb(ToQRgb(colour));
-        palette.setColor(textBox ? QPalette::Base : QPalette::Window, fill);
-        if (!textBox) widget->setAutoFillBackground(true);
-    } else {
-        if (textBox) palette.setColor(QPalette::Base, Qt::transparent);
-        widget->setAutoFillBackground(false);
-    }
-    const CDC::Impl& asked = dc.Native();
-    if (asked.textSet) {
-        const QColor text = QColor::fromRgb(ToQRgb(asked.textColour));
-        palette.setColor(QPalette::WindowText, text);
-        palette.setColor(QPalette::Text, text);
-    }
-    widget->setPalette(palette);
-    if (CFont* font = asked.font; font != nullptr && font->IsCreated()) {
-        QFont drawn = widget->font();
-        drawn.setUnderline(font->Native().font.lfUnderline != 0);
-        widget->setFont(drawn);
-    }
-    widget->update();
-}
-
-void tarvex::platform::RefreshColoursOf(QWidget* control) {
-    if (auto* window = dynamic_cast<DialogWindow*>(control->window())) {
-        DialogAccess::Backend(window->Owner())
-            .ApplyColours(window->Owner(), control->property(kIdProperty).toInt());
-    }
 }
 
 // The system menu holds only its close item here: there is nothing else to hand on.

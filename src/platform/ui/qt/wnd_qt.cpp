@@ -1,7 +1,6 @@
 #include "platform/ui/wnd.h"
 
 #include <QAbstractButton>
-#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextEdit>
@@ -9,6 +8,7 @@
 #include "platform/ui/gdi.h"
 #include "platform/ui/qt/button_check.h"
 #include "platform/ui/qt/control_text.h"
+#include "platform/ui/qt/dialog_colours.h"
 #include "platform/ui/qt/dialog_window.h"
 #include "platform/ui/qt/progress_bar.h"
 #include "platform/ui/qt/qt_text.h"
@@ -69,22 +69,6 @@ BOOL CWnd::GetFont(LOGFONTW* font) const {
                          })
                ? TRUE
                : FALSE;
-}
-
-void tarvex::platform::SetControlText(QWidget* control, const QString& text) {
-    auto* edit = qobject_cast<QTextEdit*>(control);
-    if (edit == nullptr) return;
-    edit->setProperty("tarvexText", text);
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    edit->setPlainText(shown);
-}
-
-QString tarvex::platform::ControlText(const QWidget* control) {
-    const QVariant kept = control->property("tarvexText");
-    if (kept.isValid()) return kept.toString();
-    auto* edit = qobject_cast<const QTextEdit*>(control);
-    return edit != nullptr ? edit->toPlainText() : QString();
 }
 
 BOOL CWnd::SetWindowText(const std::wstring& text) {
@@ -167,15 +151,6 @@ void CButton::SetCheck(int check) {
     With<QAbstractButton>(Window(), [&](QAbstractButton* button) {
         tarvex::platform::SetButtonCheck(button, check);
     });
-}
-
-void tarvex::platform::SetButtonCheck(QAbstractButton* button, int check) {
-    // An exclusive group keeps its checked button checked: clearing it needs exclusivity off.
-    QButtonGroup* group = button->group();
-    const bool exclusive = group != nullptr && group->exclusive();
-    if (exclusive && check == BST_UNCHECKED) group->setExclusive(false);
-    button->setChecked(check != BST_UNCHECKED);
-    if (exclusive) group->setExclusive(true);
 }
 
 void CProgressCtrl::SetRange(short lower, short upper) {
