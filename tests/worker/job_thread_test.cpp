@@ -175,6 +175,10 @@ TEST(JobThread, HandleRegisteredWhileRunningWaitsForTheRefreshMessage) {
     TestEvent lateRan;
     worker.Register([](TestWorker&) { return true; });
     worker.StartThread(INFINITE, 0, nullptr, 0);
+    // The loop has built its handle array once it serves a message: a thread slow to start
+    // would otherwise build it with the late handle already in the table.
+    PostThreadMessageW(worker.ThreadId(), WM_USER + 3, 0, 0);
+    ASSERT_TRUE(worker.userMessageSeen.WaitFor());
     HANDLE late = worker.Register([&](TestWorker&) {
         lateRan.Set();
         return true;

@@ -118,16 +118,21 @@ TEST(WindowThreadWait, AQuitTakenByTheWaitNeitherEndsItNorIsLost) {
 TEST(WindowThreadWait, EndsAtItsTimeOutWhileTheWorkerKeepsCalling) {
     auto link = WindowLink::Create();
     std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
     std::thread worker([&] {
         while (!stop) {
             link->Run([] {});
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        ended = true;
     });
     TestEvent never;
     EXPECT_FALSE(WaitPumpingMessages(never.handle(), 300));
     stop = true;
     link->Close();
+    // A call the worker posted just before the close fails only once the window thread takes
+    // it up, as the program's window thread always goes on to do.
+    while (!ended) WaitPumpingMessages(never.handle(), 10);
     worker.join();
 }
 
