@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "platform/exclusive_file.h"
+
 namespace tarvex::download {
 
 namespace {
@@ -47,6 +49,8 @@ bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
     host.SetProgress(0);
     CInternetSession session;  // its failure is the command's, not the download's
     session.SetTimeouts(server.timeouts);
+    // A file longer than a job can send would never be of use.
+    session.SetFileLimit(platform::ExclusiveFile::kMostBytes);
     bool ending = false;
     session.SetWaitHook([&host, &ending] {
         ending = ending || !host.WhileWaiting();

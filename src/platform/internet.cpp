@@ -55,6 +55,19 @@ bool FileDeadlinePassed(const InternetTimeouts& timeouts, double elapsedMs,
     return elapsedMs > allowedMs;
 }
 
+std::string DescribeFetchEnd(const FetchEnd& end) {
+    if (end.givenUp) return "given up: the window is closing";
+    if (end.stalled) return "the transfer stalled";
+    if (end.pastDeadline) return "the file did not arrive in its time";
+    if (end.tooLong) return "the file is longer than a job can send";
+    if (end.writeFailed) return "the local file cannot be written";
+    if (end.announced != 0 && end.received != end.announced) {
+        return "the server ended the file early, after " + std::to_string(end.received) + " of " +
+               std::to_string(end.announced) + " bytes";
+    }
+    return end.other;
+}
+
 std::uint64_t SizeInReply(std::wstring_view reply) {
     const std::size_t bytes = reply.rfind(L" bytes)");
     if (bytes == std::wstring_view::npos) return 0;

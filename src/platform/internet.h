@@ -45,6 +45,21 @@ bool FileDeadlinePassed(const InternetTimeouts& timeouts, double elapsedMs, std:
 // connection for f.hex (70000 bytes)"; 0 when it announces none.
 std::uint64_t SizeInReply(std::wstring_view reply);
 
+// How a file's fetch ended when it failed, for the words of the failure: the first that holds
+// says it.
+struct FetchEnd {
+    bool givenUp = false;       // the caller gave the request up (its window is closing)
+    bool stalled = false;       // nothing moved for the stall limit
+    bool pastDeadline = false;  // the file did not arrive in its time
+    bool tooLong = false;       // longer than the session's limit
+    bool writeFailed = false;   // the local file could not take it
+    // The server ended the data connection before the size it announced (0: none announced).
+    std::uint64_t received = 0;
+    std::uint64_t announced = 0;
+    std::string other;  // the client library's or the server's own words
+};
+std::string DescribeFetchEnd(const FetchEnd& end);
+
 // Called while a request waits for the server: the caller's chance to keep its window painted.
 // False gives the request up at once (the caller's window is closing): the file in flight is
 // dropped and the request fails.
@@ -91,6 +106,8 @@ class CInternetSession {
     CInternetSession& operator=(const CInternetSession&) = delete;
 
     void SetTimeouts(const tarvex::platform::InternetTimeouts& timeouts) { timeouts_ = timeouts; }
+    // The longest file the session fetches; a longer one fails before it replaces anything.
+    void SetFileLimit(std::uint64_t bytes) { fileLimit_ = bytes; }
     // Set before GetFtpConnection; the connection keeps calling it.
     void SetWaitHook(tarvex::platform::InternetWaitHook hook) { waitHook_ = std::move(hook); }
 
@@ -110,5 +127,6 @@ class CInternetSession {
     std::shared_ptr<Session> session_;
     std::string agent_;
     tarvex::platform::InternetTimeouts timeouts_;
+    std::uint64_t fileLimit_ = UINT64_MAX;
     tarvex::platform::InternetWaitHook waitHook_;
 };

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <mutex>
 
-#include "platform/exclusive_file.h"
 #include "platform/file.h"
 #include "platform/text.h"
 
@@ -58,6 +57,7 @@ std::string UrlPath(const std::string& path) {
 // The local file a transfer writes, and how much it has written.
 struct Download {
     CFile* file;
+    std::uint64_t limit;  // the session's longest file
     std::uint64_t written = 0;
     bool tooLong = false;  // longer than a job can send: it would never be of use
 };
@@ -65,7 +65,7 @@ struct Download {
 size_t WriteToFile(char* data, size_t size, size_t count, void* target) {
     auto* download = static_cast<Download*>(target);
     const std::uint64_t bytes = size * count;
-    if (download->written + bytes > tarvex::platform::ExclusiveFile::kMostBytes) {
+    if (download->written + bytes > download->limit) {
         download->tooLong = true;
         return 0;  // the transfer fails with a write error
     }
@@ -87,6 +87,7 @@ struct CFtpConnection::Impl {
     std::string base;            // "ftp://host:port"
     bool connectAfresh = false;  // after a failed file: its connection may still be answering
     tarvex::platform::InternetTimeouts timeouts;
+    std::uint64_t fileLimit = UINT64_MAX;
     tarvex::platform::InternetWaitHook waitHook;
     bool pastDeadline = false;  // the last request was a file that did not arrive in time
     bool givenUp = false;       // the caller gave the last request up
@@ -167,6 +168,7 @@ CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const 
     impl->multi = curl_multi_init();
     if (impl->easy == nullptr || impl->multi == nullptr) AfxThrowMemoryException();
     impl->timeouts = timeouts_;
+    impl->fileLimit = fileLimit_;
     impl->waitHook = waitHook_;
     CURL* easy = impl->easy;
     const INTERNET_PORT serverPort =
@@ -180,7 +182,7 @@ CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const 
     // One connection for the session, reused by every file.
     curl_multi_setopt(impl->multi, CURLMOPT_MAXCONNECTS, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
-                     static_cast<curl_off_t>(tarvex::platform::ExclusiveFile::kMostBytes));
+                     static_cast<curl_off_t>(std::min<std::uint64_t>(fileLimit_, INT64_MAX)));
     if (!passive) curl_easy_setopt(easy, CURLOPT_FTPPORT, "-");
     if (userName != nullptr) {
         curl_easy_setopt(easy, CURLOPT_USERNAME, tarvex::platform::ToUtf8(userName).c_str());
@@ -217,7 +219,7 @@ void CFtpConnection::Close() { impl_.reset(); }
 bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file, std::uint64_t& received) {
     CURL* easy = impl_->easy;
     const std::string url = impl_->base + UrlPath(tarvex::platform::ToSystemName(remoteFile));
-    Download download{&file};
+    Download download{&file, impl_->fileLimit};
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteToFile);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &download);
@@ -229,11 +231,11 @@ bool CFtpConnection::Fetch(const std::wstring& remoteFile, CFile& file, std::uin
     if (code != CURLE_OK) {
         // curl fails a file shorter than the size the server announced (SIZE, or the "(N
         // bytes)" of its 150 reply) as a partial file.
-        lastError_ = impl_->givenUp        ? "given up: the window is closing"
-                     : impl_->pastDeadline ? "the file did not arrive in its time"
-                     : download.tooLong || code == CURLE_FILESIZE_EXCEEDED
-                         ? "the file is longer than a job can send"
-                         : Describe(easy, code);
+        lastError_ = tarvex::platform::DescribeFetchEnd(
+            {.givenUp = impl_->givenUp,
+             .pastDeadline = impl_->pastDeadline,
+             .tooLong = download.tooLong || code == CURLE_FILESIZE_EXCEEDED,
+             .other = Describe(easy, code)});
         return false;
     }
     return true;

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/exclusive_file.h"
 #include "platform/file.h"
 #include "platform/internet.h"
 #include "platform/text.h"
@@ -131,6 +130,7 @@ struct CFtpConnection::Impl {
     DWORD modeFlags = 0;         // passive or active data connections
     bool connectAfresh = false;  // after a failed file: its connection may still be answering
     tarvex::platform::InternetTimeouts timeouts;
+    std::uint64_t fileLimit = UINT64_MAX;
     tarvex::platform::InternetWaitHook waitHook;
 
     ~Impl() { CloseInternetHandle(connection); }
@@ -220,6 +220,7 @@ CFtpConnection* CInternetSession::GetFtpConnection(const wchar_t* server, const 
                                      L"The session was ended by an earlier connection.");
     }
     impl->timeouts = timeouts_;
+    impl->fileLimit = fileLimit_;
     impl->waitHook = waitHook_;
     impl->server = server != nullptr ? server : L"";
     impl->port = port == INTERNET_INVALID_PORT_NUMBER ? INTERNET_DEFAULT_FTP_PORT : port;
@@ -247,11 +248,12 @@ namespace {
 // One file's transfer, shared by the request's thread, which receives it, and the caller's,
 // which watches it.
 struct Transfer {
-    Transfer(HINTERNET from, std::wstring name, CFile& into)
-        : connection(from), remote(std::move(name)), file(&into) {}
+    Transfer(HINTERNET from, std::wstring name, CFile& into, std::uint64_t mostBytes)
+        : connection(from), remote(std::move(name)), limit(mostBytes), file(&into) {}
 
     const HINTERNET connection;
     const std::wstring remote;
+    const std::uint64_t limit;  // the session's longest file
     std::atomic<std::uint64_t> announced{0};
     std::atomic<std::uint64_t> received{0};
     std::atomic<Clock::rep> lastProgress{Clock::now().time_since_epoch().count()};
@@ -272,7 +274,7 @@ struct Transfer {
 bool Keep(Transfer& transfer, const char* bytes, DWORD count) {
     std::lock_guard lock(transfer.mutex);
     if (transfer.file == nullptr) return false;
-    if (transfer.received + count > tarvex::platform::ExclusiveFile::kMostBytes) {
+    if (transfer.received + count > transfer.limit) {
         transfer.tooLong = true;
         return false;
     }
@@ -292,7 +294,7 @@ bool Keep(Transfer& transfer, const char* bytes, DWORD count) {
 void Receive(Transfer& transfer) {
     if (transfer.ended) return;
     transfer.announced = AnnouncedSize(transfer.connection, transfer.remote);
-    if (transfer.announced > tarvex::platform::ExclusiveFile::kMostBytes) {
+    if (transfer.announced > transfer.limit) {
         std::lock_guard lock(transfer.mutex);
         transfer.tooLong = true;  // refused before a byte of it comes
         return;
@@ -361,7 +363,7 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file, std::uint64_
         if (impl_->session->handle == nullptr || !impl_->Connect(lastError_)) return false;
         impl_->connectAfresh = false;
     }
-    auto transfer = std::make_shared<Transfer>(impl_->connection, remote, file);
+    auto transfer = std::make_shared<Transfer>(impl_->connection, remote, file, impl_->fileLimit);
     bool stalled = false;
     bool givenUp = false;
     const Clock::time_point started = Clock::now();
@@ -396,15 +398,14 @@ bool CFtpConnection::Fetch(const std::wstring& remote, CFile& file, std::uint64_
     const bool whole = announced == 0 || received == announced;
     if (!inTime || !transfer->arrived || !whole) {
         impl_->connectAfresh = true;
-        lastError_ = givenUp                 ? "given up: the window is closing"
-                     : stalled               ? "the transfer stalled"
-                     : !inTime               ? "the file did not arrive in its time"
-                     : transfer->tooLong     ? "the file is longer than a job can send"
-                     : transfer->writeFailed ? "the local file cannot be written"
-                     : !whole
-                         ? "the server ended the file early, after " + std::to_string(received) +
-                               " of " + std::to_string(announced) + " bytes"
-                         : transfer->failure;
+        lastError_ = tarvex::platform::DescribeFetchEnd({.givenUp = givenUp,
+                                                         .stalled = stalled,
+                                                         .pastDeadline = !inTime,
+                                                         .tooLong = transfer->tooLong,
+                                                         .writeFailed = transfer->writeFailed,
+                                                         .received = received,
+                                                         .announced = announced,
+                                                         .other = transfer->failure});
         return false;
     }
     return true;
