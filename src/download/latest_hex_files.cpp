@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "platform/exclusive_file.h"
+#include "platform/text.h"
+#include "platform/user_log.h"
 
 namespace tarvex::download {
 
@@ -24,6 +26,27 @@ constexpr wchar_t kConnectionFailedText[] =
     L"An error occurred while attempting to download the latest hex files.  Please verify that "
     L"your Internet connection is working properly.";
 
+// "HOST" or "HOST:PORT", as people write it.
+std::wstring ServerText(const DownloadServer& server) {
+    return server.port == INTERNET_INVALID_PORT_NUMBER
+               ? server.host
+               : server.host + L":" + std::to_wstring(server.port);
+}
+
+// The download's lines in the user's log, each with its moment and the server.
+class DownloadLog {
+  public:
+    explicit DownloadLog(const DownloadServer& server)
+        : log_(kDownloadLogName), server_(platform::ToLogText(ServerText(server))) {}
+    void Write(const std::string& what) {
+        log_.Append(platform::LogTimestamp() + " " + server_ + ": " + what);
+    }
+
+  private:
+    platform::UserLog log_;
+    std::string server_;
+};
+
 }  // namespace
 
 const DownloadServer& MakerFtpServer() {
@@ -32,12 +55,7 @@ const DownloadServer& MakerFtpServer() {
     return server;
 }
 
-std::wstring MakerFtpServerText() {
-    const DownloadServer& server = MakerFtpServer();
-    return server.port == INTERNET_INVALID_PORT_NUMBER
-               ? server.host
-               : server.host + L":" + std::to_wstring(server.port);
-}
+std::wstring MakerFtpServerText() { return ServerText(MakerFtpServer()); }
 
 std::wstring RemoteHexFilePath(const std::wstring& fileName) {
     return L"/Zedude_Rerezuri/Quorlex 2000/Timer/" + fileName;
@@ -56,6 +74,7 @@ bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
         ending = ending || !host.WhileWaiting();
         return !ending;
     });
+    DownloadLog log(server);
     std::unique_ptr<CFtpConnection> connection;
     try {
         connection.reset(
@@ -69,18 +88,25 @@ bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
                 RemoteHexFilePath(name).c_str(), name.c_str(), FALSE, FILE_ATTRIBUTE_NORMAL,
                 INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_UNKNOWN, 1);
             if (ending) break;
+            const std::string file = platform::ToLogText(name);
+            log.Write(fetched ? file + ": fetched" : file + ": failed: " + connection->LastError());
             if (!fetched) host.ShowError(FileFailedText(name));
         }
         connection->Close();
         connection.reset();
     } catch (CException* failure) {
-        failure->Delete();
+        const std::wstring why = platform::TakeErrorMessage(failure);
         connection.reset();
+        log.Write(ending ? "given up: the window is closing"
+                         : "no connection: " + platform::ToLogText(why));
         if (!ending) host.ShowError(kConnectionFailedText);
         session.Close();
         return ending;
     }
-    if (ending) return true;
+    if (ending) {
+        log.Write("given up: the window is closing");
+        return true;
+    }
     host.SetStatus(L"Ready.");
     host.SetProgress(0);
     host.RefreshFirmwareChoices();

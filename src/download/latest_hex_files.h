@@ -40,6 +40,10 @@ class DownloadHost {
     virtual bool WhileWaiting() = 0;
 };
 
+// The user's log of downloads (platform/user_log.h): a line for each file fetched or not, with
+// the reason a fetch failed, and for a server that could not be reached.
+inline constexpr char kDownloadLogName[] = "downloads.log";
+
 // Fetches each of `fileNames` in turn, showing its number on the status line and 1, 3, 5 on a
 // 0-6 bar; a file that cannot be fetched (in its time, or at all) gets a box of its own and the
 // others go on. Ends with

@@ -1,9 +1,27 @@
 #include "platform/user_log.h"
 
 #include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <thread>
 
+#include "platform/local_time.h"
+
 namespace tarvex::platform {
+
+std::string LogTimestamp() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    const std::tm local = LocalTime(seconds);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    char withMillis[48];
+    std::snprintf(withMillis, sizeof withMillis, "%s.%03d", text, static_cast<int>(millis));
+    return withMillis;
+}
 
 bool UserLog::Lock() {
     // Another writer holds the lock only while it writes a line or moves the file aside.

@@ -15,6 +15,9 @@
 
 namespace tarvex::platform {
 
+// The moment a log line is written, in local time: "2026-12-11 14:05:01.123".
+std::string LogTimestamp();
+
 class UserLog {
   public:
     static constexpr std::uintmax_t kRotateAtBytes = 1 << 20;

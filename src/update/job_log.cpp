@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 #include "platform/forwarding_serial_link.h"
 #include "platform/link_errors.h"
-#include "platform/local_time.h"
 #include "platform/text.h"
 #include "platform/win32.h"
 #include "update/sha256.h"
@@ -17,20 +14,6 @@
 namespace tarvex::update {
 
 namespace {
-
-std::string Now() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    const std::tm local = tarvex::platform::LocalTime(seconds);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    char withMillis[48];
-    std::snprintf(withMillis, sizeof withMillis, "%s.%03d", text, static_cast<int>(millis));
-    return withMillis;
-}
 
 // Bytes as a quoted text, non-printable ones as \xNN.
 std::string Quoted(const std::uint8_t* bytes, std::size_t count) {
@@ -125,7 +108,7 @@ JobLogHost::JobLogHost(std::unique_ptr<JobHost> inner, const std::string& jobNam
 }
 
 void JobLogHost::Write(const std::string& what, const std::string& detail) {
-    const std::string line = Now() + " " + tag_ + " " + what + ": " + detail;
+    const std::string line = platform::LogTimestamp() + " " + tag_ + " " + what + ": " + detail;
     if (written_ + line.size() > kMostBytesPerJob) {
         ++linesLeftOut_;
         return;
@@ -218,7 +201,7 @@ void JobLogHost::EnableControlsAfterJob() {
                std::to_string(receivedLeftOut_) + " bytes received";
     }
     // The end line is written whatever the job has written before.
-    log_.Append(Now() + " " + tag_ + " end: " + end + ")");
+    log_.Append(platform::LogTimestamp() + " " + tag_ + " end: " + end + ")");
     ForwardingJobHost::EnableControlsAfterJob();
 }
 

@@ -21,7 +21,9 @@
 #include <random>
 #include <sstream>
 
+#include "platform/user_log.h"
 #include "support/ftp_server.h"
+#include "support/test_environment.h"
 #include "support/working_directory.h"
 
 using tarvex::download::DownloadHost;
@@ -87,7 +89,7 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
 
 class DownloadTest : public testing::Test {
   protected:
-    DownloadTest() : timer(MakeTimerDirectory(serverRoot.path())) {}
+    DownloadTest() : timer(MakeTimerDirectory(serverRoot.path())) { KeepUserStateIn(state.path()); }
 
     void Publish(const std::string& name, const std::string& bytes) const {
         std::ofstream(timer / name, std::ios::binary) << bytes;
@@ -103,6 +105,15 @@ class DownloadTest : public testing::Test {
             std::distance(std::filesystem::directory_iterator(workdir.path()), {}));
     }
 
+    // The download log's lines, as the program writes them into the user's state folder.
+    static std::vector<std::string> LogLines() {
+        std::ifstream in(tarvex::platform::UserLog(tarvex::download::kDownloadLogName).Path());
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+
+    TempDir state;
     TempDir serverRoot;
     std::filesystem::path timer;
     ScopedWorkingDirectory workdir;
@@ -140,14 +151,26 @@ TEST_F(DownloadTest, AllThreeFilesArriveByteForByteOverTheOldOnes) {
 TEST_F(DownloadTest, MissingFilesGetAMessageEachAndTheOthersStillCome) {
     Publish("Quorlex2000.hex", "Q");
     Publish("OvalTrack.hex", "O");
+    std::string server;
     {
         FtpServer ftp(serverRoot.path());
         EXPECT_TRUE(FetchLatestHexFiles(host, Server(ftp), kNames));
+        server = "127.0.0.1:" + std::to_string(ftp.port());
     }
     EXPECT_EQ(host.Boxes(), std::vector<std::string>{FileFailed("Arena2000.hex")});
     EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "Q");
     EXPECT_EQ(Contents(workdir.path() / "OvalTrack.hex"), "O") << "fetched after a failed file";
     EXPECT_FALSE(std::filesystem::exists(workdir.path() / "Arena2000.hex"));
+    // The log says which files came and why the other did not: the server's refusal.
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find(" " + server + ": Quorlex2000.hex: fetched"), std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find(" " + server + ": Arena2000.hex: failed: "), std::string::npos)
+        << lines[1];
+    EXPECT_NE(lines[1].find("550"), std::string::npos) << "the server's reply: " << lines[1];
+    EXPECT_NE(lines[2].find(" " + server + ": OvalTrack.hex: fetched"), std::string::npos)
+        << lines[2];
 
     std::filesystem::remove_all(timer);
     std::filesystem::create_directories(timer);
