@@ -31,7 +31,9 @@ std::string Describe(CURL* easy, CURLcode code) {
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &reply);
     std::string text = curl_easy_strerror(code);
     text += " (libcurl " + std::to_string(static_cast<int>(code));
-    if (reply != 0) text += ", server reply " + std::to_string(reply);
+    // Only a refusal tells why: the last reply may be another's, such as the 221 with which the
+    // connection a fresh one replaced said goodbye.
+    if (reply >= 400) text += ", server reply " + std::to_string(reply);
     return text + ")";
 }
 

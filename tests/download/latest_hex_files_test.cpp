@@ -184,6 +184,14 @@ TEST_F(DownloadTest, MissingFilesGetAMessageEachAndTheOthersStillCome) {
     EXPECT_EQ(std::vector<std::string>(again.events.end() - 3, again.events.end()),
               (std::vector<std::string>{"status Ready.", "pos 0", "refresh"}));
     EXPECT_EQ(Contents(workdir.path() / "Quorlex2000.hex"), "Q") << "the operation deletes nothing";
+    // After a failed file the next comes over a fresh connection: its reason is its own refusal,
+    // not the goodbye of the connection it replaced.
+    const std::vector<std::string> later = LogLines();
+    ASSERT_EQ(later.size(), 6u);
+    for (std::size_t i = 3; i < 6; ++i) {
+        EXPECT_NE(later[i].find(": failed: "), std::string::npos) << later[i];
+        EXPECT_EQ(later[i].find("221"), std::string::npos) << later[i];
+    }
 }
 
 TEST_F(DownloadTest, UnreachableServerGivesOneMessageAndChangesNothingElse) {
