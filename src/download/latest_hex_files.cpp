@@ -89,7 +89,11 @@ bool FetchLatestHexFiles(DownloadHost& host, const DownloadServer& server,
                 INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_UNKNOWN, 1);
             if (ending) break;
             const std::string file = platform::ToLogText(name);
-            log.Write(fetched ? file + ": fetched" : file + ": failed: " + connection->LastError());
+            // The reason may hold the server's own lines: the log keeps it on one.
+            log.Write(fetched ? file + ": fetched"
+                              : file + ": failed: " +
+                                    platform::ToLogText(
+                                        platform::FromSystemName(connection->LastError())));
             if (!fetched) host.ShowError(FileFailedText(name));
         }
         connection->Close();
