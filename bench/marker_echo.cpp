@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/forwarding_serial_link.h"
+#include "platform/serial/forwarding_serial_link.h"
 #include "update/link_profile.h"
 
 namespace tarvex::bench {

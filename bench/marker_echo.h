@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/serial_port.h"
+#include "platform/serial/serial_port.h"
 
 namespace tarvex::bench {
 

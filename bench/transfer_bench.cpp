@@ -17,7 +17,7 @@
 #include "bench_stats.h"
 #include "device_line.h"
 #include "firmware_file.h"
-#include "platform/serial_port.h"
+#include "platform/serial/serial_port.h"
 #include "platform/text.h"
 #include "update/console_job.h"
 #include "update/job_host.h"

@@ -27,7 +27,7 @@
 #include "firmware_file.h"
 #include "marker_echo.h"
 #include "marker_figure.h"
-#include "platform/serial_port.h"
+#include "platform/serial/serial_port.h"
 #include "platform/text.h"
 #include "platform/ui/win_app.h"
 #include "platform/ui/window_system.h"

@@ -16,22 +16,22 @@ tarvex_add_tests(worker_tests
 
 tarvex_add_tests(platform_tests
     SOURCES
-        platform/byte_wait_test.cpp
-        platform/change_notification_test.cpp
-        platform/comm_state_test.cpp
         platform/exceptions_test.cpp
-        platform/exclusive_file_test.cpp
-        platform/exclusive_file_win_test.cpp
-        platform/file_test.cpp
-        platform/file_win_test.cpp
-        platform/kernel_objects_test.cpp
-        platform/link_errors_win_test.cpp
-        platform/message_queue_test.cpp
-        platform/port_table_test.cpp
-        platform/system_facts_win_test.cpp
+        platform/files/exclusive_file_test.cpp
+        platform/files/exclusive_file_win_test.cpp
+        platform/files/file_test.cpp
+        platform/files/file_win_test.cpp
+        platform/files/user_log_test.cpp
+        platform/posix/change_notification_test.cpp
+        platform/posix/kernel_objects_test.cpp
+        platform/posix/message_queue_test.cpp
+        platform/serial/byte_wait_test.cpp
+        platform/serial/comm_state_test.cpp
+        platform/serial/link_errors_win_test.cpp
+        platform/serial/port_table_test.cpp
+        platform/system/system_facts_win_test.cpp
         platform/text_test.cpp
-        platform/user_log_test.cpp
-    UNDER tarvex_platform
+    UNDER tarvex_text tarvex_platform tarvex_system tarvex_files tarvex_serial
     LIBS tarvex_update)  # the devices' line settings
 
 tarvex_add_tests(settings_tests

@@ -6,7 +6,7 @@
 #include "about/resource.h"
 #include "about/system_info_dialog.h"
 #include "about/templates.h"
-#include "platform/file.h"
+#include "platform/files/file.h"
 
 using tarvex::about::kAboutTemplate;
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "about/dialog_colours.h"
-#include "platform/system_facts.h"
+#include "platform/system/system_facts.h"
 #include "platform/ui/dialog.h"
 
 class SystemInfoDialog : public CDialog {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/system_facts.h"
+#include "platform/system/system_facts.h"
 
 namespace tarvex::about {
 

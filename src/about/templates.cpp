@@ -1,7 +1,7 @@
 #include "about/templates.h"
 
 #include "about/resource.h"
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
 
 namespace tarvex::about {
 

@@ -1,7 +1,7 @@
 #include "app/dialog_job_host.h"
 
 #include "app/loader_dialog.h"
-#include "platform/serial_port.h"
+#include "platform/serial/serial_port.h"
 #include "platform/win32.h"
 
 namespace tarvex::app {

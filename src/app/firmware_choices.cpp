@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "app/loader_dialog.h"
-#include "platform/exclusive_file.h"
-#include "platform/file.h"
+#include "platform/files/exclusive_file.h"
+#include "platform/files/file.h"
 #include "update/version_label.h"
 
 using tarvex::app::kCustomConsoleType;

@@ -11,8 +11,8 @@
 
 #include "app/setup_types.h"
 #include "download/latest_hex_files.h"
-#include "platform/serial_port.h"
-#include "platform/serial_ports.h"
+#include "platform/serial/serial_port.h"
+#include "platform/serial/serial_ports.h"
 #include "platform/ui/dialog.h"
 #include "update/job_host.h"
 #include "worker/job_thread.h"

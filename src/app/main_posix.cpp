@@ -5,8 +5,8 @@
 #include "app/resource.h"
 #include "app/resources.h"
 #include "download/latest_hex_files.h"
+#include "platform/system/user_folder.h"
 #include "platform/text.h"
-#include "platform/user_folder.h"
 
 using tarvex::app::LoadStringResource;
 using tarvex::platform::EnterUserFolder;

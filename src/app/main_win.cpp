@@ -4,8 +4,8 @@
 #include <cwchar>
 
 #include "app/loader_app.h"
+#include "platform/system/user_folder.h"
 #include "platform/ui/win32_ui.h"
-#include "platform/user_folder.h"
 
 // The one application object; AfxWinMain runs it.
 LoaderApp theApp;

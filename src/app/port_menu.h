@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/serial_ports.h"
+#include "platform/serial/serial_ports.h"
 #include "platform/ui/menu.h"
 
 namespace tarvex::app {

@@ -1,8 +1,8 @@
 // The main window's settings file: read once at start-up, written once by the close sequence.
 #include "app/loader_dialog.h"
 #include "app/settings_record.h"
-#include "platform/archive.h"
-#include "platform/file.h"
+#include "platform/files/archive.h"
+#include "platform/files/file.h"
 
 using tarvex::app::LoadSettingsRecord;
 using tarvex::app::SettingsRecord;

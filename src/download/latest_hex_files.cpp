@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "platform/exclusive_file.h"
+#include "platform/files/exclusive_file.h"
+#include "platform/files/user_log.h"
 #include "platform/text.h"
-#include "platform/user_log.h"
 
 namespace tarvex::download {
 

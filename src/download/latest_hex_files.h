@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "platform/internet.h"
+#include "platform/net/internet.h"
 
 namespace tarvex::download {
 
@@ -40,8 +40,8 @@ class DownloadHost {
     virtual bool WhileWaiting() = 0;
 };
 
-// The user's log of downloads (platform/user_log.h): a line for each file fetched or not, with
-// the reason a fetch failed, and for a server that could not be reached.
+// The user's log of downloads (platform/files/user_log.h): a line for each file fetched or not,
+// with the reason a fetch failed, and for a server that could not be reached.
 inline constexpr char kDownloadLogName[] = "downloads.log";
 
 // Fetches each of `fileNames` in turn, showing its number on the status line and 1, 3, 5 on a

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/exclusive_file.h"
+#include "platform/files/exclusive_file.h"
 #include "update/reply_text.h"
 
 namespace tarvex::update {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/serial_link.h"
+#include "platform/serial/serial_link.h"
 #include "update/job_host.h"
 #include "update/link_profile.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/serial_link.h"
+#include "platform/serial/serial_link.h"
 
 namespace tarvex::update {
 

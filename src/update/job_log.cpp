@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/forwarding_serial_link.h"
-#include "platform/link_errors.h"
+#include "platform/serial/forwarding_serial_link.h"
+#include "platform/serial/link_errors.h"
 #include "platform/text.h"
 #include "platform/win32.h"
 #include "update/sha256.h"

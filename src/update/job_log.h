@@ -1,14 +1,14 @@
 // The job log: what happened in each device job, appended to the user's "jobs.log" (see
-// platform/user_log.h), for support when a job could not be completed: the time, the port, the
-// firmware file with its size and SHA-256, each status line and message box, each chunk received
-// and reply sent with its time, the bytes of the file sent, and how the job ended. The log
+// platform/files/user_log.h), for support when a job could not be completed: the time, the port,
+// the firmware file with its size and SHA-256, each status line and message box, each chunk
+// received and reply sent with its time, the bytes of the file sent, and how the job ended. The log
 // watches a job through its host and link; it changes nothing of what they do.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "platform/user_log.h"
+#include "platform/files/user_log.h"
 #include "update/forwarding_job_host.h"
 
 namespace tarvex::update {

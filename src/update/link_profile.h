@@ -1,7 +1,7 @@
 // The line settings of the two devices.
 #pragma once
 
-#include "platform/serial_link.h"
+#include "platform/serial/serial_link.h"
 
 namespace tarvex::update {
 

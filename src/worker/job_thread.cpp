@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "platform/exceptions.h"
+#include "platform/system/threads.h"
 #include "platform/text.h"
-#include "platform/threads.h"
 #include "platform/win32.h"
 #include "worker/job_thread_proc.h"
 #include "worker/thread_name.h"

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "platform/exceptions.h"
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
 #include "platform/text.h"
 #include "platform/win32.h"
 #include "worker/job_thread.h"

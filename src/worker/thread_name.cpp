@@ -2,8 +2,8 @@
 
 #include <cwchar>
 
+#include "platform/system/threads.h"
 #include "platform/text.h"
-#include "platform/threads.h"
 
 using tarvex::platform::SetCurrentThreadName;
 

@@ -1,8 +1,8 @@
 #include "worker/wait_pumping.h"
 
-#include "platform/threads.h"
+#include "platform/system/threads.h"
+#include "platform/system/window_thread_wait.h"
 #include "platform/win32.h"
-#include "platform/window_thread_wait.h"
 
 using tarvex::platform::WindowThreadWait;
 using tarvex::platform::WindowThreadWaitFor;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "about/system_report.h"
-#include "platform/system_facts.h"
+#include "platform/system/system_facts.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // window systems.
 #include "app/startup_and_close_fixture.h"
 
-#include "platform/exclusive_file.h"
+#include "platform/files/exclusive_file.h"
 #include "platform/ui/user_input.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <thread>
 
-#include "platform/forwarding_serial_link.h"
-#include "platform/serial_port.h"
+#include "platform/serial/forwarding_serial_link.h"
+#include "platform/serial/serial_port.h"
 #include "platform/text.h"
 #include "update/link_profile.h"
 

@@ -12,8 +12,8 @@
 #include <future>
 #include <thread>
 
-#include "platform/forwarding_serial_link.h"
-#include "platform/serial_port.h"
+#include "platform/serial/forwarding_serial_link.h"
+#include "platform/serial/serial_port.h"
 #include "platform/text.h"
 #include "simulators.h"
 #include "test_images.h"

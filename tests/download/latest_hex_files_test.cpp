@@ -21,7 +21,7 @@
 #include <random>
 #include <sstream>
 
-#include "platform/user_log.h"
+#include "platform/files/user_log.h"
 #include "support/ftp_server.h"
 #include "support/test_environment.h"
 #include "support/working_directory.h"

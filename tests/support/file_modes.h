@@ -2,7 +2,7 @@
 // nobody may write them.
 #pragma once
 
-#include "platform/file.h"
+#include "platform/files/file.h"
 
 inline constexpr UINT kCreate = CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive;
 inline constexpr UINT kRead = CFile::modeRead | CFile::shareDenyWrite;

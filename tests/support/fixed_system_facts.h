@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/system_facts.h"
+#include "platform/system/system_facts.h"
 
 class FixedSystemFacts final : public tarvex::platform::SystemFacts {
   public:

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
 
 class RecordingMessageBox final : public tarvex::platform::MessageBoxPresenter {
   public:

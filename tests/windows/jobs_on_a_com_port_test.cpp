@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/forwarding_serial_link.h"
-#include "platform/link_errors.h"
-#include "platform/serial_port.h"
+#include "platform/serial/forwarding_serial_link.h"
+#include "platform/serial/link_errors.h"
+#include "platform/serial/serial_port.h"
 #include "platform/text.h"
 #include "support/console_statuses.h"
 #include "update/console_job.h"

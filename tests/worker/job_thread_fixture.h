@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/threads.h"
+#include "platform/system/threads.h"
 #include "platform/win32.h"
 #include "support/temp_dir.h"
 #include "support/test_worker.h"

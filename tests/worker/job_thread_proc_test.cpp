@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "platform/exceptions.h"
-#include "platform/message_box.h"
-#include "platform/threads.h"
+#include "platform/system/message_box.h"
+#include "platform/system/threads.h"
 #include "platform/win32.h"
 #include "support/emulation.h"
 #include "support/recording_message_box.h"

@@ -6,7 +6,7 @@
 #include <future>
 #include <thread>
 
-#include "platform/threads.h"
+#include "platform/system/threads.h"
 #include "platform/win32.h"
 #include "support/test_worker.h"
 

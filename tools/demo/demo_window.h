@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/loader_dialog.h"
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
 #include "update/forwarding_job_host.h"
 
 namespace demo {

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "firmware_file.h"
-#include "platform/virtual_ports.h"
+#include "platform/serial/virtual_ports.h"
 #include "simulators.h"
 
 using tarvex::platform::VirtualPortRegistration;

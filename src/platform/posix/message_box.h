@@ -1,5 +1,5 @@
 // MessageBoxW on Linux: the box goes to the presenter the window system installs
-// (platform/message_box.h).
+// (platform/system/message_box.h).
 #pragma once
 
 #include "platform/posix/win32_types.h"

@@ -1,10 +1,8 @@
-#include "platform/threads.h"
 #include "platform/posix/threads.h"
 
 #include <pthread.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -78,7 +76,7 @@ class Thread final : public Waitable {
 struct StartInfo {
     std::shared_ptr<Thread> thread;
     DWORD id;
-    ThreadProc proc;
+    LPTHREAD_START_ROUTINE proc;
     void* argument;
 };
 
@@ -123,8 +121,9 @@ void CreateCurrentQueue() {
 
 using namespace tarvex::platform::detail;
 
-HANDLE BeginThreadEx(SECURITY_ATTRIBUTES* /*security*/, unsigned stackSize, ThreadProc proc,
-                     void* argument, unsigned creationFlags, unsigned* threadId) {
+HANDLE CreateThread(SECURITY_ATTRIBUTES* /*security*/, std::size_t stackSize,
+                    LPTHREAD_START_ROUTINE proc, void* argument, DWORD creationFlags,
+                    DWORD* threadId) {
     if (proc == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -181,17 +180,6 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
 DWORD GetCurrentThreadId() { return CurrentThread().id; }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
-
-void tarvex::platform::SetCurrentThreadName(const std::string& utf8Name) {
-    constexpr std::size_t kKernelLimit = 15;  // TASK_COMM_LEN less the terminating zero
-    std::size_t length = std::min(utf8Name.size(), kKernelLimit);
-    if (length < utf8Name.size()) {
-        while (length > 0 && (static_cast<unsigned char>(utf8Name[length]) & 0xC0) == 0x80) {
-            --length;  // never cut a character in two
-        }
-    }
-    pthread_setname_np(pthread_self(), utf8Name.substr(0, length).c_str());
-}
 
 void ExitProcess(UINT exitCode) {
     std::fflush(nullptr);

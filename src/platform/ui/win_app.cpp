@@ -1,7 +1,7 @@
 // What the application object does the same on every window system.
 #include "platform/ui/win_app.h"
 
-#include "platform/program_file.h"
+#include "platform/system/program_file.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // What a window object does the same on every window system.
 #include "platform/ui/wnd.h"
 
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
 #include "platform/ui/win_app.h"
 
 void CWnd::Serialize(CArchive& /*archive*/) {}

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
 #include "platform/ui/window_link.h"
 
 namespace tarvex::platform {

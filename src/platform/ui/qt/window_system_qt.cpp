@@ -7,8 +7,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/message_box.h"
-#include "platform/threads.h"
+#include "platform/system/message_box.h"
+#include "platform/system/threads.h"
+#include "platform/system/window_thread_wait.h"
 #include "platform/ui/qt/message_box_qt.h"
 #include "platform/ui/qt/qt_access.h"
 #include "platform/ui/qt/qt_text.h"
@@ -17,7 +18,6 @@
 #include "platform/ui/window_link.h"
 #include "platform/ui/window_message_box.h"
 #include "platform/win32.h"
-#include "platform/window_thread_wait.h"
 
 namespace tarvex::platform {
 namespace {

@@ -4,12 +4,12 @@
 #include <memory>
 #include <optional>
 
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
+#include "platform/system/window_thread_wait.h"
 #include "platform/ui/win32/window_thread.h"
 #include "platform/ui/window_link.h"
 #include "platform/ui/window_message_box.h"
 #include "platform/ui/window_system.h"
-#include "platform/window_thread_wait.h"
 
 namespace tarvex::platform {
 namespace {

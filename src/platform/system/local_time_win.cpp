@@ -1,0 +1,11 @@
+#include "platform/system/local_time.h"
+
+namespace tarvex::platform {
+
+std::tm LocalTime(std::time_t seconds) {
+    std::tm local{};
+    localtime_s(&local, &seconds);
+    return local;
+}
+
+}  // namespace tarvex::platform
