@@ -1,10 +1,13 @@
-#include <atomic>
+#include <algorithm>
 #include <string>
 #include <utility>
 
 #include "platform/files/file.h"
+#include "platform/files/file_steps.h"
 #include "platform/files/sharing_retry_win.h"
 #include "platform/win32.h"
+
+namespace steps = tarvex::platform::file_steps;
 
 namespace {
 
@@ -21,25 +24,23 @@ DWORD AccessFor(UINT openFlags) {
     return GENERIC_READ;
 }
 
-bool Fail(CFileException* error, DWORD osError, const std::wstring& name) {
-    if (error != nullptr) {
-        error->m_cause = CFileException::OsErrorToException(static_cast<LONG>(osError));
-        error->m_lOsError = static_cast<LONG>(osError);
-        error->m_strFileName = name;
+// kNone is INVALID_HANDLE_VALUE's value, (HANDLE)-1.
+HANDLE AsHandle(steps::Handle file) { return reinterpret_cast<HANDLE>(file); }
+steps::Handle FromHandle(HANDLE file) { return reinterpret_cast<steps::Handle>(file); }
+
+int LastError() { return static_cast<int>(GetLastError()); }
+
+// A file that was opened, kept only where it is a file on the disk, never a pipe, a device or
+// a console.
+int KeepDiskFile(HANDLE opened, steps::Handle& file) {
+    if (opened == INVALID_HANDLE_VALUE) return LastError();
+    if (GetFileType(opened) != FILE_TYPE_DISK) {
+        CloseHandle(opened);
+        return ERROR_ACCESS_DENIED;
     }
-    return false;
+    file = FromHandle(opened);
+    return 0;
 }
-
-// Only a file on the disk, never a pipe, a device or a console.
-bool IsDiskFile(HANDLE file) { return GetFileType(file) == FILE_TYPE_DISK; }
-
-// The folder part of `path`, with its separator; empty for a bare name.
-std::wstring FolderOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
-std::wstring NameOf(const std::wstring& path) { return path.substr(FolderOf(path).size()); }
 
 // The attributes the new file is created with: the old file's own (hidden, system, archive),
 // since a rename keeps the moved file's attributes; a file with none before is an ordinary one.
@@ -53,215 +54,133 @@ DWORD AttributesFor(HANDLE old) {
     return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
 }
 
-// A name beside `target` that no other file has, ".<name>.<pid>-<n>", created here with
-// `attributes` and held without sharing while it is written, so that nobody else removes it
-// meanwhile.
-HANDLE CreateBeside(const std::wstring& target, DWORD attributes, std::wstring& created) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        created = FolderOf(target) + L"." + NameOf(target) + L"." +
-                  std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
-        const HANDLE file = CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        attributes, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
-    }
-    return INVALID_HANDLE_VALUE;
-}
-
 }  // namespace
 
-struct CFile::State {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    HANDLE targetLock = INVALID_HANDLE_VALUE;  // a created file: the old file, held meanwhile
-    std::wstring target;                       // a created file: the name the new one takes
-    std::wstring temporary;
-    bool inPlace = false;       // a created file written over the old one by Close
-    std::vector<char> pending;  // what Close writes in place
-};
+namespace tarvex::platform::file_steps {
 
-CFile::CFile() : state_(std::make_unique<State>()) {}
+const int kNotFound = ERROR_FILE_NOT_FOUND;
+const int kNoHandle = ERROR_INVALID_HANDLE;
+const int kNameTaken = ERROR_FILE_EXISTS;
+const wchar_t* const kSeparators = L"\\/";
 
-CFile::~CFile() { Abort(); }
+int OpenExisting(const std::wstring& name, UINT openFlags, Handle& file) {
+    return KeepDiskFile(OpenRetryingWhileShared([&] {
+                            return CreateFileW(name.c_str(), AccessFor(openFlags),
+                                               SharingFor(openFlags), nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr);
+                        }),
+                        file);
+}
 
-BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* error) {
-    Abort();
-    const std::wstring name = fileName != nullptr ? fileName : L"";
-    if (name.empty()) return Fail(error, ERROR_FILE_NOT_FOUND, name);
+std::wstring ReplacedFile(const std::wstring& name) { return name; }
 
-    if (openFlags & modeCreate) {
-        // The old file, if there is one, must be a file this program may write, and is held with
-        // the sharing the mode asks for until the new one takes its place.
-        const HANDLE old = tarvex::platform::OpenRetryingWhileShared([&] {
-            return CreateFileW(name.c_str(), GENERIC_WRITE,
-                               SharingFor(openFlags) | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        });
-        if (old == INVALID_HANDLE_VALUE) {
-            const DWORD cause = GetLastError();
-            if (cause != ERROR_FILE_NOT_FOUND) return Fail(error, cause, name);
-        } else if (!IsDiskFile(old)) {
-            CloseHandle(old);
-            return Fail(error, ERROR_ACCESS_DENIED, name);
-        }
-        std::wstring temporary;
-        const HANDLE file = CreateBeside(name, AttributesFor(old), temporary);
-        if (file == INVALID_HANDLE_VALUE) {
-            const DWORD cause = GetLastError();
-            // A folder that takes no new file, with a file in it that may be written: the file
-            // is written in place instead, from what Close has collected.
-            if (old == INVALID_HANDLE_VALUE || cause != ERROR_ACCESS_DENIED) {
-                if (old != INVALID_HANDLE_VALUE) CloseHandle(old);
-                return Fail(error, cause, name);
-            }
-            state_->file = old;
-            state_->inPlace = true;
-        } else {
-            state_->file = file;
-            state_->temporary = temporary;
-            state_->targetLock = old;
-        }
-        state_->target = name;
-        m_strFileName = name;
-        return TRUE;
-    }
-
-    const HANDLE file = tarvex::platform::OpenRetryingWhileShared([&] {
-        return CreateFileW(name.c_str(), AccessFor(openFlags), SharingFor(openFlags), nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+int HoldOldFile(const std::wstring& target, UINT openFlags, Handle& old) {
+    const HANDLE opened = OpenRetryingWhileShared([&] {
+        return CreateFileW(target.c_str(), GENERIC_WRITE, SharingFor(openFlags) | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     });
-    if (file == INVALID_HANDLE_VALUE) return Fail(error, GetLastError(), name);
-    if (!IsDiskFile(file)) {
-        CloseHandle(file);
-        return Fail(error, ERROR_ACCESS_DENIED, name);
-    }
-    state_->file = file;
-    m_strFileName = name;
-    return TRUE;
+    if (opened == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
+    return KeepDiskFile(opened, old);
 }
 
-void CFile::ThrowOsError(int osError) const {
-    AfxThrowFileException(CFileException::OsErrorToException(osError), osError, m_strFileName);
+// Held without sharing while it is written, so that nobody else removes it meanwhile.
+int CreateNew(const std::wstring& path, Handle old, Handle& file) {
+    const HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       AttributesFor(AsHandle(old)), nullptr);
+    if (created == INVALID_HANDLE_VALUE) return LastError();
+    file = FromHandle(created);
+    return 0;
 }
 
-UINT CFile::Read(void* buffer, UINT count) {
-    if (state_->file == INVALID_HANDLE_VALUE) ThrowOsError(ERROR_INVALID_HANDLE);
-    UINT filled = 0;
-    while (filled < count) {
-        DWORD got = 0;
-        if (!ReadFile(state_->file, static_cast<char*>(buffer) + filled, count - filled, &got,
-                      nullptr)) {
-            ThrowOsError(static_cast<int>(GetLastError()));
-        }
-        if (got == 0) break;
-        filled += got;
-    }
-    return filled;
+bool FolderRefusesNewFiles(int error) { return error == ERROR_ACCESS_DENIED; }
+
+// The held file was opened for writing: it is the one written.
+int OpenInPlace(const std::wstring& /*target*/, Handle& old, Handle& file) {
+    file = std::exchange(old, kNone);
+    return 0;
 }
 
-void CFile::Write(const void* buffer, UINT count) {
-    if (state_->file == INVALID_HANDLE_VALUE) ThrowOsError(ERROR_INVALID_HANDLE);
-    if (state_->inPlace) {
-        const auto* bytes = static_cast<const char*>(buffer);
-        state_->pending.insert(state_->pending.end(), bytes, bytes + count);
-        return;
+int ReadSome(Handle file, void* buffer, UINT count, UINT& got) {
+    DWORD read = 0;
+    if (!ReadFile(AsHandle(file), buffer, count, &read, nullptr)) return LastError();
+    got = read;
+    return 0;
+}
+
+int WriteSome(Handle file, const void* buffer, UINT count, UINT& put) {
+    DWORD written = 0;
+    if (!WriteFile(AsHandle(file), buffer, count, &written, nullptr) || written == 0) {
+        const int cause = LastError();
+        return cause != ERROR_SUCCESS ? cause : ERROR_DISK_FULL;
     }
-    UINT done = 0;
-    while (done < count) {
-        DWORD put = 0;
-        if (!WriteFile(state_->file, static_cast<const char*>(buffer) + done, count - done, &put,
-                       nullptr) ||
-            put == 0) {
-            const DWORD cause = GetLastError();
-            ThrowOsError(static_cast<int>(cause != ERROR_SUCCESS ? cause : ERROR_DISK_FULL));
+    put = written;
+    return 0;
+}
+
+ULONGLONG LengthOf(Handle file) {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(AsHandle(file), &size) ? static_cast<ULONGLONG>(size.QuadPart) : 0;
+}
+
+ULONGLONG PositionOf(Handle file) {
+    LARGE_INTEGER none{};
+    LARGE_INTEGER at{};
+    return SetFilePointerEx(AsHandle(file), none, &at, FILE_CURRENT)
+               ? static_cast<ULONGLONG>(at.QuadPart)
+               : 0;
+}
+
+int FlushToDisk(Handle file) { return FlushFileBuffers(AsHandle(file)) ? 0 : LastError(); }
+
+int CloseFile(Handle file) { return CloseHandle(AsHandle(file)) ? 0 : LastError(); }
+
+// A file that is open cannot be replaced (MoveFileEx fails with ERROR_ACCESS_DENIED, even for a
+// handle that shares deletion, unless the volume offers POSIX semantics): the old file is let go
+// first.
+int MoveOver(const std::wstring& created, const std::wstring& target, Handle& old) {
+    if (old != kNone) CloseHandle(AsHandle(std::exchange(old, kNone)));
+    return MoveFileExW(created.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : LastError();
+}
+
+int Rewrite(Handle file, const std::vector<char>& bytes) {
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(AsHandle(file), start, nullptr, FILE_BEGIN)) return LastError();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        UINT put = 0;
+        const UINT count = static_cast<UINT>(std::min<std::size_t>(bytes.size() - done, MAXDWORD));
+        if (const int cause = WriteSome(file, bytes.data() + done, count, put); cause != 0) {
+            return cause;
         }
         done += put;
     }
+    if (!SetEndOfFile(AsHandle(file))) return LastError();
+    return FlushToDisk(file);
 }
 
-ULONGLONG CFile::GetLength() const {
-    LARGE_INTEGER size{};
-    if (state_->file == INVALID_HANDLE_VALUE || !GetFileSizeEx(state_->file, &size)) return 0;
-    return static_cast<ULONGLONG>(size.QuadPart);
-}
+void RemoveFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
 
-ULONGLONG CFile::GetPosition() const {
-    if (state_->inPlace) return state_->pending.size();
-    LARGE_INTEGER none{};
-    LARGE_INTEGER at{};
-    if (state_->file == INVALID_HANDLE_VALUE ||
-        !SetFilePointerEx(state_->file, none, &at, FILE_CURRENT)) {
-        return 0;
-    }
-    return static_cast<ULONGLONG>(at.QuadPart);
-}
-
-void CFile::Close() {
-    if (state_->file == INVALID_HANDLE_VALUE) return;
-    if (!state_->temporary.empty()) {
-        // Everything on the disk before the new file takes the old one's name.
-        if (state_->targetLock != INVALID_HANDLE_VALUE) {
-            CloseHandle(std::exchange(state_->targetLock, INVALID_HANDLE_VALUE));
-        }
-        const bool flushed = FlushFileBuffers(state_->file) != FALSE;
-        CloseHandle(std::exchange(state_->file, INVALID_HANDLE_VALUE));
-        if (!flushed || !MoveFileExW(state_->temporary.c_str(), state_->target.c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            const DWORD cause = GetLastError();
-            Abort();
-            ThrowOsError(static_cast<int>(cause));
-        }
-        state_->temporary.clear();
-    }
-    if (state_->inPlace) {
-        // The old file emptied and written afresh, all of it on the disk before Close returns.
-        LARGE_INTEGER start{};
-        DWORD put = 0;
-        const std::vector<char>& bytes = state_->pending;
-        const bool written =
-            SetFilePointerEx(state_->file, start, nullptr, FILE_BEGIN) &&
-            (bytes.empty() || (WriteFile(state_->file, bytes.data(),
-                                         static_cast<DWORD>(bytes.size()), &put, nullptr) &&
-                               put == bytes.size())) &&
-            SetEndOfFile(state_->file) && FlushFileBuffers(state_->file);
-        if (!written) {
-            const DWORD cause = GetLastError();
-            Abort();
-            ThrowOsError(static_cast<int>(cause));
-        }
-    }
-    Abort();
-}
-
-void CFile::Abort() {
-    if (state_->file != INVALID_HANDLE_VALUE) CloseHandle(state_->file);
-    if (!state_->temporary.empty()) DeleteFileW(state_->temporary.c_str());
-    if (state_->targetLock != INVALID_HANDLE_VALUE) CloseHandle(state_->targetLock);
-    state_->file = state_->targetLock = INVALID_HANDLE_VALUE;
-    state_->temporary.clear();
-    state_->target.clear();
-    state_->inPlace = false;
-    state_->pending = {};
+std::vector<std::wstring> NamesStartingWith(const std::wstring& folder,
+                                            const std::wstring& prefix) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        names.emplace_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
 }
 
 // A new file that a living program writes is held without sharing, so it cannot be deleted:
 // whatever can be deleted was left by a program that has gone.
-void CFile::RemoveAbandonedReplacements(const wchar_t* fileName) {
-    if (fileName == nullptr || *fileName == L'\0') return;
-    const std::wstring path = fileName;
-    const std::wstring prefix = L"." + NameOf(path) + L".";
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((FolderOf(path) + prefix + L"*-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring rest = std::wstring(found.cFileName).substr(prefix.size());
-        if (rest.empty() || rest.front() == L'-' ||
-            rest.find_first_not_of(L"0123456789-") != std::wstring::npos) {
-            continue;
-        }
-        DeleteFileW((FolderOf(path) + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
+void RemoveIfAbandoned(const std::wstring& path, DWORD /*owner*/) { DeleteFileW(path.c_str()); }
+
+}  // namespace tarvex::platform::file_steps
 
 BOOL CFileFind::FindFile(const wchar_t* name) {
     directory_ = false;

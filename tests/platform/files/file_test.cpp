@@ -74,4 +74,19 @@ TEST(File, MissingFilesAndFoldersDoNotOpenAndFindFileSeesEveryName) {
     EXPECT_FALSE(finder.FindFile(L""));
 }
 
+// Only the names this class makes beside a file (".<name>.<pid>-<n>") are taken for left-over
+// new files: another's, or one whose number no process can have, stays, and nothing is raised.
+TEST(File, NamesBesideAFileThatAreNotLeftOverNewFilesStay) {
+    TempDir dir;
+    const auto path = dir.path() / "Quorlex2000.hex";
+    std::ofstream(path) << "good copy";
+    const char* const others[] = {".Quorlex2000.hex.12-ab", ".Quorlex2000.hex.-1",
+                                  ".Quorlex2000.hex.12", ".Quorlex2000.hex.99999999999999999999-1",
+                                  ".Quorlex2000.hex.4294967296-0"};
+    for (const char* name : others) std::ofstream(dir.path() / name) << "someone else's";
+    CFile::RemoveAbandonedReplacements(path.wstring().c_str());
+    for (const char* name : others) EXPECT_TRUE(std::filesystem::exists(dir.path() / name)) << name;
+    EXPECT_EQ(Contents(path), "good copy");
+}
+
 }  // namespace
