@@ -246,30 +246,46 @@ BOOL CDialog::KillTimer(UINT_PTR id) {
     return TRUE;
 }
 
-BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     DialogWindow* window = impl_->window;
-    if (window == nullptr) return FALSE;
-    std::function<void()> deliver;
-    switch (message) {
-        case WM_CLOSE:
-            deliver = [this] { DialogAccess::Close(*this); };
-            break;
-        case WM_COMMAND:
-            deliver = [this, wParam] {
-                DialogAccess::Command(*this, static_cast<UINT>(wParam & 0xFFFF));
-            };
-            break;
-        case WM_SYSCOMMAND:
-            deliver = [this, wParam] {
-                DialogAccess::SysCommand(*this, static_cast<UINT>(wParam));
-            };
-            break;
-        default:
-            return FALSE;
+    if (window == nullptr ||
+        (message != WM_CLOSE && message != WM_COMMAND && message != WM_SYSCOMMAND)) {
+        return FALSE;
     }
     // Queued on the window: dropped if the window goes first.
-    QMetaObject::invokeMethod(window, std::move(deliver), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window, [window, message, wParam, lParam] { window->Receive(message, wParam, lParam); },
+        Qt::QueuedConnection);
     return TRUE;
+}
+
+LRESULT DialogWindow::Receive(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            DialogAccess::Command(owner_, static_cast<UINT>(wParam & 0xFFFF));
+            return 0;
+        case WM_SYSCOMMAND:
+            DialogAccess::SysCommand(owner_, static_cast<UINT>(wParam));
+            return 0;
+        case WM_CLOSE:
+            DialogAccess::Close(owner_);
+            return 0;
+        case WM_INITMENUPOPUP: {
+            const int position = static_cast<int>(lParam & 0xFFFF);
+            CMenu popup = owner_.GetMenu().GetSubMenu(position);
+            DialogAccess::InitMenuPopup(owner_, popup, static_cast<UINT>(position), FALSE);
+            return 0;
+        }
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(DialogAccess::QueryDragIcon(owner_));
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            DialogAccess::EndSession(owner_, static_cast<BOOL>(wParam));
+            return 0;
+        default:
+            return 0;
+    }
 }
 
 void CDialog::SetIcon(HICON icon, BOOL /*bigIcon*/) {

@@ -15,14 +15,19 @@
 #include "platform/ui/dialog_access.h"
 #include "platform/ui/qt/control_text.h"
 #include "platform/ui/qt/gdi_qt.h"
+#include "platform/ui/qt/window_ref.h"
 
 namespace tarvex::platform {
 
 // The Qt window of a CDialog: its close box, keys, painting and notifying static texts reach the
 // dialog's handlers.
-class DialogWindow final : public QDialog {
+class DialogWindow final : public QDialog, public MessageReceiver {
   public:
     DialogWindow(CDialog& owner, QWidget* parent) : QDialog(parent), owner_(owner) {}
+
+    // Commands, menu commands, the popup's set-up, the close, the drag icon and the session's
+    // end reach the dialog's handlers; other messages are answered 0.
+    LRESULT Receive(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     CDialog& Owner() const { return owner_; }
     // The menu Alt+Space and a right click on the window open; none until the dialog makes one.

@@ -10,6 +10,15 @@
 
 namespace tarvex::platform {
 
+// A window that takes the messages sent to it (CWnd::SendMessage) as its window procedure would.
+class MessageReceiver {
+  public:
+    virtual LRESULT Receive(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+  protected:
+    ~MessageReceiver() = default;
+};
+
 struct WindowRef {
     std::shared_ptr<WindowLink> link;  // closed when the window's dialog goes
     QPointer<QWidget> widget;          // a control, a dialog, a menu or a menu bar

@@ -9,13 +9,11 @@
 #include "platform/ui/qt/button_check.h"
 #include "platform/ui/qt/control_text.h"
 #include "platform/ui/qt/dialog_colours.h"
-#include "platform/ui/qt/dialog_window.h"
 #include "platform/ui/qt/progress_bar.h"
 #include "platform/ui/qt/qt_text.h"
 #include "platform/ui/qt/window_ref.h"
 #include "platform/ui/win_app.h"
 
-using tarvex::platform::DialogAccess;
 using tarvex::platform::ProgressBar;
 using tarvex::platform::ProgressModel;
 using tarvex::platform::WindowRef;
@@ -205,46 +203,13 @@ int CProgressCtrl::StepIt() {
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == BM_CLICK) {
-        With<QAbstractButton>(window_, [](QAbstractButton* button) { button->click(); });
-    }
-    if (message != WM_COMMAND && message != WM_INITMENUPOPUP && message != WM_CLOSE &&
-        message != WM_SYSCOMMAND && message != WM_QUERYDRAGICON && message != WM_QUERYENDSESSION &&
-        message != WM_ENDSESSION) {
-        return 0;
-    }
     LRESULT result = 0;
-    With<QDialog>(window_, [&](QDialog* widget) {
-        auto* window = dynamic_cast<tarvex::platform::DialogWindow*>(widget);
-        if (window == nullptr) return;
-        CDialog& dialog = window->Owner();
-        if (message == WM_QUERYDRAGICON) {
-            result = reinterpret_cast<LRESULT>(DialogAccess::QueryDragIcon(dialog));
-            return;
+    With<QWidget>(window_, [&](QWidget* widget) {
+        if (auto* button = qobject_cast<QAbstractButton*>(widget); message == BM_CLICK && button) {
+            button->click();
+        } else if (auto* receiver = dynamic_cast<tarvex::platform::MessageReceiver*>(widget)) {
+            result = receiver->Receive(message, wParam, lParam);
         }
-        if (message == WM_QUERYENDSESSION) {
-            result = TRUE;
-            return;
-        }
-        if (message == WM_ENDSESSION) {
-            DialogAccess::EndSession(dialog, static_cast<BOOL>(wParam));
-            return;
-        }
-        if (message == WM_COMMAND) {
-            DialogAccess::Command(dialog, static_cast<UINT>(wParam & 0xFFFF));
-            return;
-        }
-        if (message == WM_CLOSE) {
-            DialogAccess::Close(dialog);
-            return;
-        }
-        if (message == WM_SYSCOMMAND) {
-            DialogAccess::SysCommand(dialog, static_cast<UINT>(wParam));
-            return;
-        }
-        const int position = static_cast<int>(lParam & 0xFFFF);
-        CMenu popup = dialog.GetMenu().GetSubMenu(position);
-        DialogAccess::InitMenuPopup(dialog, popup, static_cast<UINT>(position), FALSE);
     });
     return result;
 }
