@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace tarvex::platform {
 
@@ -28,10 +29,28 @@ class WindowLink {
     void Close();
     bool IsOpen() const;
 
-    struct State;
+    // Whether the link's calls may run: shared with the calls on their way, which look at it on
+    // the window thread before they run.
+    class Gate {
+      public:
+        // Runs `step` while the gate is held open and answers what it answers; false, without
+        // running it, once the gate is closed.
+        bool WhileOpen(const std::function<bool()>& step);
+        bool IsOpen();
+        void Close();
+
+      private:
+        std::mutex mutex_;  // guards `open_`, and holds a step against a Close
+        bool open_ = true;
+    };
+    struct State;  // what the window system keeps for the link
 
   private:
-    WindowLink();
+    WindowLink();  // the window system's
+    // A call from a thread other than the window thread, made while the link is open.
+    bool RunFromAnotherThread(const std::function<void()>& call) const;
+
+    std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
     std::shared_ptr<State> state_;
 };
 

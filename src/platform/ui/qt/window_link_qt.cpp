@@ -5,20 +5,8 @@
 #include <QObject>
 #include <QThread>
 #include <future>
-#include <mutex>
 
 namespace tarvex::platform {
-
-struct WindowLink::State {
-    std::mutex mutex;  // guards `open`
-    bool open = true;
-    QObject* receiver = nullptr;  // lives on the window thread
-
-    bool IsOpen() {
-        std::lock_guard lock(mutex);
-        return open;
-    }
-};
 
 namespace {
 
@@ -28,8 +16,8 @@ const QEvent::Type kCallEvent = static_cast<QEvent::Type>(QEvent::registerEventT
 // still answers its caller, so no caller waits for ever.
 class CallEvent final : public QEvent {
   public:
-    CallEvent(const std::function<void()>& call, std::shared_ptr<WindowLink::State> state)
-        : QEvent(kCallEvent), call_(call), state_(std::move(state)) {}
+    CallEvent(const std::function<void()>& call, std::shared_ptr<WindowLink::Gate> gate)
+        : QEvent(kCallEvent), call_(call), gate_(std::move(gate)) {}
     ~CallEvent() override {
         if (!answered_) done_.set_value(false);
     }
@@ -38,7 +26,7 @@ class CallEvent final : public QEvent {
 
     void Run() {
         answered_ = true;
-        if (!state_->IsOpen()) {
+        if (!gate_->IsOpen()) {
             done_.set_value(false);
             return;
         }
@@ -52,7 +40,7 @@ class CallEvent final : public QEvent {
 
   private:
     const std::function<void()>& call_;  // the caller waits, so its call outlives the event
-    std::shared_ptr<WindowLink::State> state_;
+    std::shared_ptr<WindowLink::Gate> gate_;
     std::promise<bool> done_;
     bool answered_ = false;
 };
@@ -73,46 +61,35 @@ bool IsWindowThread() {
     return application != nullptr && QThread::currentThread() == application->thread();
 }
 
+// The link's calls are posted to an object of its own on the window thread: deleting it, as the
+// link goes, drops the calls still queued, which answers them.
+struct WindowLink::State {
+    State() : receiver(new CallReceiver()) {}
+    ~State() {
+        if (IsWindowThread()) {
+            delete receiver;
+        } else {
+            receiver->deleteLater();
+        }
+    }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    QObject* receiver;
+};
+
 WindowLink::WindowLink() : state_(std::make_shared<State>()) {}
 
-std::shared_ptr<WindowLink> WindowLink::Create() {
-    std::shared_ptr<WindowLink> link(new WindowLink());
-    link->state_->receiver = new CallReceiver();
-    return link;
-}
-
-WindowLink::~WindowLink() {
-    Close();
-    // Deleting the receiver drops its queued calls, which answers them.
-    if (IsWindowThread()) {
-        delete state_->receiver;
-    } else {
-        state_->receiver->deleteLater();
-    }
-}
-
-bool WindowLink::Run(const std::function<void()>& call) const {
-    if (IsWindowThread()) {
-        if (!state_->IsOpen()) return false;
-        call();
-        return true;
-    }
+bool WindowLink::RunFromAnotherThread(const std::function<void()>& call) const {
     std::future<bool> done;
-    {
-        std::lock_guard lock(state_->mutex);
-        if (!state_->open || QCoreApplication::instance() == nullptr) return false;
-        auto* event = new CallEvent(call, state_);
+    const bool posted = gate_->WhileOpen([&] {
+        if (QCoreApplication::instance() == nullptr) return false;
+        auto* event = new CallEvent(call, gate_);
         done = event->Future();
         QCoreApplication::postEvent(state_->receiver, event);
-    }
-    return done.get();
+        return true;
+    });
+    return posted && done.get();
 }
-
-void WindowLink::Close() {
-    std::lock_guard lock(state_->mutex);
-    state_->open = false;
-}
-
-bool WindowLink::IsOpen() const { return state_->IsOpen(); }
 
 }  // namespace tarvex::platform

@@ -4,29 +4,18 @@
 // waits. The call runs only while its link is open, checked on the window thread itself, where
 // windows are destroyed too, so a late call never touches a destroyed window.
 #include <exception>
-#include <mutex>
 
 #include "platform/ui/win32/window_thread.h"
 #include "platform/ui/window_link.h"
 
 namespace tarvex::platform {
 
-struct WindowLink::State {
-    std::mutex mutex;  // guards `open`
-    bool open = true;
-
-    bool IsOpen() {
-        std::lock_guard lock(mutex);
-        return open;
-    }
-};
-
 namespace {
 
 // What a sent call carries: the call, its link, and how it went.
 struct SentCall {
     const std::function<void()>* call;
-    WindowLink::State* state;
+    WindowLink::Gate* gate;
     bool ran = false;
     std::exception_ptr failure;
 };
@@ -35,7 +24,7 @@ struct SentCall {
 
 void RunSentCall(void* sent) {
     auto& call = *static_cast<SentCall*>(sent);
-    if (!call.state->IsOpen()) return;
+    if (!call.gate->IsOpen()) return;
     try {
         (*call.call)();
     } catch (...) {
@@ -46,33 +35,15 @@ void RunSentCall(void* sent) {
 
 bool IsWindowThread() { return WindowThreadId() != 0 && GetCurrentThreadId() == WindowThreadId(); }
 
-WindowLink::WindowLink() : state_(std::make_shared<State>()) {}
+WindowLink::WindowLink() = default;
 
-std::shared_ptr<WindowLink> WindowLink::Create() {
-    return std::shared_ptr<WindowLink>(new WindowLink());
-}
-
-WindowLink::~WindowLink() { Close(); }
-
-bool WindowLink::Run(const std::function<void()>& call) const {
-    if (IsWindowThread()) {
-        if (!state_->IsOpen()) return false;
-        call();
-        return true;
-    }
-    if (!state_->IsOpen()) return false;
-    SentCall sent{&call, state_.get(), false, nullptr};
+bool WindowLink::RunFromAnotherThread(const std::function<void()>& call) const {
+    if (!gate_->IsOpen()) return false;
+    SentCall sent{&call, gate_.get(), false, nullptr};
     // Fails at once when the window system, and its message window, have gone.
     SendToWindowThread(&sent);
     if (sent.failure) std::rethrow_exception(sent.failure);
     return sent.ran;
 }
-
-void WindowLink::Close() {
-    std::lock_guard lock(state_->mutex);
-    state_->open = false;
-}
-
-bool WindowLink::IsOpen() const { return state_->IsOpen(); }
 
 }  // namespace tarvex::platform
