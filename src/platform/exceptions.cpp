@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "platform/os_error.h"
 #include "platform/win32.h"
 
 namespace {
@@ -92,6 +93,40 @@ std::wstring CArchiveException::Message() const {
             return WithFileName(L"%1 contains an unsupported version.", m_strFileName);
         default:
             return WithFileName(L"An unknown error occurred while accessing %1.", m_strFileName);
+    }
+}
+
+int CFileException::OsErrorToException(LONG osError) {
+    using tarvex::platform::OsErrorKind;
+    switch (tarvex::platform::KindOfOsError(static_cast<std::uint32_t>(osError))) {
+        case OsErrorKind::kNone:
+            return none;
+        case OsErrorKind::kNotFound:
+            return fileNotFound;
+        case OsErrorKind::kBadPath:
+            return badPath;
+        case OsErrorKind::kTooManyOpenFiles:
+            return tooManyOpenFiles;
+        case OsErrorKind::kAccessDenied:
+            return accessDenied;
+        case OsErrorKind::kInvalidHandle:
+            return invalidFile;
+        case OsErrorKind::kCurrentDirectory:
+            return removeCurrentDir;
+        case OsErrorKind::kInUse:
+            return sharingViolation;
+        case OsErrorKind::kLocked:
+            return lockViolation;
+        case OsErrorKind::kDiskFull:
+            return diskFull;
+        case OsErrorKind::kBadSeek:
+            return badSeek;
+        case OsErrorKind::kHardware:
+            return hardIO;
+        case OsErrorKind::kEndOfFile:
+            return endOfFile;
+        default:
+            return genericException;
     }
 }
 

@@ -72,7 +72,7 @@ class CFileException : public CException {
     CFileException(int cause, LONG osError, std::wstring fileName = {})
         : m_cause(cause), m_lOsError(osError), m_strFileName(std::move(fileName)) {}
 
-    // The cause for an operating-system error number (errno).
+    // The cause for the system's own error number (errno on Linux, a Win32 code on Windows).
     static int OsErrorToException(LONG osError);
 
     // Public, as in the class library: a handler reads what went wrong.

@@ -82,7 +82,7 @@ TEST(FailureReport, EachKindIsDescribedByItsOwnRow) {
     EXPECT_EQ(Describe(false), L"false");
     EXPECT_EQ(Describe(2L), DescribeSystemError(2)) << "a long is a system error number";
     if (kEmulatedWin32) {
-        EXPECT_EQ(Describe(2L), L"No such file or directory\n");
+        EXPECT_EQ(Describe(6L), L"The handle is invalid.\n") << "a Win32 code, as on Windows";
     }
     EXPECT_EQ(Describe(static_cast<long>(0x80001234)), L"") << "no system text";
     EXPECT_EQ(Describe(2), L"Unknown exception") << "an int is not a long";

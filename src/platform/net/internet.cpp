@@ -4,6 +4,18 @@
 #include <string>
 
 #include "platform/files/file.h"
+#include "platform/os_error.h"
+
+namespace {
+
+// Why the downloaded file could not take its place, in the system's words and number.
+std::string LocalFileFailure(LONG osError) {
+    const auto code = static_cast<std::uint32_t>(osError);
+    return "the local file cannot be written: " + tarvex::platform::OsErrorText(code) + " (error " +
+           std::to_string(code) + ")";
+}
+
+}  // namespace
 
 BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile, BOOL failIfExists,
                              DWORD /*attributes*/, DWORD /*flags*/, DWORD_PTR /*context*/) {
@@ -23,8 +35,7 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
     CFileException openError(CFileException::none, 0);
     if (!file.Open(localFile, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
                    &openError)) {
-        lastError_ =
-            "the local file cannot be written (error " + std::to_string(openError.m_lOsError) + ")";
+        lastError_ = LocalFileFailure(openError.m_lOsError);
         return FALSE;
     }
     std::uint64_t received = 0;
@@ -37,8 +48,7 @@ BOOL CFtpConnection::GetFile(const wchar_t* remoteFile, const wchar_t* localFile
     try {
         file.Close();  // the complete file takes the old one's place
     } catch (CFileException* failure) {
-        lastError_ =
-            "the local file cannot be written (error " + std::to_string(failure->m_lOsError) + ")";
+        lastError_ = LocalFileFailure(failure->m_lOsError);
         failure->Delete();
         return FALSE;
     }

@@ -1,10 +1,8 @@
 #include "platform/posix/system_messages.h"
 
-#include <cstring>
 #include <string>
 
 #include "platform/posix/kernel_objects.h"
-#include "platform/text.h"
 
 namespace {
 
@@ -25,12 +23,31 @@ std::wstring ResultCodeText(DWORD code) {
     }
 }
 
-std::wstring OsErrorText(DWORD code) {
-    constexpr DWORD kLargestErrno = 4095;
-    if (code == 0) return L"The operation completed successfully.";
-    if (code > kLargestErrno) return {};
-    const char* text = strerrordesc_np(static_cast<int>(code));  // null for an unknown number
-    return text != nullptr ? tarvex::platform::WidenAnsi(text) : std::wstring();
+// The emulation's own error codes (what its GetLastError returns), in Windows' words. The
+// system's errno values are not Win32 codes and are told elsewhere (platform/os_error.h).
+std::wstring ErrorCodeText(DWORD code) {
+    switch (code) {
+        case ERROR_SUCCESS:
+            return L"The operation completed successfully.";
+        case ERROR_PATH_NOT_FOUND:
+            return L"The system cannot find the path specified.";
+        case ERROR_INVALID_HANDLE:
+            return L"The handle is invalid.";
+        case ERROR_NOT_ENOUGH_MEMORY:
+            return L"Not enough memory resources are available to process this command.";
+        case ERROR_NOT_SUPPORTED:
+            return L"The request is not supported.";
+        case ERROR_INVALID_PARAMETER:
+            return L"The parameter is incorrect.";
+        case ERROR_INSUFFICIENT_BUFFER:
+            return L"The data area passed to a system call is too small.";
+        case ERROR_INVALID_THREAD_ID:
+            return L"The thread identifier is invalid.";
+        case ERROR_NOT_ENOUGH_QUOTA:
+            return L"Not enough quota is available to process this command.";
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -42,7 +59,7 @@ DWORD FormatMessageW(DWORD flags, const void* /*source*/, DWORD messageId, DWORD
         return 0;
     }
     std::wstring text = ResultCodeText(messageId);
-    if (text.empty()) text = OsErrorText(messageId);
+    if (text.empty()) text = ErrorCodeText(messageId);
     if (text.empty()) {
         SetLastError(ERROR_MR_MID_NOT_FOUND);
         return 0;

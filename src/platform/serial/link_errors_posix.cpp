@@ -5,9 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-
+#include "platform/os_error.h"
 #include "platform/text.h"
 
 namespace tarvex::platform {
@@ -36,16 +34,19 @@ std::string PermissionText(const std::string& path) {
 }  // namespace
 
 std::string DescribeLinkError(const std::wstring& port, std::uint32_t error, LinkStep step) {
-    const int code = static_cast<int>(error);
+    const OsErrorKind kind = KindOfOsError(error);
     if (step == LinkStep::kOpening) {
-        if (code == EACCES || code == EPERM) return PermissionText(ToSystemName(port));
-        if (code == EBUSY || code == EWOULDBLOCK) return "the port is in use by another program";
-        if (code == ENOENT || code == ENXIO || code == ENODEV) return "there is no such port";
-    } else if (code == EIO || code == ENXIO || code == ENODEV) {
-        // What a port whose device has gone answers (a USB adapter pulled out, a hang-up).
+        if (kind == OsErrorKind::kAccessDenied) return PermissionText(ToSystemName(port));
+        if (kind == OsErrorKind::kInUse) return "the port is in use by another program";
+        if (kind == OsErrorKind::kNotFound || kind == OsErrorKind::kNoDevice) {
+            return "there is no such port";
+        }
+    } else if (kind == OsErrorKind::kHardware || kind == OsErrorKind::kNoDevice) {
+        // What a port whose device has gone answers (a USB adapter pulled out, a hang-up): EIO,
+        // ENXIO, ENODEV.
         return "the line was dropped (unplugged, or the device hung up)";
     }
-    return std::strerror(code);
+    return OsErrorText(error);
 }
 
 }  // namespace tarvex::platform

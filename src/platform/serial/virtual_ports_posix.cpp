@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "platform/files/regular_file_posix.h"
+#include "platform/os_error.h"
 #include "platform/serial/serial_ports.h"
 #include "platform/text.h"
 
@@ -145,14 +146,14 @@ VirtualPortRegistration::VirtualPortRegistration(const std::string& portPath,
     const std::string entry = folder + "/" + name;
     const int fd = open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-        why_ = hidden + ": " + std::strerror(errno);
+        why_ = hidden + ": " + OsErrorText(static_cast<std::uint32_t>(errno));
         return;
     }
     const bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                     WriteAll(fd, std::to_string(getpid()) + "\n" + portPath + "\n" + what + "\n") &&
                     rename(hidden.c_str(), entry.c_str()) == 0;
     if (!ok) {
-        why_ = entry + ": " + std::strerror(errno);
+        why_ = entry + ": " + OsErrorText(static_cast<std::uint32_t>(errno));
         unlink(hidden.c_str());
         close(fd);
         return;
