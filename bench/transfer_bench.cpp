@@ -17,12 +17,10 @@
 #include "bench_stats.h"
 #include "device_line.h"
 #include "firmware_file.h"
-#include "platform/serial/serial_port.h"
 #include "platform/text.h"
+#include "support/recording_job_host.h"
 #include "update/console_job.h"
-#include "update/job_host.h"
 
-using tarvex::update::JobHost;
 using tarvex::update::RunConsoleReprogramming;
 
 namespace {
@@ -41,39 +39,12 @@ std::string WriteFile(const std::string& name, const Bytes& bytes) {
 }
 
 // A host that does nothing but what the job needs to run.
-class BenchHost : public JobHost {
-  public:
-    BenchHost(std::string port, std::string file, std::shared_ptr<Cancellation> cancellation)
-        : port_(std::move(port)), file_(std::move(file)), cancellation_(std::move(cancellation)) {}
-    std::wstring SelectedPortName() override { return tarvex::platform::WidenAnsi(port_); }
-    std::optional<std::wstring> FirmwarePath() override {
-        return tarvex::platform::WidenAnsi(file_);
-    }
-    std::unique_ptr<SerialLink> MakeLink() override {
-        return tarvex::platform::MakeSerialPort(cancellation_);
-    }
-    void SetStatus(const std::wstring&) override {}
-    void SetStepProgress(bool) override {}
-    void BeginConsoleProgress(std::int32_t) override {}
-    void BeginSignProgress(std::int32_t) override {}
-    void SetProgress(std::int32_t) override {}
-    void FillProgress() override {}
-    void ShowMessage(const std::wstring&) override {}
-    void EnableControlsAfterJob() override {}
-    void ResetJobEvent() override {}
-    void StopWorker() override {}
-
-  private:
-    std::string port_;
-    std::string file_;
-    std::shared_ptr<Cancellation> cancellation_;
-};
-
 // The console job running on its own thread against `line`, set up and waiting for markers.
 class ConsoleJobRun {
   public:
     ConsoleJobRun(DeviceLine& line, const std::string& file)
-        : host_(line.PortPath(), file, cancellation_),
+        : host_(tarvex::platform::WidenAnsi(line.PortPath()), tarvex::platform::WidenAnsi(file),
+                cancellation_),
           thread_([this] { RunConsoleReprogramming(host_); }) {
         line.WaitConfigured(115200, false, 10s);
     }
@@ -86,7 +57,7 @@ class ConsoleJobRun {
 
   private:
     std::shared_ptr<Cancellation> cancellation_ = std::make_shared<Cancellation>();
-    BenchHost host_;
+    WindowlessJobHost host_;
     std::thread thread_;
 };
 
@@ -134,7 +105,8 @@ void IdleCpu() {
 // The child's side of the memory figure: a console job on `port` with `file`, to its end.
 int RunConsoleJobAlone(const std::string& port, const std::string& file) {
     auto cancellation = std::make_shared<Cancellation>();
-    BenchHost host(port, file, cancellation);
+    WindowlessJobHost host(tarvex::platform::WidenAnsi(port), tarvex::platform::WidenAnsi(file),
+                           cancellation);
     if (!RunConsoleReprogramming(host)) return 1;
     std::printf("%ld\n", tarvex::bench::OwnPeakRssKb());
     return 0;

@@ -44,21 +44,6 @@ tarvex_add_tests(report_tests
         about/system_report_win_test.cpp
     UNDER tarvex_report)
 
-# The device jobs through a Wine COM port, against the simulator built for Linux (make
-# test-windows builds it and names it here).
-set(TARVEX_LINUX_DEVSIM "" CACHE FILEPATH "The Linux build's tarvex2-devsim, for the job tests")
-add_executable(jobs_on_a_com_port_tests windows/jobs_on_a_com_port_test.cpp)
-target_include_directories(jobs_on_a_com_port_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(jobs_on_a_com_port_tests PRIVATE tarvex_update GTest::gtest_main
-                                                        tarvex_warnings)
-if(TARVEX_LINUX_DEVSIM)
-    add_test(NAME JobsOnAComPort.ConsoleAndSignAgainstTheSimulator
-        COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/jobs_on_a_com_port.sh
-                ${TARVEX_LINUX_DEVSIM} $<TARGET_FILE:jobs_on_a_com_port_tests>)
-    set_tests_properties(JobsOnAComPort.ConsoleAndSignAgainstTheSimulator PROPERTIES
-        TIMEOUT 180 RUN_SERIAL ON)
-endif()
-
 # The download on WinINet against the real FTP server on loopback (a Linux program that the
 # Windows test starts through Wine).
 tarvex_add_tests(download_tests

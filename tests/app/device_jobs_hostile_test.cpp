@@ -122,7 +122,7 @@ TEST_F(DeviceJobsTest, CancelledJobHasNoThreadOfItsOwnToWaitFor) {
         ASSERT_TRUE(WaitUntil([&] { return line.WaitConfigured(115200, false, 1ms); }));
         dialog->EndDialog(IDCANCEL);  // ends without the close sequence, the job still waiting
     });
-    const auto stops = dialog->record.stops;
+    const auto stops = dialog->stops;
     EXPECT_EQ(stops->all, 0) << "the job is still waiting for its console";
     dialog.reset();  // cancels the wait: the job ends and stops its own thread
     EXPECT_EQ(stops->all, 1);

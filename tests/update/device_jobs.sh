@@ -1,16 +1,43 @@
 #!/bin/sh
-# Runs the device jobs of the Windows test program against the simulator (a Linux program on a
-# pseudo-terminal), through a COM port of the Wine prefix linked to that pseudo-terminal.
-#   jobs_on_a_com_port.sh DEVSIM TEST_EXE
-# WINEPREFIX names the prefix. COM1 to COM4 are never used: Wine maps the machine's own serial
-# console there.
+# Runs the device jobs of the window-less test program against the simulator (a Linux program on
+# a pseudo-terminal): on Linux over the pseudo-terminal itself, and with "wine" as the Windows
+# program through a COM port of the Wine prefix linked to that pseudo-terminal.
+#   device_jobs.sh DEVSIM TEST_PROGRAM [wine]
+# Under Wine, WINEPREFIX names the prefix. COM1 to COM4 are never used: Wine maps the machine's
+# own serial console there.
 set -u
 devsim=$1
 tests=$2
+runner=${3:-}
 work=$(mktemp -d)
 failures=0
-trap '[ -n "$simulator" ] && kill $simulator 2>/dev/null; rm -f "$WINEPREFIX/dosdevices/com21"; rm -rf "$work"' EXIT
+trap '[ -n "$simulator" ] && kill $simulator 2>/dev/null; [ -n "$runner" ] && rm -f "$WINEPREFIX/dosdevices/com21"; rm -rf "$work"' EXIT
 simulator=
+
+# The port the test opens for the simulator's pseudo-terminal PTY, and a file's name as the test
+# program sees it.
+port_for() {
+    if [ -n "$runner" ]; then
+        ln -sfn "$1" "$WINEPREFIX/dosdevices/com21"
+        echo COM21
+    else
+        echo "$1"
+    fi
+}
+program_path() {
+    if [ -n "$runner" ]; then winepath -w "$1" 2>/dev/null; else echo "$1"; fi
+}
+# A port name the system has no device for.
+if [ -n "$runner" ]; then missing_port=COM199; else missing_port=/dev/tarvex-no-such-port; fi
+
+# run_test GTEST_TEST PORT FIRMWARE [WAITING_FILE]: the test program, natively or under Wine,
+# its output in test.out; it must have run that one test, and passed it (a name that matches no
+# test, or a skipped test, fails).
+run_test() {
+    env TARVEX_PORT="$2" TARVEX_FIRMWARE="$3" TARVEX_WAITING_FILE="${4:-}" \
+        $runner "$tests" --gtest_filter="JobsWithoutAWindow.$1" > "$work/test.out" 2>&1 &&
+        grep -q '^\[  PASSED  \] 1 test\.' "$work/test.out"
+}
 
 # play NAME GTEST_TEST FIRMWARE SIMULATOR_EXIT DEVSIM_ARGS...: the simulator on a pty mapped as
 # COM21 and the test against it; the test must pass and the simulator end with SIMULATOR_EXIT.
@@ -20,9 +47,7 @@ play() {
     "$devsim" "$@" > "$work/port" 2> "$work/devsim.err" < /dev/null &
     simulator=$!
     for i in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-    ln -sfn "$(head -n 1 "$work/port")" "$WINEPREFIX/dosdevices/com21"
-    TARVEX_PORT=COM21 TARVEX_FIRMWARE="$(winepath -w "$firmware" 2>/dev/null)" \
-        wine "$tests" --gtest_filter="JobsOnAComPort.$test" > "$work/test.out" 2>&1
+    run_test "$test" "$(port_for "$(head -n 1 "$work/port")")" "$(program_path "$firmware")"
     test_rc=$?
     wait $simulator
     devsim_rc=$?
@@ -42,12 +67,9 @@ play_hang_up_in_wait() {
     "$devsim" console --power-cycle 60000 > "$work/port" 2> "$work/devsim.err" < /dev/null &
     simulator=$!
     for i in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-    ln -sfn "$(head -n 1 "$work/port")" "$WINEPREFIX/dosdevices/com21"
     rm -f "$work/waiting"
-    TARVEX_PORT=COM21 TARVEX_FIRMWARE="$(winepath -w "$work/console.bin" 2>/dev/null)" \
-        TARVEX_WAITING_FILE="$(winepath -w "$work/waiting" 2>/dev/null)" \
-        wine "$tests" --gtest_filter=JobsOnAComPort.ConsoleThatHangsUpDuringTheWaitEndsTheJob \
-        > "$work/test.out" 2>&1 &
+    run_test ConsoleThatHangsUpDuringTheWaitEndsTheJob "$(port_for "$(head -n 1 "$work/port")")" \
+        "$(program_path "$work/console.bin")" "$(program_path "$work/waiting")" &
     job=$!
     for i in $(seq 400); do [ -e "$work/waiting" ] && break; sleep 0.05; done
     kill $simulator 2>/dev/null
@@ -77,9 +99,9 @@ play "console transfer cancelled" ACancelledTransferCountsWhatWentOut "$work/con
     console --line-rate
 play "sign with XOFF, asking twice" SignGetsTheFieldUpdateEachTimeItAsks "$work/sign.bin" 0 \
     sign --expect "$work/sign.bin" --retries 1 --xoff-after 1500 --xoff-ms 200
-TARVEX_PORT=COM199 TARVEX_FIRMWARE="$(winepath -w "$work/console.bin" 2>/dev/null)" wine "$tests" --gtest_filter=JobsOnAComPort.MissingPortIsNamedInTheStatusLine > "$work/test.out" 2>&1 ||
+run_test MissingPortIsNamedInTheStatusLine "$missing_port" "$(program_path "$work/console.bin")" ||
     { echo "FAILED: missing port"; cat "$work/test.out"; failures=$((failures + 1)); }
 : > "$work/empty.bin"
-TARVEX_PORT=COM199 TARVEX_FIRMWARE="$(winepath -w "$work/empty.bin" 2>/dev/null)" wine "$tests" --gtest_filter=JobsOnAComPort.EmptyFileEndsTheJobBeforeThePortIsOpened > "$work/test.out" 2>&1 ||
+run_test EmptyFileEndsTheJobBeforeThePortIsOpened "$missing_port" "$(program_path "$work/empty.bin")" ||
     { echo "FAILED: empty file"; cat "$work/test.out"; failures=$((failures + 1)); }
 exit $failures
