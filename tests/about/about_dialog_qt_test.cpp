@@ -163,4 +163,4 @@ TEST(SystemInfoDialog, BoxesTakeTheAboutBoxsColoursAndHaveNoScrollBars) {
 
 }  // namespace
 
-#include "about_dialog_test.moc"
+#include "about_dialog_qt_test.moc"
