@@ -17,10 +17,10 @@ inline constexpr std::size_t kMaxPortNameLength = 100;
 // value when the table cannot be read, or the system keeps none.
 using SerialPortList = std::optional<std::vector<std::wstring>>;
 
-// Reads the table through libserialport (a sysfs walk that skips virtual terminals and probes
-// 8250 UARTs, giving names such as "/dev/ttyS0" or "/dev/ttyUSB0"), followed by the virtual
-// ports that programs registered (platform/serial/virtual_ports.h), without the names too long to
-// hold. On Windows the table is the registry's (platform/serial/port_table.h).
+// Reads the system's table, without the names too long to hold: on Windows the registry's
+// (platform/serial/port_table.h), "COM1" and so on; on Linux the serial devices (libserialport's
+// sysfs walk, which skips virtual terminals and probes 8250 UARTs: "/dev/ttyS0", "/dev/ttyUSB0"),
+// followed by the virtual ports that programs registered (platform/serial/virtual_ports.h).
 SerialPortList ReadSystemSerialPorts();
 
 // A port of the table with what it is, for people ("QEMU USB SERIAL", "simulated Quorlex 2000
