@@ -13,7 +13,6 @@
 #include <QTest>
 
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <thread>
 

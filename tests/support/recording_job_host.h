@@ -49,11 +49,6 @@ struct JobRecord {
         std::lock_guard guard(mutex);
         return list;
     }
-    template <typename T>
-    T Read(const T& value) {
-        std::lock_guard guard(mutex);
-        return value;
-    }
 };
 
 class RecordingLink final : public tarvex::platform::ForwardingSerialLink {

@@ -147,12 +147,12 @@ int OpenInPlace(const std::wstring& target, Handle& /*old*/, Handle& file) {
 }
 
 int ReadSome(Handle file, void* buffer, UINT count, UINT& got) {
-    ssize_t read_ = 0;
+    ssize_t taken = 0;
     do {
-        read_ = read(Descriptor(file), buffer, count);
-    } while (read_ < 0 && errno == EINTR);
-    if (read_ < 0) return errno;
-    got = static_cast<UINT>(read_);
+        taken = read(Descriptor(file), buffer, count);
+    } while (taken < 0 && errno == EINTR);
+    if (taken < 0) return errno;
+    got = static_cast<UINT>(taken);
     return 0;
 }
 
