@@ -130,12 +130,14 @@ denied() {
 }
 
 # start_queue_reader PORT: a reader of the bytes written to PORT that its driver still holds
-# (TIOCOUTQ), started ahead: while the adapter carries a transfer, QEMU serves the machine's
-# shared root so slowly that Python would take a minute to start. Once asked (by queued), it
-# opens the port a second time, as root, whom the job's hold on the port does not keep out.
+# (TIOCOUTQ), started and waited for before the job: while the adapter carries a transfer, QEMU
+# serves the machine's shared root so slowly that Python would take a minute to start. Once asked
+# (by queued), it opens the port a second time, as root, whom the job's hold on the port does not
+# keep out.
 start_queue_reader() {
-    rm -f /tmp/queue-ask /tmp/queue-answer
+    rm -f /tmp/queue-ready /tmp/queue-ask /tmp/queue-answer
     /usr/bin/python3 -c 'import fcntl, os, struct, sys, termios, time
+open("/tmp/queue-ready", "w").close()
 while not os.path.exists("/tmp/queue-ask"):
     time.sleep(0.02)
 port = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK | os.O_NOCTTY)
@@ -143,10 +145,12 @@ queue = struct.unpack("i", fcntl.ioctl(port, termios.TIOCOUTQ, bytes(4)))[0]
 with open("/tmp/queue-answer.new", "w") as answer:
     answer.write("%d\n" % queue)
 os.rename("/tmp/queue-answer.new", "/tmp/queue-answer")' "$1" &
+    waits_for 120 test -e /tmp/queue-ready
 }
+# queued: the reader's answer; "none" when it gave none.
 queued() {
     touch /tmp/queue-ask
-    waits_for 5 test -s /tmp/queue-answer && cat /tmp/queue-answer || echo 0
+    waits_for 5 test -s /tmp/queue-answer && cat /tmp/queue-answer || echo none
 }
 
 # listed PORT: the port's item in the window's Communications menu, with its tip; nothing when
@@ -172,7 +176,7 @@ pulled() {
         # A file larger than everything between the driver and the simulator can hold, which
         # takes in a few kilobytes a second: the job is still sending when the adapter goes.
         files=$shared/large
-        start_queue_reader "$2"
+        start_queue_reader "$2" || fail "$1" "the queue's reader did not start"
         start_job "$1" "$2" 4
         files=$shared/files
         waits_for 60 said "$output" '^status: *Reprogramming the Quorlex' && sleep 1
@@ -184,8 +188,11 @@ pulled() {
     if [ "$3" = sending ]; then
         queue=$(queued)
         echo "$1: $queue bytes in the adapter's queue as it is pulled out"
-        [ "$queue" -gt 0 ] ||
+        if [ "$queue" = none ]; then
+            fail "$1" "the queue's reader gave no answer"
+        elif [ "$queue" -eq 0 ]; then
             fail "$1" "the adapter's queue was empty as it was pulled out: nothing was left to lose"
+        fi
     fi
     ask_hand unplug || fail "$1" "the adapter could not be pulled out"
     if ! waits_for 2 ended "$demo"; then
